@@ -1,0 +1,104 @@
+// TBitmap: a picture in memory with direct row access and its own canvas.
+//
+// 24 bits per pixel is QImage::Format_BGR888, whose rows hold blue, green,
+// red bytes exactly like a 24-bit device-independent bitmap, so ScanLine(y)
+// is a plain pointer the effects write through. 8 bits per pixel is an
+// indexed image (grey ramp unless a file brought its own palette); 32 bits
+// and the device format are Format_RGB32, which raster pen modes need.
+#pragma once
+
+#include "foundation/graphics.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace draxa {
+
+class TCanvas;
+class TStream;
+
+enum class TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
+
+class TBitmap {
+public:
+    TBitmap();
+    TBitmap(int Width, int Height, TPixelFormat Format = TPixelFormat::pf24bit);
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+    ~TBitmap();
+
+    int Width() const { return FImage.width(); }
+    int Height() const { return FImage.height(); }
+    // True when the bitmap has no pixels.
+    bool Empty() const { return FImage.isNull() || FImage.width() <= 0 || FImage.height() <= 0; }
+    // Resizes, keeping the pixels of the overlapping top-left area; new pixels
+    // are white. Negative sizes count as 0. A size the memory cannot hold
+    // throws std::bad_alloc and leaves the bitmap as it was.
+    void SetSize(int Width, int Height);
+    void SetWidth(int V) { SetSize(V, Height()); }
+    void SetHeight(int V) { SetSize(Width(), V); }
+
+    TPixelFormat PixelFormat() const { return FFormat; }
+    // Converts the pixels to the new format (an empty bitmap just remembers it).
+    void SetPixelFormat(TPixelFormat V);
+
+    // First byte of row Y (top row 0), or nullptr when Y is out of range.
+    // Rows are 3 bytes per pixel at 24 bits, 1 at 8 bits, 4 at 32 bits.
+    uint8_t* ScanLine(int Y);
+    const uint8_t* ScanLine(int Y) const;
+
+    // The canvas that draws on this bitmap. An 8-bit bitmap is turned into a
+    // 24-bit one when drawing starts, since indexed pixels cannot be painted.
+    TCanvas& Canvas();
+
+    // When Transparent, Draw leaves out the pixels of TransparentColor:
+    // the bottom-left pixel's colour in tmAuto mode, the stored colour in tmFixed.
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool V) { FTransparent = V; }
+    TColor TransparentColor() const;
+    // Storing a colour switches the mode to tmFixed.
+    void SetTransparentColor(TColor V);
+    TTransparentMode TransparentMode() const { return FTransparentMode; }
+    void SetTransparentMode(TTransparentMode V) { FTransparentMode = V; }
+
+    // Copies pixels, format and transparency settings.
+    void Assign(const TBitmap& Source);
+
+    // Writes the bitmap as a BMP file image (our own writer, so the bytes
+    // never depend on a library version). An empty bitmap writes nothing.
+    void SaveToStream(TStream& Stream) const;
+    // Reads a BMP file image from the stream's position. Throws
+    // EInvalidGraphic with the reason when the data is not a readable BMP;
+    // the bitmap then keeps what it had.
+    void LoadFromStream(TStream& Stream);
+    // File forms of the two above; opening failures throw EFOpenError.
+    void LoadFromFile(const QString& FileName);
+    void SaveToFile(const QString& FileName) const;
+
+    // The pixels, for drawing and for tests. The canvas is released first.
+    const QImage& Image() const;
+    // Replaces the pixels (converted to a format this class uses).
+    void SetImage(const QImage& Image);
+    // The image with transparent pixels made fully transparent, for Draw.
+    QImage ImageForDraw() const;
+
+private:
+    void ReleaseCanvas() const;
+    void AdoptImage(QImage Image);
+
+    QImage FImage;
+    TPixelFormat FFormat = TPixelFormat::pf24bit;
+    bool FTransparent = false;
+    TColor FTransparentColor = clDefault;
+    TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
+    std::unique_ptr<TCanvas> FCanvas;
+};
+
+// Qt image format that stores a pixel format (pf24bit -> BGR888 and so on).
+QImage::Format QImageFormatOf(TPixelFormat Format);
+
+}  // namespace draxa

@@ -1,0 +1,785 @@
+#include "foundation/canvas.h"
+
+#include "foundation/bitmap.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include <cmath>
+
+namespace draxa {
+
+namespace {
+
+QPointF ToQ(const TPoint& P) { return QPointF(P.X, P.Y); }
+
+Qt::PenStyle QtDashOf(uint32_t Style) {
+    switch (Style & PS_STYLE_MASK) {
+    case PS_DASH: return Qt::DashLine;
+    case PS_DOT: return Qt::DotLine;
+    case PS_DASHDOT: return Qt::DashDotLine;
+    case PS_DASHDOTDOT: return Qt::DashDotDotLine;
+    case PS_NULL: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
+QPainter::CompositionMode RasterOpOf(TPenMode Mode) {
+    switch (Mode) {
+    case TPenMode::pmNot: return QPainter::RasterOp_NotDestination;
+    case TPenMode::pmNotCopy: return QPainter::RasterOp_NotSource;
+    case TPenMode::pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+    case TPenMode::pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+    case TPenMode::pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+    case TPenMode::pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+    case TPenMode::pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case TPenMode::pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case TPenMode::pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case TPenMode::pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case TPenMode::pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case TPenMode::pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// Page-to-device scale of the fixed mapping modes, and whether Y points up.
+bool MapModeScale(TMapMode Mode, double Dpi, double& Scale) {
+    switch (Mode) {
+    case MM_LOMETRIC: Scale = Dpi / 254.0; return true;
+    case MM_HIMETRIC: Scale = Dpi / 2540.0; return true;
+    case MM_LOENGLISH: Scale = Dpi / 100.0; return true;
+    case MM_HIENGLISH: Scale = Dpi / 1000.0; return true;
+    case MM_TWIPS: Scale = Dpi / 1440.0; return true;
+    default: Scale = 1.0; return false;
+    }
+}
+
+// Rectangle outline through pixel centres: with a one-pixel pen it covers
+// columns X1..X2-1, and a fill inside it covers X1..X2-2 like the platform's.
+QRectF FigureRect(int X1, int Y1, int X2, int Y2) {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    return QRectF(X1, Y1, std::max(0, X2 - X1 - 1), std::max(0, Y2 - Y1 - 1));
+}
+
+}  // namespace
+
+// ---- regions ----
+
+TRegion TRegion::FromPolygon(const TArrPoint& Points, TPolyFillMode Mode) {
+    return FromPolygon(Points.data(), int(Points.size()), Mode);
+}
+
+TRegion TRegion::FromPolygon(const TPoint* Points, int Count, TPolyFillMode Mode) {
+    if (!Points || Count < 3) return TRegion();
+    QPolygon Poly(Count);
+    for (int I = 0; I < Count; ++I) Poly.setPoint(I, Points[I].X, Points[I].Y);
+    return TRegion(QRegion(Poly, Mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill));
+}
+
+TRegion TRegion::FromRect(const TRect& R) {
+    const TRect N = NormalizeRect(R);
+    return TRegion(QRegion(N.Left, N.Top, N.Right - N.Left, N.Bottom - N.Top));
+}
+
+bool TRegion::Contains(const TPoint& P) const { return FRegion.contains(QPoint(P.X, P.Y)); }
+
+TRect TRegion::Bounds() const {
+    const QRect B = FRegion.boundingRect();
+    if (B.isEmpty()) return TRect{0, 0, 0, 0};
+    return TRect{B.left(), B.top(), B.left() + B.width(), B.top() + B.height()};
+}
+
+TRegion CreatePolygonRgn(const TArrPoint& Points, TPolyFillMode Mode) { return TRegion::FromPolygon(Points, Mode); }
+
+bool PtInRegion(const TRegion& Region, int X, int Y) { return Region.Contains(TPoint{X, Y}); }
+
+// ---- canvas lifetime ----
+
+TCanvas::TCanvas(QPaintDevice* Device) : FDevice(Device) {
+    // Selecting another pen drops a geometric pen, as it does on the platform.
+    FPen.OnChange = [this] { FGeoPen.reset(); };
+    // A solid brush paints text and hatch backgrounds in its colour.
+    FBrush.OnChange = [this] {
+        FBkMode = FBrush.Style() == TBrushStyle::bsSolid ? OPAQUE : TRANSPARENT;
+        FBkColor = FBrush.Color();
+    };
+}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::SetDevice(QPaintDevice* Device) {
+    Release();
+    FDevice = Device;
+}
+
+void TCanvas::Release() {
+    if (FPainter) {
+        if (FPainter->isActive()) FPainter->end();
+        FPainter.reset();
+    }
+    FDeviceDirty = true;
+}
+
+bool TCanvas::Begin() {
+    if (!FDevice) return false;
+    if (FPainter && FPainter->isActive()) return true;
+    if (FDevice->devType() == QInternal::Image) {
+        const QImage* Img = static_cast<QImage*>(FDevice);
+        if (Img->isNull() || Img->format() == QImage::Format_Indexed8) return false;
+    }
+    FPainter = std::make_unique<QPainter>();
+    if (!FPainter->begin(FDevice)) {
+        FPainter.reset();
+        return false;
+    }
+    FPainter->setRenderHint(QPainter::Antialiasing, false);
+    FDeviceDirty = true;
+    return true;
+}
+
+QPainter* TCanvas::Painter() {
+    if (!Begin()) return nullptr;
+    PrepareDevice();
+    return FPainter.get();
+}
+
+void TCanvas::Changed() {
+    if (OnChange) OnChange();
+}
+
+QImage* TCanvas::TargetImage() const {
+    if (FDevice && FDevice->devType() == QInternal::Image) return static_cast<QImage*>(FDevice);
+    return nullptr;
+}
+
+bool TCanvas::RasterCapable() const {
+    const QImage* Img = TargetImage();
+    if (!Img) return false;
+    const auto F = Img->format();
+    return F == QImage::Format_RGB32 || F == QImage::Format_ARGB32 || F == QImage::Format_ARGB32_Premultiplied;
+}
+
+int TCanvas::PixelsPerInchX() const {
+    if (!FDevice || FDevice->devType() == QInternal::Image) return ScreenPixelsPerInch();
+    return FDevice->logicalDpiX();
+}
+
+int TCanvas::PixelsPerInchY() const {
+    if (!FDevice || FDevice->devType() == QInternal::Image) return ScreenPixelsPerInch();
+    return FDevice->logicalDpiY();
+}
+
+int TCanvas::DeviceWidth() const { return FDevice ? FDevice->width() : 0; }
+int TCanvas::DeviceHeight() const { return FDevice ? FDevice->height() : 0; }
+
+// ---- painter state ----
+
+QRegion TCanvas::EffectiveClip() const {
+    QRegion Clip(0, 0, DeviceWidth(), DeviceHeight());
+    if (FBaseClip) {
+        const TRect B = NormalizeRect(*FBaseClip);
+        Clip = Clip.intersected(QRect(B.Left, B.Top, B.Right - B.Left, B.Bottom - B.Top));
+    }
+    if (FClipRegion) Clip = Clip.intersected(*FClipRegion);
+    return Clip;
+}
+
+void TCanvas::PrepareDevice() {
+    if (!FDeviceDirty) return;
+    // Clip regions are in device pixels: set them with no transform in force.
+    FPainter->resetTransform();
+    if (FBaseClip || FClipRegion)
+        FPainter->setClipRegion(EffectiveClip());
+    else
+        FPainter->setClipping(false);
+    FPainter->setTransform(DeviceTransform());
+    FDeviceDirty = false;
+}
+
+// Sets the composition for the pen mode; False when nothing is to be drawn.
+bool TCanvas::PrepareMode(bool ForText) {
+    const TPenMode Mode = FPen.Mode();
+    if (Mode == TPenMode::pmNop && !ForText) return false;
+    if (ForText || !RasterCapable() || Mode == TPenMode::pmCopy || Mode == TPenMode::pmBlack ||
+        Mode == TPenMode::pmWhite)
+        FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    else
+        FPainter->setCompositionMode(RasterOpOf(Mode));
+    return true;
+}
+
+QPen TCanvas::MakeQPen() const {
+    const TPenMode Mode = FPen.Mode();
+    if (FGeoPen) {
+        const TGeometricPen& G = *FGeoPen;
+        const Qt::PenStyle Dash = QtDashOf(G.Style);
+        if (Dash == Qt::NoPen) return QPen(Qt::NoPen);
+        QColor C = ToQColor(G.Color);
+        if (Mode == TPenMode::pmBlack) C = Qt::black;
+        if (Mode == TPenMode::pmWhite) C = Qt::white;
+        QPen P(C, std::max(1, G.Width), Dash);
+        switch (G.Style & PS_ENDCAP_MASK) {
+        case PS_ENDCAP_SQUARE: P.setCapStyle(Qt::SquareCap); break;
+        case PS_ENDCAP_FLAT: P.setCapStyle(Qt::FlatCap); break;
+        default: P.setCapStyle(Qt::RoundCap); break;
+        }
+        switch (G.Style & PS_JOIN_MASK) {
+        case PS_JOIN_BEVEL: P.setJoinStyle(Qt::BevelJoin); break;
+        case PS_JOIN_MITER: P.setJoinStyle(Qt::MiterJoin); break;
+        default: P.setJoinStyle(Qt::RoundJoin); break;
+        }
+        // A one-pixel geometric pen stays one device pixel under any transform.
+        if (G.Width <= 1) P.setCosmetic(true);
+        return P;
+    }
+    if (FPen.Style() == TPenStyle::psClear) return QPen(Qt::NoPen);
+    QColor C = ToQColor(FPen.Color());
+    if (Mode == TPenMode::pmBlack) C = Qt::black;
+    if (Mode == TPenMode::pmWhite) C = Qt::white;
+    const int W = FPen.Width();
+    if (W <= 1) {
+        Qt::PenStyle S = Qt::SolidLine;
+        switch (FPen.Style()) {
+        case TPenStyle::psDash: S = Qt::DashLine; break;
+        case TPenStyle::psDot: S = Qt::DotLine; break;
+        case TPenStyle::psDashDot: S = Qt::DashDotLine; break;
+        case TPenStyle::psDashDotDot: S = Qt::DashDotDotLine; break;
+        default: break;
+        }
+        // A flat-capped cosmetic line leaves out its last pixel, so chained
+        // lines touch each pixel once.
+        QPen P(C, 0, S, Qt::FlatCap, Qt::MiterJoin);
+        P.setCosmetic(true);
+        return P;
+    }
+    // Wide pens are solid with round ends and joins, as the platform draws them.
+    return QPen(C, W, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+QBrush TCanvas::MakeQBrush(const TBrush& Brush) const {
+    if (Brush.Bitmap() && !Brush.Bitmap()->Empty()) return QBrush(Brush.Bitmap()->Image());
+    QColor C = ToQColor(Brush.Color());
+    if (FPen.Mode() == TPenMode::pmBlack) C = Qt::black;
+    if (FPen.Mode() == TPenMode::pmWhite) C = Qt::white;
+    switch (Brush.Style()) {
+    case TBrushStyle::bsSolid: return QBrush(C);
+    case TBrushStyle::bsClear: return QBrush(Qt::NoBrush);
+    case TBrushStyle::bsHorizontal: return QBrush(C, Qt::HorPattern);
+    case TBrushStyle::bsVertical: return QBrush(C, Qt::VerPattern);
+    case TBrushStyle::bsFDiagonal: return QBrush(C, Qt::FDiagPattern);
+    case TBrushStyle::bsBDiagonal: return QBrush(C, Qt::BDiagPattern);
+    case TBrushStyle::bsCross: return QBrush(C, Qt::CrossPattern);
+    case TBrushStyle::bsDiagCross: return QBrush(C, Qt::DiagCrossPattern);
+    }
+    return QBrush(C);
+}
+
+QFont TCanvas::QtFont() const {
+    QFont F(FFont.Name());
+    int H = FFont.Height();
+    if (H == 0) H = -MulDiv(8, FFont.PixelsPerInch(), 72);
+    if (H < 0) {
+        F.setPixelSize(std::max(1, -H));
+    } else {
+        // A positive height is the whole cell: find the character height
+        // that gives that cell in this face.
+        QFont Probe(F);
+        Probe.setPixelSize(100);
+        const QFontMetricsF M(Probe);
+        const double Cell = M.ascent() + M.descent();
+        F.setPixelSize(std::max(1, int(std::lround(H * 100.0 / (Cell > 0 ? Cell : 100.0)))));
+    }
+    const TFontStyles S = FFont.Style();
+    F.setBold(S & fsBold);
+    F.setItalic(S & fsItalic);
+    F.setUnderline(S & fsUnderline);
+    F.setStrikeOut(S & fsStrikeOut);
+    if (FFont.Pitch() == TFontPitch::fpFixed) {
+        F.setFixedPitch(true);
+        F.setStyleHint(QFont::Monospace);
+    }
+    if (FCharExtra != 0) F.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
+    F.setStyleStrategy(FFontAntialias ? QFont::PreferAntialias : QFont::NoAntialias);
+    return F;
+}
+
+// ---- figures ----
+
+void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
+    if (FInPath) {
+        // Filled figures are the closed ones.
+        RecordFigure(Path, Fill);
+        return;
+    }
+    if (!Begin()) return;
+    PrepareDevice();
+    if (!PrepareMode(false)) return;
+    if (Fill) {
+        const QBrush B = MakeQBrush(FBrush);
+        if (B.style() != Qt::NoBrush) {
+            QPainterPath P(Path);
+            P.setFillRule(FFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+            FPainter->setBackgroundMode(FBkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+            FPainter->setBackground(ToQColor(FBkColor));
+            FPainter->fillPath(P, B);
+        }
+    }
+    if (Stroke) {
+        const QPen P = MakeQPen();
+        if (P.style() != Qt::NoPen) FPainter->strokePath(Path, P);
+    }
+    Changed();
+}
+
+void TCanvas::RecordFigure(const QPainterPath& Path, bool Closed) {
+    // Each subpath of the figure becomes a figure of the recorded path.
+    const size_t First = FFigures.size();
+    for (int I = 0; I < Path.elementCount(); ++I) {
+        const QPainterPath::Element E = Path.elementAt(I);
+        if (E.type == QPainterPath::MoveToElement || FFigures.size() == First) {
+            FFigures.push_back(TPathFigure{{QPointF(E.x, E.y)}, {PT_MOVETO}, false});
+            continue;
+        }
+        FFigures.back().Points.push_back(QPointF(E.x, E.y));
+        FFigures.back().Types.push_back(E.type == QPainterPath::LineToElement ? PT_LINETO : PT_BEZIERTO);
+    }
+    if (Closed) {
+        // Qt closes a subpath by returning to its first point; a recorded path
+        // keeps a close flag on the last point instead.
+        for (size_t I = First; I < FFigures.size(); ++I) {
+            TPathFigure& F = FFigures[I];
+            if (F.Points.size() > 1 && F.Types.back() == PT_LINETO && F.Points.back() == F.Points.front()) {
+                F.Points.pop_back();
+                F.Types.pop_back();
+            }
+            F.Closed = true;
+        }
+    }
+    FFigureOpen = false;
+}
+
+QPainterPath TCanvas::PathOfFigures() const {
+    QPainterPath Path;
+    for (const TPathFigure& F : FFigures) {
+        if (F.Points.empty()) continue;
+        Path.moveTo(F.Points[0]);
+        for (size_t I = 1; I < F.Points.size(); ++I) {
+            if (F.Types[I] == PT_BEZIERTO && I + 2 < F.Points.size() && F.Types[I + 1] == PT_BEZIERTO &&
+                F.Types[I + 2] == PT_BEZIERTO) {
+                Path.cubicTo(F.Points[I], F.Points[I + 1], F.Points[I + 2]);
+                I += 2;
+            } else {
+                Path.lineTo(F.Points[I]);
+            }
+        }
+        if (F.Closed) Path.closeSubpath();
+    }
+    return Path;
+}
+
+void TCanvas::MoveTo(int X, int Y) {
+    FPenPos = TPoint{X, Y};
+    if (FInPath) FFigureOpen = false;
+}
+
+void TCanvas::LineTo(int X, int Y) {
+    const TPoint From = FPenPos;
+    FPenPos = TPoint{X, Y};
+    if (FInPath) {
+        if (!FFigureOpen || FFigures.empty() || FFigures.back().Closed) {
+            FFigures.push_back(TPathFigure{{ToQ(From)}, {PT_MOVETO}, false});
+            FFigureOpen = true;
+        }
+        FFigures.back().Points.push_back(QPointF(X, Y));
+        FFigures.back().Types.push_back(PT_LINETO);
+        return;
+    }
+    QPainterPath P(ToQ(From));
+    P.lineTo(X, Y);
+    DrawFigure(P, true, false);
+}
+
+void TCanvas::Polyline(const TArrPoint& Points) { Polyline(Points.data(), int(Points.size())); }
+
+void TCanvas::Polyline(const TPoint* Points, int Count) {
+    if (!Points || Count < 2) return;
+    QPainterPath P(ToQ(Points[0]));
+    for (int I = 1; I < Count; ++I) P.lineTo(ToQ(Points[I]));
+    DrawFigure(P, true, false);
+}
+
+void TCanvas::Polygon(const TArrPoint& Points) { Polygon(Points.data(), int(Points.size())); }
+
+void TCanvas::Polygon(const TPoint* Points, int Count) {
+    if (!Points || Count < 2) return;
+    QPainterPath P(ToQ(Points[0]));
+    for (int I = 1; I < Count; ++I) P.lineTo(ToQ(Points[I]));
+    P.closeSubpath();
+    DrawFigure(P, true, true);
+}
+
+void TCanvas::PolyBezier(const TArrPoint& Points) { PolyBezier(Points.data(), int(Points.size())); }
+
+void TCanvas::PolyBezier(const TPoint* Points, int Count) {
+    if (!Points || Count < 4) return;
+    const int Segments = (Count - 1) / 3;
+    if (FInPath) {
+        FFigures.push_back(TPathFigure{{ToQ(Points[0])}, {PT_MOVETO}, false});
+        for (int I = 1; I <= Segments * 3; ++I) {
+            FFigures.back().Points.push_back(ToQ(Points[I]));
+            FFigures.back().Types.push_back(PT_BEZIERTO);
+        }
+        FFigureOpen = false;
+        return;
+    }
+    QPainterPath P(ToQ(Points[0]));
+    for (int S = 0; S < Segments; ++S)
+        P.cubicTo(ToQ(Points[3 * S + 1]), ToQ(Points[3 * S + 2]), ToQ(Points[3 * S + 3]));
+    DrawFigure(P, true, false);
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+    QRectF R = FigureRect(X1, Y1, X2, Y2);
+    if (!FGeoPen && FPen.Style() == TPenStyle::psInsideFrame && FPen.Width() > 1) {
+        const double H = FPen.Width() / 2.0;
+        R.adjust(H, H, -H, -H);
+    }
+    QPainterPath P;
+    P.addRect(R);
+    DrawFigure(P, true, true);
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+    QRectF R = FigureRect(X1, Y1, X2, Y2);
+    if (!FGeoPen && FPen.Style() == TPenStyle::psInsideFrame && FPen.Width() > 1) {
+        const double H = FPen.Width() / 2.0;
+        R.adjust(H, H, -H, -H);
+    }
+    QPainterPath P;
+    P.addEllipse(R);
+    DrawFigure(P, true, true);
+}
+
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    const QRectF R = FigureRect(X1, Y1, X2, Y2);
+    const double A = R.width() / 2.0, B = R.height() / 2.0;
+    if (A <= 0 || B <= 0) return;
+    const QPointF C = R.center();
+    // Qt measures arc angles on the ellipse's parameter, counter-clockwise on
+    // screen; the platform names rays through points, so turn each ray into
+    // the parameter of the ellipse point it passes through.
+    auto ParamOf = [&](int X, int Y) {
+        return std::atan2(-(Y - C.y()) * A, (X - C.x()) * B) * 180.0 / M_PI;
+    };
+    const double Start = ParamOf(X3, Y3);
+    double Sweep = ParamOf(X4, Y4) - Start;
+    while (Sweep <= 0) Sweep += 360.0;  // equal rays give the whole ellipse
+    QPainterPath P;
+    P.arcMoveTo(R, Start);
+    P.arcTo(R, Start, Sweep);
+    DrawFigure(P, true, false);
+}
+
+void TCanvas::FillRect(const TRect& R) {
+    if (FInPath) return;
+    const TRect N = NormalizeRect(R);
+    if (N.Right <= N.Left || N.Bottom <= N.Top) return;
+    const QBrush B = MakeQBrush(FBrush);
+    if (B.style() == Qt::NoBrush || !Begin()) return;
+    PrepareDevice();
+    // A rectangle fill copies the brush whatever the pen mode.
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->setBackgroundMode(FBkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    FPainter->setBackground(ToQColor(FBkColor));
+    FPainter->fillRect(QRect(N.Left, N.Top, N.Right - N.Left, N.Bottom - N.Top), B);
+    Changed();
+}
+
+void TCanvas::FrameRect(const TRect& R) {
+    const TRect N = NormalizeRect(R);
+    if (N.Right <= N.Left || N.Bottom <= N.Top || !Begin()) return;
+    PrepareDevice();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QPen P(ToQColor(FBrush.Color()), 0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    P.setCosmetic(true);
+    FPainter->setPen(P);
+    FPainter->setBrush(Qt::NoBrush);
+    FPainter->drawRect(QRectF(N.Left, N.Top, N.Right - N.Left - 1, N.Bottom - N.Top - 1));
+    Changed();
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap) {
+    if (Bitmap.Empty() || FInPath || !Begin()) return;
+    PrepareDevice();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->drawImage(QPoint(X, Y), Bitmap.ImageForDraw());
+    Changed();
+}
+
+void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
+    if (Bitmap.Empty() || FInPath || !Begin()) return;
+    PrepareDevice();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->drawImage(QRectF(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), Bitmap.ImageForDraw());
+    Changed();
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas& SourceCanvas, const TRect& Source) {
+    const QImage* Src = SourceCanvas.TargetImage();
+    if (!Src || Src->isNull() || FInPath) return;
+    const QRect SR(Source.Left, Source.Top, Source.Right - Source.Left, Source.Bottom - Source.Top);
+    const QRectF DR(Dest.Left, Dest.Top, Dest.Right - Dest.Left, Dest.Bottom - Dest.Top);
+    if (SR.width() == 0 || SR.height() == 0 || DR.width() == 0 || DR.height() == 0) return;
+    // Copying within one image must read the pixels before they are overwritten.
+    const bool SameImage = &SourceCanvas == this || Src == TargetImage();
+    const QImage Part = SameImage ? Src->copy(SR.normalized()) : QImage();
+    if (!Begin()) return;
+    PrepareDevice();
+    FPainter->setCompositionMode(QPainter::CompositionMode_Source);
+    if (SameImage)
+        FPainter->drawImage(DR, Part);
+    else
+        FPainter->drawImage(DR, *Src, QRectF(SR));
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    Changed();
+}
+
+TColor TCanvas::Pixels(int X, int Y) {
+    const QImage* Img = TargetImage();
+    if (!Img || X < 0 || Y < 0 || X >= Img->width() || Y >= Img->height()) return clNone;
+    return FromQRgb(Img->pixel(X, Y));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color) {
+    if (!Begin()) return;
+    PrepareDevice();
+    FPainter->setCompositionMode(QPainter::CompositionMode_Source);
+    FPainter->fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    Changed();
+}
+
+// ---- text ----
+
+void TCanvas::TextOut(int X, int Y, const QString& Text) {
+    const QFont F = QtFont();
+    const QFontMetrics M(F, FDevice);
+    if (FInPath) {
+        QPainterPath Glyphs;
+        Glyphs.addText(0, M.ascent(), F, Text);
+        QTransform T;
+        T.translate(X, Y);
+        T.rotate(-FEscapement / 10.0);
+        RecordFigure(T.map(Glyphs), true);
+        FPenPos = TPoint{X + M.horizontalAdvance(Text), Y};
+        return;
+    }
+    FPenPos = TPoint{X + M.horizontalAdvance(Text), Y};
+    if (Text.isEmpty() || !Begin()) return;
+    PrepareDevice();
+    FPainter->save();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->setRenderHint(QPainter::TextAntialiasing, FFontAntialias);
+    FPainter->translate(X, Y);
+    // Escapement turns counter-clockwise on screen; Qt's rotation turns clockwise.
+    if (FEscapement != 0) FPainter->rotate(-FEscapement / 10.0);
+    if (FBkMode == OPAQUE)
+        FPainter->fillRect(QRect(0, 0, M.horizontalAdvance(Text), M.height()), ToQColor(FBkColor));
+    FPainter->setFont(F);
+    FPainter->setPen(ToQColor(FFont.Color()));
+    FPainter->drawText(QPointF(0, M.ascent()), Text);
+    FPainter->restore();
+    Changed();
+}
+
+TPoint TCanvas::TextExtent(const QString& Text) {
+    const QFontMetrics M(QtFont(), FDevice);
+    return TPoint{M.horizontalAdvance(Text), M.height()};
+}
+
+int TCanvas::SetTextCharacterExtra(int Extra) {
+    const int Old = FCharExtra;
+    FCharExtra = Extra;
+    return Old;
+}
+
+TBkMode TCanvas::SetBkMode(TBkMode Mode) {
+    const TBkMode Old = FBkMode;
+    FBkMode = Mode;
+    return Old;
+}
+
+// ---- geometric pens ----
+
+std::optional<TGeometricPen> TCanvas::SelectGeometricPen(const std::optional<TGeometricPen>& Pen) {
+    std::optional<TGeometricPen> Old = FGeoPen;
+    FGeoPen = Pen;
+    return Old;
+}
+
+// ---- paths ----
+
+void TCanvas::BeginPath() {
+    FFigures.clear();
+    FInPath = true;
+    FFigureOpen = false;
+}
+
+void TCanvas::EndPath() { FInPath = false; }
+
+void TCanvas::AbortPath() {
+    FFigures.clear();
+    FInPath = false;
+    FFigureOpen = false;
+}
+
+void TCanvas::CloseFigure() {
+    if (FInPath && !FFigures.empty()) FFigures.back().Closed = true;
+    FFigureOpen = false;
+}
+
+void TCanvas::StrokePath() {
+    if (FInPath) return;
+    const QPainterPath P = PathOfFigures();
+    FFigures.clear();
+    DrawFigure(P, true, false);
+}
+
+void TCanvas::FillPath() {
+    if (FInPath) return;
+    QPainterPath P = PathOfFigures();
+    FFigures.clear();
+    DrawFigure(P, false, true);
+}
+
+void TCanvas::StrokeAndFillPath() {
+    if (FInPath) return;
+    const QPainterPath P = PathOfFigures();
+    FFigures.clear();
+    DrawFigure(P, true, true);
+}
+
+void TCanvas::FlattenPath() {
+    for (TPathFigure& F : FFigures) {
+        TPathFigure Flat;
+        Flat.Closed = F.Closed;
+        for (size_t I = 0; I < F.Points.size(); ++I) {
+            if (I > 0 && F.Types[I] == PT_BEZIERTO && I + 2 < F.Points.size()) {
+                // Qt flattens the cubic into a polyline fine enough for pixels.
+                QPainterPath Segment(F.Points[I - 1]);
+                Segment.cubicTo(F.Points[I], F.Points[I + 1], F.Points[I + 2]);
+                const QPolygonF Poly = Segment.toSubpathPolygons(DeviceTransform()).value(0);
+                const QTransform Back = DeviceTransform().inverted();
+                for (int K = 1; K < Poly.size(); ++K) {
+                    Flat.Points.push_back(Back.map(Poly[K]));
+                    Flat.Types.push_back(PT_LINETO);
+                }
+                I += 2;
+            } else {
+                Flat.Points.push_back(F.Points[I]);
+                Flat.Types.push_back(I == 0 ? PT_MOVETO : PT_LINETO);
+            }
+        }
+        F = std::move(Flat);
+    }
+}
+
+TPathData TCanvas::GetPath() const {
+    TPathData D;
+    const QTransform T = DeviceTransform();
+    for (const TPathFigure& F : FFigures) {
+        for (size_t I = 0; I < F.Points.size(); ++I) {
+            const QPointF P = T.map(F.Points[I]);
+            D.Points.push_back(TPoint{RoundHalfEven(P.x()), RoundHalfEven(P.y())});
+            uint8_t Type = F.Types[I];
+            if (F.Closed && I + 1 == F.Points.size()) Type |= PT_CLOSEFIGURE;
+            D.Types.push_back(Type);
+        }
+    }
+    return D;
+}
+
+// ---- regions and clipping ----
+
+TPolyFillMode TCanvas::SetPolyFillMode(TPolyFillMode Mode) {
+    const TPolyFillMode Old = FFillMode;
+    FFillMode = Mode;
+    return Old;
+}
+
+void TCanvas::FillRgn(const TRegion& Region, const TBrush& Brush) {
+    if (Region.IsEmpty() || FInPath) return;
+    const QBrush B = MakeQBrush(Brush);
+    if (B.style() == Qt::NoBrush || !Begin()) return;
+    PrepareDevice();
+    FPainter->save();
+    FPainter->resetTransform();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QRect& R : Region.ToQRegion()) FPainter->fillRect(R, B);
+    FPainter->restore();
+    Changed();
+}
+
+void TCanvas::SelectClipRgn(const TRegion* Region) {
+    if (Region)
+        FClipRegion = Region->ToQRegion();
+    else
+        FClipRegion.reset();
+    FDeviceDirty = true;
+}
+
+void TCanvas::SetBaseClip(const std::optional<TRect>& R) {
+    FBaseClip = R;
+    FDeviceDirty = true;
+}
+
+TRect TCanvas::ClipRect() {
+    QRect B = EffectiveClip().boundingRect();
+    const QTransform T = DeviceTransform();
+    if (!T.isIdentity() && T.isInvertible()) B = T.inverted().mapRect(B);
+    if (B.isEmpty()) return TRect{0, 0, 0, 0};
+    return TRect{B.left(), B.top(), B.left() + B.width(), B.top() + B.height()};
+}
+
+// ---- transforms ----
+
+TGraphicsMode TCanvas::SetGraphicsMode(TGraphicsMode Mode) {
+    const TGraphicsMode Old = FGraphicsMode;
+    FGraphicsMode = Mode;
+    if (Mode == GM_COMPATIBLE) FWorld.reset();
+    FDeviceDirty = true;
+    return Old;
+}
+
+bool TCanvas::SetWorldTransform(const TXForm& X) {
+    if (FGraphicsMode != GM_ADVANCED) return false;
+    const QTransform T(X.eM11, X.eM12, X.eM21, X.eM22, X.eDx, X.eDy);
+    if (!T.isInvertible()) return false;
+    FWorld = T;
+    FDeviceDirty = true;
+    return true;
+}
+
+TXForm TCanvas::GetWorldTransform() const {
+    return TXForm{float(FWorld.m11()), float(FWorld.m12()), float(FWorld.m21()),
+                  float(FWorld.m22()), float(FWorld.dx()),  float(FWorld.dy())};
+}
+
+TMapMode TCanvas::SetMapMode(TMapMode Mode) {
+    const TMapMode Old = FMapMode;
+    FMapMode = Mode;
+    FDeviceDirty = true;
+    return Old;
+}
+
+QTransform TCanvas::DeviceTransform() const {
+    double Scale;
+    QTransform Map;
+    if (MapModeScale(FMapMode, PixelsPerInchX(), Scale)) Map = QTransform::fromScale(Scale, -Scale);
+    return FWorld * Map;
+}
+
+}  // namespace draxa

@@ -1,0 +1,181 @@
+// TGraphicControl: the widget the drawing surface derives from.
+//
+// The control keeps a persistent screen image of its own size. Everything on
+// screen is drawn into that image through Canvas(), at any moment: Paint()
+// renders the invalid area into it, and the interaction code draws its XOR
+// outlines straight onto it between paints. The widget's paintEvent only
+// copies the image to the window, after running Paint() for whatever was
+// invalidated since the last paint. So XOR feedback drawn on the image stays
+// exactly where it was drawn until the next Paint() covers it.
+//
+// Qt's mouse events reach the virtual handlers MouseDown/MouseMove/MouseUp
+// in client pixels, with the buttons and modifiers as a TShiftState; while a
+// confinement rectangle is set, the positions the handlers see are clamped
+// into it.
+//
+// All coordinates here are client pixels of the control: (0, 0) is its
+// top-left corner.
+#pragma once
+
+#include "foundation/canvas.h"
+#include "foundation/geometry.h"
+#include "foundation/graphics.h"
+#include "foundation/input.h"
+
+#include <QImage>
+#include <QRegion>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+namespace draxa {
+
+class TGraphicControl : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TGraphicControl(QWidget* Parent = nullptr);
+    ~TGraphicControl() override;
+
+    // ---- screen image and painting ----
+
+    // Draws on the screen image; usable at any moment, the constructor
+    // included. Every drawing operation schedules the window update (the
+    // control owns the canvas's OnChange for that: leave it alone).
+    TCanvas& Canvas() { return FCanvas; }
+    // The screen image (Format_RGB32, at least 1 x 1 pixel, the widget's size
+    // otherwise). Read it through this reference; never copy it by value while
+    // the canvas may be drawing on it.
+    const QImage& ScreenImage() const { return FImage; }
+
+    // Marks the whole client area invalid; Paint() runs for it at the next paint.
+    void Invalidate();
+    // Marks R (client pixels, clipped to the client area) invalid.
+    void InvalidateRect(const TRect& R);
+    // True while some area waits for Paint().
+    bool HasInvalidArea() const { return !FInvalid.isEmpty(); }
+    // Bounding rectangle of the invalid area ((0,0,0,0) when there is none).
+    TRect InvalidRect() const;
+    // Runs Paint() for the pending invalid area now, into the screen image,
+    // without waiting for the event loop or needing a visible window; the
+    // window copy follows at its next paint. False when nothing was painted
+    // (nothing invalid, or a paint already in progress).
+    bool RenderNow();
+    // Invalidates the whole client area and paints it at once (RenderNow).
+    void Repaint();
+    // True while Paint() runs.
+    bool Painting() const { return FPainting; }
+
+    // ---- geometry and colour ----
+
+    int Width() const { return width(); }
+    int Height() const { return height(); }
+    // Moves and sizes the control (Left/Top in the parent's pixels); the
+    // screen image follows at once and Resize() fires when the size changed.
+    void SetBounds(int Left, int Top, int Width, int Height);
+    // (0, 0, Width, Height).
+    TRect ClientRect() const;
+    // Background colour: fills the parts of the screen image that appear
+    // when the control grows.
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+
+    // ---- mouse ----
+
+    // Clamps every position the handlers see into R (client pixels; Right
+    // and Bottom exclusive, so X lies in Left..Right-1) until ReleaseCursor.
+    void ConfineCursor(const TRect& R);
+    // Removes the confinement.
+    void ReleaseCursor();
+    // Ends the cursor confinement; a derived control adds what releasing the
+    // mouse means to it.
+    virtual void ReleaseMouse() { ReleaseCursor(); }
+    // The current confinement rectangle, if any.
+    const std::optional<TRect>& CursorConfinement() const { return FConfine; }
+    // Last mouse position seen by the handlers (client pixels, clamped while
+    // confined); (0, 0) before the first mouse event.
+    TPoint CursorPos() const { return FCursorPos; }
+    // True between MouseEnter and MouseLeave.
+    bool MouseInControl() const { return FMouseInside; }
+
+    // ---- cursor and hint ----
+
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor Value);
+    QString Hint() const { return FHint; }
+    // Stores the hint; when it changes while the mouse is over the control
+    // and hints are shown, it pops up at once at the mouse position.
+    void SetHint(const QString& Value);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value);
+
+    // ---- events, fired by the base handlers below (Sender = this) ----
+
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnResize;
+
+protected:
+    // Renders the invalid area into the screen image through Canvas(), whose
+    // ClipRect() is that area's bounding rectangle. Never re-entered.
+    virtual void Paint() {}
+
+    // Mouse handlers; X and Y are client pixels (clamped while confined).
+    // The base versions fire the matching event; an override calls them
+    // where the event belongs in its own processing.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    // A left press and release inside the control (not the second press of a
+    // double click); fires before the MouseUp of that release.
+    virtual void Click();
+    // The second press of a left double click; fires before its MouseDown.
+    virtual void DblClick();
+    // The size changed; the screen image already has the new size.
+    virtual void Resize();
+
+    // Qt plumbing.
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void enterEvent(QEnterEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
+
+private:
+    // Brings the screen image to the widget's size, keeping the overlapping
+    // content; returns true (after firing Resize) when the size changed.
+    bool SyncImageSize();
+    // Runs Paint() for the invalid area; returns the rectangle painted.
+    std::optional<QRect> PaintInvalidArea();
+    // Stores the event's position (clamped) as the cursor position.
+    TPoint TrackPosition(const QMouseEvent& Event);
+    void PopUpHint();
+
+    QImage FImage; // before FCanvas: the canvas draws on it from construction on
+    TCanvas FCanvas;
+    QRegion FInvalid;
+    bool FPainting = false;
+    TColor FColor = clWhite;
+
+    std::optional<TRect> FConfine;
+    TPoint FCursorPos;
+    bool FMouseInside = false;
+    bool FLeftPressed = false; // a single left press is waiting for its release (Click)
+
+    TCursor FCursor = crDefault;
+    QString FHint;
+    bool FShowHint = false;
+};
+
+} // namespace draxa
