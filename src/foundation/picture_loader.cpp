@@ -1,0 +1,243 @@
+#include "foundation/picture_loader.h"
+
+#include "foundation/canvas.h"
+#include "foundation/jpeg_reader.h"
+#include "foundation/metafile_reader.h"
+#include "foundation/streams.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace draxa {
+
+namespace {
+
+// An icon file holds a few small images; anything bigger is not an icon.
+constexpr qint64 IconMaxFileBytes = qint64(32) << 20;
+// The size desktop programs show an icon at; the image nearest it is used.
+constexpr int64_t StandardIconSize = 32;
+
+[[noreturn]] void Fail(const QString& Message) {
+    throw EInvalidGraphic(Message.toStdString());
+}
+
+QString Quoted(const QString& FileName) {
+    return QLatin1Char('"') + FileName + QLatin1Char('"');
+}
+
+uint32_t Le16(const uchar* P) {
+    return uint32_t(P[0]) | uint32_t(P[1]) << 8;
+}
+uint32_t Le32(const uchar* P) {
+    return Le16(P) | Le16(P + 2) << 16;
+}
+uint32_t Be32(const uchar* P) {
+    return uint32_t(P[0]) << 24 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 8 | P[3];
+}
+
+std::unique_ptr<TBitmap> MissingPictureCross() {
+    auto Bitmap = std::make_unique<TBitmap>(32, 32, TPixelFormat::pf24bit);
+    TCanvas& Canvas = Bitmap->Canvas();
+    Canvas.Pen().SetColor(clRed);
+    Canvas.Pen().SetWidth(3);
+    Canvas.MoveTo(2, 2);
+    Canvas.LineTo(29, 29);
+    Canvas.MoveTo(2, 29);
+    Canvas.LineTo(29, 2);
+    Canvas.Release();
+    return Bitmap;
+}
+
+// ---- BMP ----
+
+// The BMP codec bounds what it allocates by the data a file has; the loader's
+// own size limits are stricter, so they are checked on the header first.
+void CheckBmpHeaderSize(const QString& FileName) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly)) return; // the codec reports it
+    const QByteArray Head = File.read(26);
+    if (Head.size() < 26 || !Head.startsWith("BM")) return;
+    const auto* D = reinterpret_cast<const uchar*>(Head.constData());
+    const uint32_t InfoSize = Le32(D + 14);
+    int64_t Width = 0, Height = 0;
+    if (InfoSize == 12) {
+        Width = Le16(D + 18);
+        Height = Le16(D + 20);
+    } else if (InfoSize >= 40) {
+        Width = int32_t(Le32(D + 18));
+        Height = std::llabs(int32_t(Le32(D + 22))); // negative: rows top-down
+    }
+    if (Width > 0 && Height > 0) CheckPictureSize(Width, Height, FileName);
+}
+
+std::unique_ptr<TBitmap> LoadBmp(const QString& FileName) {
+    auto Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
+    CheckBmpHeaderSize(FileName);
+    try {
+        Bitmap->LoadFromFile(FileName);
+    } catch (const EInvalidGraphic& E) {
+        Fail(QString("Cannot read bitmap %1: %2").arg(Quoted(FileName), QString::fromStdString(E.what())));
+    } catch (const EStreamError& E) {
+        Fail(QString("Cannot read bitmap %1: %2").arg(Quoted(FileName), QString::fromStdString(E.what())));
+    }
+    return Bitmap;
+}
+
+// ---- ICO ----
+
+// Size and colour depth an icon image declares in its own header (a PNG
+// image's IHDR, or the BITMAPINFOHEADER of a BMP image, whose height counts
+// the colour rows and the mask rows). False when the header is unreadable or
+// the entry's bytes cannot hold the colour rows it declares.
+bool ReadIconImageHeader(const uchar* P, int64_t Bytes, int64_t& Width, int64_t& Height, int& Bits) {
+    static const uchar PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (Bytes >= 24 && std::equal(PngSignature, PngSignature + 8, P)) {
+        Width = Be32(P + 16);
+        Height = Be32(P + 20);
+        Bits = 32;
+        return true;
+    }
+    if (Bytes < 40) return false;
+    const int64_t HeaderSize = Le32(P);
+    Width = int32_t(Le32(P + 4));
+    Height = int32_t(Le32(P + 8)) / 2;
+    Bits = int(Le16(P + 14));
+    if (HeaderSize < 40 || HeaderSize > Bytes || Width <= 0 || Height <= 0 || Width > PictureMaxSide)
+        return false;
+    if (Bits != 1 && Bits != 4 && Bits != 8 && Bits != 16 && Bits != 24 && Bits != 32) return false;
+    const int64_t Colours = Le32(P + 32);
+    const int64_t Palette = Bits <= 8 ? 4 * (Colours > 0 && Colours < (1 << Bits) ? Colours : 1 << Bits) : 0;
+    const int64_t RowBytes = (Width * Bits + 31) / 32 * 4;
+    return HeaderSize + Palette + RowBytes * Height <= Bytes;
+}
+
+// Index of the image to show, or -1 when no directory entry points at a
+// readable image within the limits. Entries that lie are passed over.
+int ChooseIconImage(const QByteArray& Data) {
+    const auto* D = reinterpret_cast<const uchar*>(Data.constData());
+    const int64_t Size = Data.size();
+    if (Size < 6 || Le16(D) != 0 || (Le16(D + 2) != 1 && Le16(D + 2) != 2)) return -1;
+    const int Count = int(Le16(D + 4));
+    const int64_t DirectoryEnd = 6 + 16 * int64_t(Count);
+    if (DirectoryEnd > Size) return -1;
+    int Best = -1;
+    int64_t BestDistance = 0;
+    int BestBits = 0;
+    for (int I = 0; I < Count; ++I) {
+        const uchar* Entry = D + 6 + 16 * I;
+        const int64_t Bytes = Le32(Entry + 8), Offset = Le32(Entry + 12);
+        if (Offset < DirectoryEnd || Bytes > Size - Offset) continue;
+        int64_t Width = 0, Height = 0;
+        int Bits = 0;
+        if (!ReadIconImageHeader(D + Offset, Bytes, Width, Height, Bits) ||
+            !PictureSizeAllowed(Width, Height))
+            continue;
+        const int64_t Distance = std::llabs(Width - StandardIconSize) + std::llabs(Height - StandardIconSize);
+        if (Best < 0 || Distance < BestDistance || (Distance == BestDistance && Bits > BestBits)) {
+            Best = I;
+            BestDistance = Distance;
+            BestBits = Bits;
+        }
+    }
+    return Best;
+}
+
+// The chosen icon image with its transparency, or a null image when the file
+// is not a readable icon.
+QImage ReadIconFile(const QString& FileName) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly) || File.size() > IconMaxFileBytes) return {};
+    QByteArray Data = File.readAll();
+    const int Index = ChooseIconImage(Data);
+    if (Index < 0) return {};
+    QBuffer Buffer(&Data);
+    Buffer.open(QIODevice::ReadOnly);
+    QImageReader Reader(&Buffer, "ico");
+    // Qt decodes to 32 bits a pixel: allow the 24-bit limit's pixel count.
+    Reader.setAllocationLimit(int(PictureMaxBytes / 3 * 4 >> 20));
+    if (!Reader.jumpToImage(Index)) return {};
+    const QImage Image = Reader.read();
+    if (Image.isNull() || !PictureSizeAllowed(Image.width(), Image.height())) return {};
+    return Image;
+}
+
+std::unique_ptr<TBitmap> LoadIcon(const QString& FileName) {
+    auto Bitmap = std::make_unique<TBitmap>();
+    try {
+        const QImage Icon = ReadIconFile(FileName);
+        if (Icon.isNull()) return Bitmap;
+        Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
+        Bitmap->SetSize(Icon.width(), Icon.height()); // white
+        if (QPainter* Painter = Bitmap->Canvas().Painter()) {
+            Painter->save();
+            Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+            Painter->drawImage(0, 0, Icon);
+            Painter->restore();
+        }
+        Bitmap->Canvas().Release();
+    } catch (const std::bad_alloc&) {
+        // A failing icon leaves the bitmap as far as it got.
+    }
+    return Bitmap;
+}
+
+// ---- JPEG ----
+
+std::unique_ptr<TBitmap> LoadJpeg(const QString& FileName) {
+    auto Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetImage(ReadJpegFile(FileName)); // already 24-bit: taken without a copy
+    return Bitmap;
+}
+
+} // namespace
+
+bool PictureSizeAllowed(int64_t Width, int64_t Height) {
+    return Width >= 1 && Height >= 1 && Width <= PictureMaxSide && Height <= PictureMaxSide &&
+           Width * Height * 3 <= PictureMaxBytes;
+}
+
+void CheckPictureSize(int64_t Width, int64_t Height, const QString& FileName) {
+    if (PictureSizeAllowed(Width, Height)) return;
+    if (Width < 1 || Height < 1) Fail(QString("Picture %1 has no size").arg(Quoted(FileName)));
+    Fail(QString("Picture %1 is %2 x %3 pixels; at most %4 pixels a side and %5 MiB of 24-bit pixels are "
+                 "allowed")
+             .arg(Quoted(FileName))
+             .arg(Width)
+             .arg(Height)
+             .arg(PictureMaxSide)
+             .arg(PictureMaxBytes >> 20));
+}
+
+EAssertionFailed::EAssertionFailed(const QString& FileName, const QString& Kind)
+    : std::runtime_error("Assertion failure (draxa, line 2307)"), FFileName(FileName), FKind(Kind) {}
+
+QString EAssertionFailed::Detail() const {
+    return QString("Unsupported picture type \"%1\": %2").arg(FKind, FFileName);
+}
+
+std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName) {
+    // A directory or a device is no picture file either; reading a pipe
+    // could block for ever.
+    if (!QFileInfo(FileName).isFile()) return MissingPictureCross();
+    const QString Kind = FileName.right(3).toUpper();
+    try {
+        if (Kind == QLatin1String("BMP")) return LoadBmp(FileName);
+        if (Kind == QLatin1String("ICO")) return LoadIcon(FileName);
+        if (Kind == QLatin1String("JPG") || Kind == QLatin1String("PEG")) return LoadJpeg(FileName);
+        if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF"))
+            return ReadMetafile(FileName, Kind.toLower());
+    } catch (const std::bad_alloc&) {
+        Fail(QString("Not enough memory to load the picture %1").arg(Quoted(FileName)));
+    }
+    throw EAssertionFailed(FileName, Kind);
+}
+
+} // namespace draxa

@@ -1,0 +1,465 @@
+// The surface's document: the shape list, layers, factories, adding,
+// finding, deleting and renumbering shapes.
+//
+// Shapes never point at each other: groups, members, connector ends and
+// attached connectors refer to shapes by their index in FShapes, so every
+// removal rewrites those indices everywhere, the undo history included.
+#include "surface/draxa.h"
+
+#include "foundation/dialogs.h"
+#include "shapes/curves.h"
+#include "shapes/elli_arc.h"
+#include "shapes/ellipse_group.h"
+#include "shapes/image.h"
+#include "shapes/line.h"
+#include "shapes/link_line.h"
+#include "shapes/link_point.h"
+#include "shapes/polyline.h"
+#include "shapes/rectangle.h"
+#include "shapes/rule_line.h"
+#include "shapes/text.h"
+
+#include <algorithm>
+
+namespace draxa {
+
+// ---- adding ----
+
+bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
+    if (!AShape) return false;
+    if (FLayers.empty()) {
+        Dialogs().ShowMessage(QStringLiteral("Error!There is no Layer!"));
+        Dialogs().Terminate();
+        return false;
+    }
+    if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
+    FShapes.push_back(AShape);
+    if (!KeepNumber) ++FNextShapeNo;
+    return true;
+}
+
+bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
+    if (!AShape || Index < 0 || Index >= ShapeCount()) return false;
+    if (FLayers.empty()) {
+        Dialogs().ShowMessage(QStringLiteral("Error!There is no Layer!"));
+        Dialogs().Terminate();
+        return false;
+    }
+    // The slot may hold a placeholder the loader made; the surface owns what it replaces.
+    if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
+    FShapes[size_t(Index)] = AShape;
+    if (!KeepNumber) ++FNextShapeNo;
+    return true;
+}
+
+int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString& Name,
+                             const TArrMyPoint& Points, double Angle, const QString& Info) {
+    const size_t N = Points.size();
+    bool CountOk = true;
+    switch (Tool) {
+    case TDrawTool::SpLine:
+    case TDrawTool::SpRuleLine: CountOk = N == 2; break;
+    case TDrawTool::SpPolyLine:
+    case TDrawTool::SpPolygon: CountOk = N >= 2; break;
+    case TDrawTool::SpRectangle:
+    case TDrawTool::SpEllipse:
+    case TDrawTool::SpText: CountOk = N == 4; break;
+    case TDrawTool::SpPolyBezier: CountOk = N % 3 == 1; break;
+    case TDrawTool::SpElliArc:
+    case TDrawTool::SpBLine: CountOk = N >= 3; break;
+    default: break;
+    }
+    if (!CountOk) return -1;
+
+    // Shapes come from points only for these tools; for the others there is
+    // nothing to build, so the call fails instead of touching another shape.
+    std::unique_ptr<TMyShape> Shape;
+    switch (Tool) {
+    case TDrawTool::SpLine: Shape = std::make_unique<TMyLine>(this); break;
+    case TDrawTool::SpRuleLine: Shape = std::make_unique<TMyRuleLine>(this); break;
+    case TDrawTool::SpPolyLine: Shape = std::make_unique<TMyPolyLine>(this); break;
+    case TDrawTool::SpRectangle: Shape = std::make_unique<TMyRectangle>(this); break;
+    case TDrawTool::SpLineLinkLine: Shape = std::make_unique<TMyLineLinkLine>(this); break;
+    case TDrawTool::SpEllipse: Shape = std::make_unique<TMyEllipse>(this); break;
+    case TDrawTool::SpText:
+        Shape = std::make_unique<TMyText>(this);
+        Shape->SetInfo(Info);
+        break;
+    case TDrawTool::SpPolygon: Shape = std::make_unique<TMyPolygon>(this); break;
+    case TDrawTool::SpPolyBezier: Shape = std::make_unique<TMyPolyBezier>(this); break;
+    case TDrawTool::SpElliArc:
+        if (N == 3)
+            Shape = std::make_unique<TMyElliArc>(this);
+        else
+            Shape = std::make_unique<TMyLine>(this);
+        break;
+    case TDrawTool::SpBLine: Shape = std::make_unique<TMyBLine>(this); break;
+    default: return -1;
+    }
+
+    // User coordinates to screen coordinates.
+    TArrMyPoint Screen = Points;
+    for (TMyPoint& P : Screen) {
+        if (FXYMode == TXYMode::Mode2 || FXYMode == TXYMode::Mode3) P.X = float(Width()) - P.X;
+        if (FXYMode == TXYMode::Mode1 || FXYMode == TXYMode::Mode2) P.Y = float(Height()) - P.Y;
+    }
+    for (const TMyPoint& P : Screen) Shape->AddScreenPoint(P);
+    Shape->FLinkPoints.clear();
+    if (Tool == TDrawTool::SpPolygon && !Screen.empty()) Shape->AddScreenPoint(Screen.front());
+    if (Tool == TDrawTool::SpLineLinkLine && !Screen.empty()) Shape->AddPoint(RoundMyPoint(Screen.front()));
+
+    try {
+        Shape->SetName(Name);
+    } catch (const EComponentError&) {
+        return -1;
+    }
+    Shape->SetShapeNo(FNextShapeNo);
+    Shape->SetIndex(ShapeCount());
+    Shape->SetAngle(float(Angle));
+    if (Shape->PointCount() > 0) {
+        const TMyPoint C = Shape->GetCorner(4);
+        Shape->SetRotateCenter(C);
+        Shape->SetInfoPos(MyPoint(C.X, Shape->GetCorner(2).Y + 10));
+    }
+
+    TMyShape* Added = Shape.get();
+    if (!AddShape(Added, false, false)) return -1;
+    Shape.release();  // the surface owns it now
+    TMyShape* Slot = Added;
+    if (OnShapeAdded) OnShapeAdded(Slot, ShapeCount());
+    const int Number = Added->ShapeNo();
+    if (Slot) RecordUndo(TArrMyShape{Slot}, ACT_ADD);
+    UnselectAll();
+    SelectShape(Added);
+    Invalidate();
+    return Number;
+}
+
+// ---- factories ----
+
+TMyShape* TMyDraxa::CreateShapeByClassName(const QString& ClassName, TMyDraxa* Owner) {
+    TMyDraxa* S = Owner ? Owner : this;
+    if (ClassName == QLatin1String("TMyRectangle")) return new TMyRectangle(S);
+    if (ClassName == QLatin1String("TMyLinkPoint")) return new TMyLinkPoint(S);
+    if (ClassName == QLatin1String("TMyLineLinkLine")) return new TMyLineLinkLine(S);
+    if (ClassName == QLatin1String("TMyEllipse")) return new TMyEllipse(S);
+    if (ClassName == QLatin1String("TMyLine")) return new TMyLine(S);
+    if (ClassName == QLatin1String("TMyFreeLine")) return new TMyFreeLine(S);
+    if (ClassName == QLatin1String("TMyRuleLine")) return new TMyRuleLine(S);
+    if (ClassName == QLatin1String("TMyPolyLine")) return new TMyPolyLine(S);
+    if (ClassName == QLatin1String("TMyPolygon")) return new TMyPolygon(S);
+    if (ClassName == QLatin1String("TMyPolyBezier")) return new TMyPolyBezier(S);
+    if (ClassName == QLatin1String("TMyText")) return new TMyText(S);
+    if (ClassName == QLatin1String("TMyImage")) return new TMyImage(S);
+    if (ClassName == QLatin1String("TMyElliArc")) return new TMyElliArc(S);
+    if (ClassName == QLatin1String("TMyLinkLine")) return new TMyLinkLine(S);
+    if (ClassName == QLatin1String("TMyCombine")) return new TMyCombine(S);
+    if (ClassName == QLatin1String("TMyGroup")) return new TMyGroup(S);
+    if (ClassName == QLatin1String("TMyBLine")) return new TMyBLine(S);
+    return nullptr;
+}
+
+TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
+    switch (Tool) {
+    case TDrawTool::SpLinkLine: {
+        auto* L = new TMyLinkLine(this);
+        L->SetLinkLineDrawStyle(FLinkLineDrawStyle);
+        return L;
+    }
+    case TDrawTool::SpLine: return new TMyLine(this);
+    case TDrawTool::SpRuleLine: return new TMyRuleLine(this);
+    case TDrawTool::SpPolyLine: return new TMyPolyLine(this);
+    case TDrawTool::SpRectangle: return new TMyRectangle(this);
+    case TDrawTool::SpLinkPoint: return new TMyLinkPoint(this);
+    case TDrawTool::SpLineLinkLine: return new TMyLineLinkLine(this);
+    case TDrawTool::SpEllipse: return new TMyEllipse(this);
+    case TDrawTool::SpText: return new TMyText(this);
+    case TDrawTool::SpImage: return new TMyImage(this);
+    case TDrawTool::SpPolygon: return new TMyPolygon(this);
+    case TDrawTool::SpPolyBezier: return new TMyPolyBezier(this);
+    case TDrawTool::SpElliArc: return new TMyElliArc(this);
+    case TDrawTool::SpFreeLine: return new TMyFreeLine(this);
+    case TDrawTool::SpBLine: return new TMyBLine(this);
+    default: return nullptr;
+    }
+}
+
+// ---- lookups ----
+
+TMyShape* TMyDraxa::ShapeByIndex(int Index) const {
+    if (Index < 0 || Index >= ShapeCount()) return nullptr;
+    return FShapes[size_t(Index)];
+}
+
+TMyShape* TMyDraxa::ShapeByNumber(int Number) const {
+    if (Number < 0 || Number >= FNextShapeNo) return nullptr;
+    for (TMyShape* S : FShapes)
+        if (S && S->ShapeNo() == Number) return S;
+    return nullptr;
+}
+
+int TMyDraxa::IndexOfNumber(int Number) const {
+    for (int I = ShapeCount() - 1; I >= 0; --I)
+        if (FShapes[size_t(I)] && FShapes[size_t(I)]->ShapeNo() == Number) return I;
+    return -1;
+}
+
+TMyShape* TMyDraxa::TopGroupOf(TMyShape* AShape) const {
+    // A damaged document could hold a group cycle; a chain longer than the
+    // list cannot be a real one.
+    TMyShape* S = AShape;
+    for (int Steps = 0; S && S->GroupIndex() >= 0 && Steps <= ShapeCount(); ++Steps) {
+        TMyShape* Up = ShapeByIndex(S->GroupIndex());
+        if (!Up) break;
+        S = Up;
+    }
+    return S;
+}
+
+void TMyDraxa::ForEachDepthFirst(TMyShape* S, const std::function<void(TMyShape*)>& Visit) {
+    // Members first, then the shape; a member list that leads back to a
+    // shape already on the way is not followed again.
+    std::vector<TMyShape*> Path;
+    std::function<void(TMyShape*)> Walk = [&](TMyShape* X) {
+        if (!X || std::find(Path.begin(), Path.end(), X) != Path.end()) return;
+        Path.push_back(X);
+        const TMyShapeNo Members = X->Members();
+        for (int M : Members) Walk(ShapeByIndex(M));
+        Path.pop_back();
+        Visit(X);
+    };
+    Walk(S);
+}
+
+void TMyDraxa::SetShapeLocked(TMyShape* AShape, bool Value) {
+    ForEachDepthFirst(AShape, [Value](TMyShape* S) { S->SetLockedDirect(Value); });
+}
+
+void TMyDraxa::MoveShapeBy(TMyShape* AShape, double DX, double DY) {
+    ForEachDepthFirst(AShape, [DX, DY](TMyShape* S) {
+        if (!S->Locked()) S->Move(DX, DY);
+    });
+}
+
+void TMyDraxa::RotateShapeBy(TMyShape* AShape, double DAngle) {
+    if (!AShape) return;
+    const TMyPoint Centre = TopGroupOf(AShape)->GetRotateCenter();
+    ForEachDepthFirst(AShape, [&](TMyShape* S) {
+        if (!S->Locked()) S->Rotate(Centre, DAngle);
+    });
+}
+
+void TMyDraxa::FlipShapeHorz(TMyShape* AShape) {
+    if (!AShape || dynamic_cast<TMyLinkLine*>(AShape)) return;
+    RecordUndo(TArrMyShape{AShape}, ACT_CHANGE);
+    ForEachDepthFirst(AShape, [this](TMyShape* S) {
+        if (S->Locked()) return;
+        S->FlipHorz();
+        RerouteLinkLines(S);
+    });
+}
+
+void TMyDraxa::FlipShapeVert(TMyShape* AShape) {
+    if (!AShape || dynamic_cast<TMyLinkLine*>(AShape)) return;
+    RecordUndo(TArrMyShape{AShape}, ACT_CHANGE);
+    ForEachDepthFirst(AShape, [this](TMyShape* S) {
+        if (S->Locked()) return;
+        S->FlipVert();
+        RerouteLinkLines(S);
+    });
+}
+
+void TMyDraxa::RerouteLinkLines(TMyShape* /*AShape*/) {
+    // Connectors keep their vertices until routing is part of the surface.
+}
+
+TMyRect TMyDraxa::PointsBounds(const TArrMyShape& Shapes) const {
+    TMyRect R{0, 0, 0, 0};
+    bool Seeded = false;
+    for (const TMyShape* S : Shapes) {
+        if (!S) continue;
+        for (const TMyPoint& P : S->Points()) {
+            if (!Seeded) {
+                R = TMyRect{P.X, P.Y, P.X, P.Y};
+                Seeded = true;
+                continue;
+            }
+            R.Left = std::min(R.Left, P.X);
+            R.Top = std::min(R.Top, P.Y);
+            R.Right = std::max(R.Right, P.X);
+            R.Bottom = std::max(R.Bottom, P.Y);
+        }
+    }
+    return R;
+}
+
+TMyRect TMyDraxa::ShapesBounds(const TArrMyShape& Shapes) const {
+    TMyRect R = PointsBounds(Shapes);
+    const float Z = float(FZoom);
+    return TMyRect{R.Left * Z, R.Top * Z, R.Right * Z, R.Bottom * Z};
+}
+
+// ---- deleting ----
+
+void TMyDraxa::DetachShape(TMyShape* S) {
+    const int K = S->Index();
+    // Connector ends that hold this shape become free.
+    for (int L : S->LinkLines()) {
+        auto* Line = dynamic_cast<TMyLinkLine*>(ShapeByIndex(L));
+        if (!Line) continue;
+        if (Line->StartShapeIndex() == K) {
+            Line->SetStartShapeIndex(-1);
+            Line->SetStartLinkPoint(-1);
+        }
+        if (Line->EndShapeIndex() == K) {
+            Line->SetEndShapeIndex(-1);
+            Line->SetEndLinkPoint(-1);
+        }
+    }
+    // A connector leaves the link lists of the shapes it joins.
+    if (auto* Line = dynamic_cast<TMyLinkLine*>(S)) {
+        if (TMyShape* Start = ShapeByIndex(Line->StartShapeIndex())) Start->RemoveLinkLine(K);
+        if (TMyShape* End = ShapeByIndex(Line->EndShapeIndex())) End->RemoveLinkLine(K);
+    }
+}
+
+void TMyDraxa::CollectVictims(TMyShape* S, std::vector<int>& Numbers) {
+    ForEachDepthFirst(S, [&](TMyShape* X) {
+        if (X->Locked()) return;
+        DetachShape(X);
+        Numbers.push_back(X->ShapeNo());
+    });
+}
+
+void TMyDraxa::RemoveShapeAt(int B) {
+    TMyShape* Victim = FShapes[size_t(B)];
+    const int G = Victim->GroupIndex();
+    auto Shift = [B](int& V) {
+        if (V > B) --V;
+    };
+    for (TMyShape* S : FShapes) {
+        if (!S || S == Victim) continue;
+        if (S->FGroupIndex > B) --S->FGroupIndex;
+        if (S->Index() == G) {
+            auto It = std::find(S->FMembers.begin(), S->FMembers.end(), B);
+            if (It != S->FMembers.end()) S->FMembers.erase(It);
+        }
+        for (int& M : S->FMembers) Shift(M);
+        for (int& L : S->FLinkLines) Shift(L);
+        if (auto* Line = dynamic_cast<TMyLinkLine*>(S)) {
+            if (Line->StartShapeIndex() > B) Line->SetStartShapeIndex(Line->StartShapeIndex() - 1);
+            if (Line->EndShapeIndex() > B) Line->SetEndShapeIndex(Line->EndShapeIndex() - 1);
+        }
+    }
+    FShapes.erase(FShapes.begin() + B);
+    for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
+    // Nothing may keep pointing at the freed shape.
+    if (FHoverShape == Victim) FHoverShape = nullptr;
+    if (FClickedShape == Victim) FClickedShape = nullptr;
+    if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
+    FSelected.erase(std::remove(FSelected.begin(), FSelected.end(), Victim), FSelected.end());
+    if (FCurrentShape == Victim) FCurrentShape = nullptr;
+    if (FChildShape == Victim) FChildShape = nullptr;
+    delete Victim;
+    for (TSavedShape& R : FUndo)
+        for (int& L : R.Shape->FLinkLines) Shift(L);
+}
+
+bool TMyDraxa::DeleteShape(int Number, bool WithUndo) {
+    const int I = IndexOfNumber(Number);
+    TMyShape* S = ShapeByIndex(I);
+    if (!S || S->Locked()) return false;
+    if (OnShapeDeleted) OnShapeDeleted(S);
+    if (WithUndo) RecordUndo(TArrMyShape{S}, ACT_DELETE);
+    std::vector<int> Victims;
+    CollectVictims(S, Victims);
+    for (int N : Victims) {
+        const int B = IndexOfNumber(N);
+        if (B >= 0) RemoveShapeAt(B);
+    }
+    UnselectAll();
+    FCurrentShape = nullptr;
+    FChildShape = nullptr;
+    return true;
+}
+
+void TMyDraxa::Clear() {
+    UnselectAll();
+    FChildShape = nullptr;
+    FCurrentShape = nullptr;
+    FClickedShape = nullptr;
+    FHoverShape = nullptr;
+    SetHotLineEnd(nullptr, -1);
+    for (TMyShape* S : FShapes) delete S;
+    FShapes.clear();
+    FNextShapeNo = 0;
+    Invalidate();
+}
+
+// ---- layers ----
+
+int TMyDraxa::AddLayer(const QString& Name, bool Visible) {
+    for (const LayerRec& L : FLayers)
+        if (L.Name == Name) return -1;
+    const int Id = FNextLayerId;
+    FLayers.push_back(LayerRec{Name, Id, Visible});
+    FCurrentLayer = Id;
+    if (OnNewLayer) OnNewLayer(Id, Name, Visible);
+    ++FNextLayerId;
+    return Id;
+}
+
+int TMyDraxa::LayerIndexOf(uint8_t LayerId) const {
+    for (int I = int(FLayers.size()) - 1; I >= 0; --I)
+        if (FLayers[size_t(I)].Id == LayerId) return I;
+    return -1;
+}
+
+bool TMyDraxa::IsLayerVisible(int LayerId) const {
+    for (const LayerRec& L : FLayers)
+        if (L.Id == LayerId) return L.Visible;
+    return false;
+}
+
+void TMyDraxa::GetLayerShapes(uint8_t LayerId, TArrMyShape& Shapes) const {
+    Shapes.clear();
+    if (FCurrentLayer == -1) return;
+    for (TMyShape* S : FShapes)
+        if (S && S->LayerId() == LayerId && S->GroupIndex() == -1) Shapes.push_back(S);
+}
+
+bool TMyDraxa::DeleteLayer(uint8_t LayerId) {
+    UnselectAll();
+    FCurrentShape = nullptr;
+    const int P = LayerIndexOf(LayerId);
+    if (P == -1) return false;
+    std::vector<int> Numbers;
+    for (TMyShape* S : FShapes)
+        if (S->LayerId() == LayerId && S->GroupIndex() == -1) Numbers.push_back(S->ShapeNo());
+    for (int N : Numbers)
+        if (TMyShape* S = ShapeByIndex(IndexOfNumber(N))) S->SetLocked(false);
+    bool Result = true;
+    for (int N : Numbers) Result = DeleteShape(N, true);
+    if (Result) {
+        const LayerRec Gone = FLayers[size_t(P)];
+        FLayers.erase(FLayers.begin() + P);
+        if (OnDeleteLayer) OnDeleteLayer(Gone.Id, Gone.Name, Gone.Visible);
+        FCurrentLayer = FLayers.empty() ? -1 : FLayers.front().Id;
+    }
+    Invalidate();
+    return Result;
+}
+
+bool TMyDraxa::DeleteAllLayers() {
+    std::vector<int> Ids;
+    for (const LayerRec& L : FLayers) Ids.push_back(L.Id);
+    bool Result = true;
+    for (int Id : Ids) Result = DeleteLayer(uint8_t(Id));
+    if (Result) {
+        FCurrentLayer = -1;
+        FNextLayerId = 0;
+    }
+    return Result;
+}
+
+}  // namespace draxa

@@ -1,0 +1,498 @@
+// TMyDraxa: the drawing surface component.
+//
+// A graphic control that owns a document of shapes on named layers, lets
+// the user edit it with the mouse, paints it, records changes in a bounded
+// undo history and offers it to host code through properties, events and
+// public operations. One class, implemented by one source per concern:
+// document.cpp (shape list, layers, factories, deletion and renumbering),
+// properties.cpp, undo.cpp, units_page.cpp, and the interaction, painting
+// and stream sources as they arrive.
+//
+// Coordinates: "screen" is pixels of the control; shapes store "logical"
+// units (screen / Zoom); "user" coordinates are screen pixels mirrored by
+// XYMode.
+#pragma once
+
+#include "foundation/control.h"
+#include "foundation/geometry.h"
+#include "foundation/graphics.h"
+#include "foundation/user_data.h"
+#include "shapes/shape.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace draxa {
+
+class TBitmap;
+class TStream;
+
+// The drawing tools, in the order documents and hosts rely on.
+enum class TDrawTool : uint8_t {
+    SpLinkLine, SpSelecting, SpRotateSelecting, SpLine, SpRuleLine, SpPolyLine, SpRectangle, SpLinkPoint,
+    SpLineLinkLine, SpEllipse, SpText, SpImage, SpPolygon, SpPolyBezier, SpElliArc, SpClose,
+    SpPolylinePolygonPointRemoving, SpPolylinePolygonPointAdding, SpDragWhole, SpBrowse, SpFreeLine, SpBLine
+};
+// What a press, move and release do.
+enum class TInteractionMode : uint8_t {
+    Idle, Drawing, Selecting, RotateSelecting, Resizing, Dragging, InfoMoving, Rotating, PointRemoving,
+    PointAdding, DragWhole, Browse
+};
+// The interaction mode each tool selects.
+TInteractionMode ModeOfTool(TDrawTool Tool);
+
+enum class TPageStyle : uint8_t { A0, A1, A2, A3, A4, A5, B3, B4, B5, CustomerPage };
+enum class TPrinterOrientation : uint8_t { poPortrait, poLandscape };
+enum class TBkBitmapMode : uint8_t { Tiled, Stretch, Center, LeftTop };
+enum class TDragMode : uint8_t { dgHorz, dgVert, dgBoth };
+enum class TXYMode : uint8_t { Mode0, Mode1, Mode2, Mode3 };
+enum class TGridType : uint8_t { gPixel, gLine, gNone };
+
+// Grid settings: plain stores, read by painting and snapping.
+class TGridObject {
+public:
+    TColor GridColor = 0xC0C0C0;
+    double GridHeight = 20.0;   // vertical spacing, pixels at Zoom 1
+    uint8_t GridPenSize = 1;    // line width; half-size of dots
+    bool GridInZoom = false;    // spacing follows Zoom when True
+    bool GridShow = true;
+    TGridType GridType = TGridType::gLine;
+    double GridWidth = 20.0;    // horizontal spacing, pixels at Zoom 1
+    // Copies everything but GridInZoom.
+    void Assign(const TGridObject& Source);
+};
+
+// One layer: unique name, id from the surface's counter, visibility.
+struct LayerRec {
+    QString Name;
+    int32_t Id = 0;
+    bool Visible = true;
+};
+
+// One undo record: a copy of a shape as it was before a recorded action.
+struct TSavedShape {
+    int Step = 0;
+    QString ShapeName;  // at most 255 characters
+    std::unique_ptr<TMyShape> Shape;
+    QString Action;
+};
+
+// Event types. A parameter passed by reference is the surface's own slot or
+// variable; a handler may change it.
+using TShapeAdded = std::function<void(TMyShape*& AShape, int ShapeCount)>;
+using TShapeDeleted = std::function<void(TMyShape* AShape)>;
+using TShapeSelected = std::function<void(TMyShape* LastSelectedShape, TMyShape* SelectedShape)>;
+using TChildhapeSelected = std::function<void(TMyShape* SelectedChildShape, bool& AcceptSelect)>;
+using TLayerOp = std::function<void(int LayerId, const QString& LayerName, bool Visible)>;
+using TEnterLeaveShape = std::function<void(TMyShape* AShape)>;
+using TNodeAdded = std::function<void(TMyShape*& AShape, int NewPointIndex)>;
+using TNodeDeleted = std::function<void(TMyShape*& AShape, int DeletedPointIndex)>;
+using TShapeMouseDraggingSizingRotating =
+    std::function<void(TMyShape* AShape, const TPoint& FromPoint, TPoint& ToPoint)>;
+using TShapeCodeDraggingSizing = std::function<void(TMyShape* AShape, float dx, float dy)>;
+using TShapeCodeRotating = std::function<void(TMyShape* AShape, float AAngle)>;
+using TActionToolToSelecting = std::function<void()>;
+using TWholeDragOperation = std::function<void()>;
+
+// Undo action names.
+extern const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
+    ACT_BRINGTOFRONTBYSTEP, ACT_SENDTOBACK, ACT_SENDTOBACKBYSTEP;
+
+// The hot-point fill colour shared by every surface.
+TColor HotPointColor();
+void SetHotPointColor(TColor V);
+
+class TMyDraxa : public TGraphicControl {
+    Q_OBJECT
+
+public:
+    explicit TMyDraxa(QWidget* Parent = nullptr);
+    ~TMyDraxa() override;
+
+    // ================= document =================
+
+    // Appends AShape to the shape list (the caller has set its number, index
+    // and name). Without a layer: the message "Error!There is no Layer!",
+    // the application is asked to end, False, and the caller keeps the shape.
+    // On success the surface owns the shape.
+    bool AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber);
+    // Stores AShape into the existing slot Index (the loader's way in).
+    bool PutShape(int Index, TMyShape* AShape, bool KeepNumber);
+    // Creates a shape from program code as if drawn with Tool; Points are in
+    // user coordinates. Returns the new shape's Number, or -1 (wrong point
+    // count, or a tool that draws no shape from points).
+    int AddShapeByTool(TMyDraxa* Owner, TDrawTool Tool, const QString& Name, const TArrMyPoint& Points,
+                       double Angle, const QString& Info);
+    // Factories: the shape is not added. nullptr for unknown names or tools.
+    TMyShape* CreateShapeByClassName(const QString& ClassName, TMyDraxa* Owner = nullptr);
+    TMyShape* CreateShapeForTool(TDrawTool Tool);
+    // Deletes the shape with that Number and its unlocked members; False
+    // when it is locked (or there is no such shape).
+    bool DeleteShape(int Number, bool WithUndo);
+    // Frees every shape; layers and undo history stay.
+    void Clear();
+
+    int AddLayer(const QString& Name, bool Visible);
+    bool DeleteLayer(uint8_t LayerId);
+    bool DeleteAllLayers();
+    uint8_t LayerCount() const { return uint8_t(FLayers.size()); }
+    int LayerIndexOf(uint8_t LayerId) const;
+    bool IsLayerVisible(int LayerId) const;
+    void GetLayerShapes(uint8_t LayerId, TArrMyShape& Shapes) const;
+    const std::vector<LayerRec>& Layers() const { return FLayers; }
+    int CurrentLayer() const { return FCurrentLayer; }
+    void SetCurrentLayer(int LayerId) { FCurrentLayer = LayerId; }
+
+    int ShapeCount() const { return int(FShapes.size()); }
+    TMyShape* ShapeByIndex(int Index) const;
+    TMyShape* ShapeByNumber(int Number) const;
+    int IndexOfNumber(int Number) const;
+    int NextShapeNo() const { return FNextShapeNo; }
+    TMyShape* TopGroupOf(TMyShape* AShape) const;
+    void SetShapeLocked(TMyShape* AShape, bool Value);
+    // Moves members first, then the shape, by (DX, DY) screen pixels; locked shapes stay.
+    void MoveShapeBy(TMyShape* AShape, double DX, double DY);
+    // Turns the shape and its members by DAngle about the outermost group's
+    // rotate centre; locked shapes stay. What a shape's Angle setter calls.
+    void RotateShapeBy(TMyShape* AShape, double DAngle);
+    void FlipShapeHorz(TMyShape* AShape);
+    void FlipShapeVert(TMyShape* AShape);
+    // Bounds of every point of the shapes, logical (PointsBounds) or screen (ShapesBounds).
+    TMyRect PointsBounds(const TArrMyShape& Shapes) const;
+    TMyRect ShapesBounds(const TArrMyShape& Shapes) const;
+    // Re-routes the connector lines attached to the shape (and its members).
+    void RerouteLinkLines(TMyShape* AShape);
+
+    // ================= documents =================
+
+    // True when the file starts with the document maker's signature.
+    // Open and read errors reach the caller as EStreamError.
+    static bool IsDocumentFile(const QString& FileName);
+    // Reads a document file; False (surface untouched) when it is not one or cannot be read.
+    bool LoadFromFile(const QString& FileName);
+    // Reads a whole document from the start of Stream. On any failure the
+    // surface is left exactly as it was before and False is returned.
+    bool LoadFromStream(TStream& Stream);
+    // Writes the whole document at the stream's position, in the newest
+    // layout; False when a write fails (the stream then holds a partial document).
+    bool SaveToStream(TStream& Stream);
+
+    // ================= selection =================
+
+    void SelectShape(TMyShape* AShape);
+    void UnselectShape(TMyShape* AShape);
+    void UnselectAll();
+    void UnselectAllAndRepaint();
+    int SelectedCount() const { return int(FSelected.size()); }
+    int SelectedIndexOf(TMyShape* AShape) const;
+    TMyShape* SelectedShape(int Index) const;
+    const TArrMyShape& Selected() const { return FSelected; }
+    TMyShape* CurrentShape() const { return FCurrentShape; }
+    TMyShape* ChildShape() const { return FChildShape; }
+
+    // ================= undo history =================
+
+    void RecordUndo(const TArrMyShape& Shapes, const QString& ActionName);
+    void ClearUndo();
+    const std::vector<TSavedShape>& UndoHistory() const { return FUndo; }
+    uint8_t UndoRedoSize() const { return FUndoRedoSize; }
+    void SetUndoRedoSize(uint8_t Value);
+
+    // ================= units, zoom and page =================
+
+    TUnits TheUNIT() const { return FTheUNIT; }
+    void SetTheUNIT(TUnits V);
+    double Ratio() const { return FRatio; }
+    void SetRatio(double V);
+    double Zoom() const { return FZoom; }
+    // Rescales the control from the page size; shapes keep their logical coordinates.
+    void SetZoom(double V);
+    double PreviousZoom() const { return FPreviousZoom; }
+    TPageStyle PageStyle() const { return FPageStyle; }
+    void SetPageStyle(TPageStyle V);
+    unsigned PageWidth() const { return FPageWidth; }
+    void SetPageWidth(unsigned V);
+    unsigned PageHeight() const { return FPageHeight; }
+    void SetPageHeight(unsigned V);
+    TPrinterOrientation PageOrientation() const { return FPageOrientation; }
+    void SetPageOrientation(TPrinterOrientation V);
+    // The standard style of that size in the current orientation, else CustomerPage.
+    TPageStyle PageStyleOf(int Width, int Height) const;
+    // Length (mm) to control pixels at the current zoom.
+    int PageMmToPixels(double Mm) const;
+    // Shows Text in LabelValue when one is assigned.
+    void ShowValueText(const QString& Text);
+
+    QString PageHead() const { return FPageHead; }
+    void SetPageHead(const QString& V) { FPageHead = V; }
+    QString PageFoot() const { return FPageFoot; }
+    void SetPageFoot(const QString& V) { FPageFoot = V; }
+    TAlignment PageHeadAlignment() const { return FPageHeadAlignment; }
+    void SetPageHeadAlignment(TAlignment V) { FPageHeadAlignment = V; }
+    TAlignment PageFootAlignment() const { return FPageFootAlignment; }
+    void SetPageFootAlignment(TAlignment V) { FPageFootAlignment = V; }
+    TFont& PageHeadFont() { return FPageHeadFont; }
+    void SetPageHeadFont(const TFont& V) { FPageHeadFont.Assign(V); }
+    TFont& PageFootFont() { return FPageFootFont; }
+    void SetPageFootFont(const TFont& V) { FPageFootFont.Assign(V); }
+    uint8_t PageHeadToTop() const { return FPageHeadToTop; }
+    void SetPageHeadToTop(uint8_t V) { FPageHeadToTop = V; }
+    uint8_t PageFootToBottom() const { return FPageFootToBottom; }
+    void SetPageFootToBottom(uint8_t V) { FPageFootToBottom = V; }
+    bool PrintABorder() const { return FPrintABorder; }
+    void SetPrintABorder(bool V) { FPrintABorder = V; }
+    uint8_t PrintABordertoLeft() const { return FPrintABordertoLeft; }
+    void SetPrintABordertoLeft(uint8_t V) { FPrintABordertoLeft = V; }
+    uint8_t PrintABordertoTop() const { return FPrintABordertoTop; }
+    void SetPrintABordertoTop(uint8_t V) { FPrintABordertoTop = V; }
+    uint8_t PrintABordertoRight() const { return FPrintABordertoRight; }
+    void SetPrintABordertoRight(uint8_t V) { FPrintABordertoRight = V; }
+    uint8_t PrintABordertoBottom() const { return FPrintABordertoBottom; }
+    void SetPrintABordertoBottom(uint8_t V) { FPrintABordertoBottom = V; }
+    bool PrintBackground() const { return FPrintBackground; }
+    void SetPrintBackground(bool V) { FPrintBackground = V; }
+
+    // ================= published properties =================
+
+    TArcMode ArcMode() const { return FArcMode; }
+    void SetArcMode(TArcMode V) { FArcMode = V; }
+    int ArrowAngle() const { return FArrowAngle; }
+    void SetArrowAngle(int V);         // 0..359, others ignored
+    uint8_t ArrowLength() const { return FArrowLength; }
+    void SetArrowLength(uint8_t V);    // 10..80, others ignored
+    uint8_t ArrowOffset() const { return FArrowOffset; }
+    void SetArrowOffset(uint8_t V) { FArrowOffset = V; }
+    TArrowStyle ArrowStyle() const { return FArrowStyle; }
+    void SetArrowStyle(TArrowStyle V) { FArrowStyle = V; }
+    TBitmap& BkBitmap() { return *FBkBitmap; }
+    // Turns the given bitmap itself to 24 bits, then copies it.
+    void SetBkBitmap(TBitmap& V);
+    TBkBitmapMode BkBitmapMode() const { return FBkBitmapMode; }
+    void SetBkBitmapMode(TBkBitmapMode V);
+    TBrush& Brush() { return FBrush; }
+    void SetBrush(const TBrush& V) { FBrush.Assign(V); }
+    TColor ColorOfBackGround() const { return FColorOfBackGround; }
+    void SetColorOfBackGround(TColor V);
+    TColor ColorOfHot() const { return FColorOfHot; }
+    // Also sets the hot-point colour of every surface.
+    void SetColorOfHot(TColor V);
+    bool CrossLine() const { return FCrossLine; }
+    void SetCrossLine(bool V) { FCrossLine = V; }
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode V) { FDragMode = V; }
+    bool DragTrace() const { return FDragTrace; }
+    void SetDragTrace(bool V) { FDragTrace = V; }
+    bool DisableTextInput() const { return FDisableTextInput; }
+    void SetDisableTextInput(bool V) { FDisableTextInput = V; }
+    TFont& Font() { return FFont; }
+    void SetFont(const TFont& V) { FFont.Assign(V); }
+    TGridObject& GridOperation() { return FGridOperation; }
+    void SetGridOperation(const TGridObject& V) { FGridOperation.Assign(V); }
+    bool HotShow() const { return FHotShow; }
+    void SetHotShow(bool V) { FHotShow = V; }
+    uint8_t HotSize() const { return FHotSize; }
+    void SetHotSize(uint8_t V) { FHotSize = V; }
+    QLabel* LabelValue() const { return FLabelValue; }
+    void SetLabelValue(QLabel* V) { FLabelValue = V; }
+    QLabel* LabelXY() const { return FLabelXY; }
+    void SetLabelXY(QLabel* V) { FLabelXY = V; }
+    bool LinklineAroundShape() const { return FLinklineAroundShape; }
+    void SetLinklineAroundShape(bool V) { FLinklineAroundShape = V; }
+    TLinkLineDrawStyle LinkLineDrawStyle() const { return FLinkLineDrawStyle; }
+    void SetLinkLineDrawStyle(TLinkLineDrawStyle V) { FLinkLineDrawStyle = V; }
+    bool LockBound() const { return FLockBound; }
+    void SetLockBound(bool V) { FLockBound = V; }
+    bool MouseEffect() const { return FMouseEffect; }
+    void SetMouseEffect(bool V) { FMouseEffect = V; }
+    bool OperateAllLayer() const { return FOperateAllLayer; }
+    // On change: unselect all and repaint.
+    void SetOperateAllLayer(bool V);
+    TPen& Pen() { return FPen; }
+    void SetPen(const TPen& V) { FPen.Assign(V); }
+    TPenStyleJoinType PenStyleJoinType() const { return FPenStyleJoinType; }
+    void SetPenStyleJoinType(TPenStyleJoinType V) { FPenStyleJoinType = V; }
+    TPenStyleEndCapType PenStyleEndCapType() const { return FPenStyleEndCapType; }
+    void SetPenStyleEndCapType(TPenStyleEndCapType V) { FPenStyleEndCapType = V; }
+    bool ResizeEnable() const { return FResizeEnable; }
+    void SetResizeEnable(bool V) { FResizeEnable = V; }
+    bool ReturnToSelecting() const { return FReturnToSelecting; }
+    void SetReturnToSelecting(bool V) { FReturnToSelecting = V; }
+    int RotateConstraintDegree() const { return FRotateConstraintDegree; }
+    void SetRotateConstraintDegree(int V);  // negative values ignored
+    bool RotateEnable() const { return FRotateEnable; }
+    void SetRotateEnable(bool V) { FRotateEnable = V; }
+    TDrawTool ShapeTool() const { return FShapeTool; }
+    bool ShowHotLink() const { return FShowHotLink; }
+    void SetShowHotLink(bool V) { FShowHotLink = V; }
+    bool Snap() const { return FSnap; }
+    void SetSnap(bool V) { FSnap = V; }
+    uint8_t SnapPixels() const { return FSnapPixels; }
+    // Refused when not smaller than GridWidth and GridHeight.
+    void SetSnapPixels(uint8_t V);
+    bool SnapShape() const { return FSnapShape; }
+    void SetSnapShape(bool V) { FSnapShape = V; }
+    int Tag() const { return FTag; }
+    void SetTag(int V) { FTag = V; }
+    TUserData& UserData() { return FUserData; }
+    void SetUserData(const TUserData& V) { FUserData.Assign(V); }
+    QString Version() const { return QStringLiteral("2010.5"); }
+    TXYMode XYMode() const { return FXYMode; }
+    void SetXYMode(TXYMode V) { FXYMode = V; }
+    // Screen point to user coordinates and back (the mirror is its own inverse).
+    TPoint ToUserXY(const TPoint& P) const;
+
+    // True while a document is being read: shapes do not pass attribute changes to members.
+    bool Loading() const { return FLoading; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool V) { FModified = V; }
+    // The format tag of the document being read ("KW.j" when none).
+    QString FileVersion() const { return FFileVersion; }
+    void SetFileVersion(const QString& V) { FFileVersion = V; }
+    TInteractionMode Mode() const { return FMode; }
+    // True while painting or while a zoom or page change resizes the control.
+    bool PaintBusy() const { return FPainting; }
+    // The line end or link point marked under the mouse (nullptr, -1 when none).
+    TMyShape* HotLineEndShape() const { return FHotLineEndShape; }
+    int HotLineEnd() const { return FHotLineEnd; }
+    void SetHotLineEnd(TMyShape* Shape, int Index) {
+        FHotLineEndShape = Shape;
+        FHotLineEnd = Index;
+    }
+
+    // ================= events =================
+
+    TActionToolToSelecting OnActionToolToSelecting;
+    TChildhapeSelected OnChildShapeSelected;
+    TLayerOp OnDeleteLayer;
+    TEnterLeaveShape OnMouseEnterShape;
+    TEnterLeaveShape OnMouseLeaveShape;
+    TLayerOp OnNewLayer;
+    TNodeAdded OnNodeAdded;
+    TNodeDeleted OnNodeDeleted;
+    TNotifyEvent OnPaint;
+    TShapeAdded OnShapeAdded;
+    TShapeCodeDraggingSizing OnShapeCodeDragging;
+    TShapeCodeRotating OnShapeCodeRotating;
+    TShapeDeleted OnShapeDeleted;
+    TShapeMouseDraggingSizingRotating OnShapeMouseDragged;
+    TShapeMouseDraggingSizingRotating OnShapeMouseDragging;
+    TShapeMouseDraggingSizingRotating OnShapeMouseResized;
+    TShapeMouseDraggingSizingRotating OnShapeMouseResizeFinished;
+    TShapeMouseDraggingSizingRotating OnShapeMouseResizing;
+    TShapeMouseDraggingSizingRotating OnShapeMouseRotated;
+    TShapeMouseDraggingSizingRotating OnShapeMouseRotating;
+    TShapeSelected OnShapeSelected;
+    TWholeDragOperation OnWholeDragged;
+
+protected:
+    void Resize() override;
+
+private:
+    // Reads a document into the emptied surface (doc_stream.cpp).
+    bool ReadDocument(TStream& Stream);
+    // Document helpers (document.cpp).
+    void CollectVictims(TMyShape* S, std::vector<int>& Numbers);
+    void DetachShape(TMyShape* S);
+    void RemoveShapeAt(int B);
+    void ForEachDepthFirst(TMyShape* S, const std::function<void(TMyShape*)>& Visit);
+    // Undo helpers (undo.cpp).
+    void SaveForUndo(TMyShape* S, int Step, const QString& Action);
+    void SaveWithMembers(TMyShape* S, int Step, const QString& Action);
+    // Page helper (units_page.cpp): page size from the control's size.
+    void PageFromControlSize();
+    void SetControlSizeFromPage(bool SetWidth, bool SetHeight);
+
+    // Document.
+    TArrMyShape FShapes;
+    int FNextShapeNo = 0;
+    std::vector<LayerRec> FLayers;
+    int FCurrentLayer = -1;
+    int FNextLayerId = 0;
+    TArrMyShape FSelected;
+    TMyShape* FCurrentShape = nullptr;
+    TMyShape* FChildShape = nullptr;
+    TMyShape* FClickedShape = nullptr;
+    TMyShape* FHoverShape = nullptr;
+    bool FModified = false;
+    bool FLoading = false;
+    QString FFileVersion = QStringLiteral("KW.j");
+
+    // Undo history.
+    std::vector<TSavedShape> FUndo;
+    uint8_t FUndoRedoSize = 0;
+
+    // Interaction state shared with the shapes.
+    TInteractionMode FMode = TInteractionMode::Idle;
+    TDrawTool FShapeTool = TDrawTool::SpSelecting;
+    TMyShape* FHotLineEndShape = nullptr;
+    int FHotLineEnd = -1;
+    bool FPainting = false;
+
+    // Units, zoom and page.
+    TUnits FTheUNIT = TUnits::mm;
+    double FRatio = 1.0;
+    double FZoom = 1.0;
+    double FPreviousZoom = 1.0;
+    TPageStyle FPageStyle = TPageStyle::A4;
+    unsigned FPageWidth = 210;
+    unsigned FPageHeight = 297;
+    TPrinterOrientation FPageOrientation = TPrinterOrientation::poPortrait;
+    QString FPageHead, FPageFoot;
+    TAlignment FPageHeadAlignment = TAlignment::taCenter;
+    TAlignment FPageFootAlignment = TAlignment::taRightJustify;
+    TFont FPageHeadFont, FPageFootFont;
+    uint8_t FPageHeadToTop = 15, FPageFootToBottom = 15;
+    bool FPrintABorder = true;
+    uint8_t FPrintABordertoLeft = 20, FPrintABordertoTop = 20, FPrintABordertoRight = 20,
+            FPrintABordertoBottom = 20;
+    bool FPrintBackground = false;
+
+    // Published settings.
+    TArcMode FArcMode = TArcMode::amCircle;
+    int FArrowAngle = 10;
+    uint8_t FArrowLength = 30;
+    uint8_t FArrowOffset = 0;
+    TArrowStyle FArrowStyle = TArrowStyle::ANone;
+    std::unique_ptr<TBitmap> FBkBitmap;
+    std::unique_ptr<TBitmap> FOffscreen;
+    TBkBitmapMode FBkBitmapMode = TBkBitmapMode::Center;
+    TBrush FBrush;
+    TColor FColorOfBackGround = 0xFFFFFF;
+    TColor FColorOfHot = 0x808080;
+    bool FCrossLine = true;
+    TDragMode FDragMode = TDragMode::dgBoth;
+    bool FDragTrace = true;
+    bool FDisableTextInput = false;
+    TFont FFont;
+    TGridObject FGridOperation;
+    bool FHotShow = true;
+    uint8_t FHotSize = 4;
+    QPointer<QLabel> FLabelValue;
+    QPointer<QLabel> FLabelXY;
+    bool FLinklineAroundShape = true;
+    TLinkLineDrawStyle FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
+    bool FLockBound = false;
+    bool FMouseEffect = true;
+    bool FOperateAllLayer = true;
+    TPen FPen;
+    TPenStyleJoinType FPenStyleJoinType = TPenStyleJoinType::psjtROUND;
+    TPenStyleEndCapType FPenStyleEndCapType = TPenStyleEndCapType::psectROUND;
+    bool FResizeEnable = true;
+    bool FReturnToSelecting = true;
+    int FRotateConstraintDegree = 0;
+    bool FRotateEnable = true;
+    bool FShowHotLink = true;
+    bool FSnap = true;
+    uint8_t FSnapPixels = 4;
+    bool FSnapShape = false;
+    int FTag = 0;
+    TUserData FUserData;
+    TXYMode FXYMode = TXYMode::Mode0;
+};
+
+}  // namespace draxa

@@ -1,0 +1,393 @@
+// The picture loader: every kind of picture file it reads, made here byte by
+// byte or with libjpeg, and the hostile files it must refuse without harm.
+#include "foundation/metafile_reader.h"
+#include "foundation/picture_loader.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include <jpeglib.h>
+
+using namespace draxa;
+
+namespace {
+
+QByteArray Le(int64_t V, int Bytes) {
+    QByteArray B;
+    for (int I = 0; I < Bytes; ++I) B += char(uint8_t(uint64_t(V) >> (8 * I)));
+    return B;
+}
+
+QString Write(const QTemporaryDir& Dir, const QString& Name, const QByteArray& Bytes) {
+    const QString Path = Dir.filePath(Name);
+    QFile File(Path);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size())
+        ADD_FAILURE() << "cannot write " << Name.toStdString();
+    return Path;
+}
+
+// The pixel as (R, G, B), whatever the bitmap's format.
+QRgb Rgb(const TBitmap& B, int X, int Y) {
+    return B.Image().pixel(X, Y) & 0xFFFFFF;
+}
+
+bool Near(QRgb A, QRgb B, int Tolerance) {
+    return std::abs(qRed(A) - qRed(B)) <= Tolerance && std::abs(qGreen(A) - qGreen(B)) <= Tolerance &&
+           std::abs(qBlue(A) - qBlue(B)) <= Tolerance;
+}
+
+// A flat-coloured JPEG; Sample holds one pixel's components in Space.
+QByteArray EncodeJpeg(int W, int H, J_COLOR_SPACE Space, const std::vector<uint8_t>& Sample,
+                      bool Progressive = false) {
+    jpeg_compress_struct C;
+    jpeg_error_mgr Errors;
+    C.err = jpeg_std_error(&Errors);
+    jpeg_create_compress(&C);
+    unsigned char* Buffer = nullptr;
+    unsigned long Size = 0;
+    jpeg_mem_dest(&C, &Buffer, &Size);
+    C.image_width = JDIMENSION(W);
+    C.image_height = JDIMENSION(H);
+    C.input_components = int(Sample.size());
+    C.in_color_space = Space;
+    jpeg_set_defaults(&C);
+    jpeg_set_quality(&C, 95, TRUE);
+    if (Progressive) jpeg_simple_progression(&C);
+    jpeg_start_compress(&C, TRUE);
+    std::vector<uint8_t> Row;
+    for (int X = 0; X < W; ++X) Row.insert(Row.end(), Sample.begin(), Sample.end());
+    while (C.next_scanline < C.image_height) {
+        JSAMPROW P = Row.data();
+        jpeg_write_scanlines(&C, &P, 1);
+    }
+    jpeg_finish_compress(&C);
+    jpeg_destroy_compress(&C);
+    QByteArray Out(reinterpret_cast<const char*>(Buffer), int(Size));
+    free(Buffer);
+    return Out;
+}
+
+// The same JPEG with the frame header claiming another size.
+QByteArray WithJpegSize(QByteArray Jpeg, int W, int H) {
+    const int Sof = Jpeg.indexOf("\xFF\xC0");
+    Jpeg[Sof + 5] = char(H >> 8), Jpeg[Sof + 6] = char(H);
+    Jpeg[Sof + 7] = char(W >> 8), Jpeg[Sof + 8] = char(W);
+    return Jpeg;
+}
+
+// One BMP icon image: 32-bit colour rows, then the AND mask, bottom-up. The
+// pixel at Hole is transparent.
+QByteArray IconImage(int W, int H, QRgb Colour, QPoint Hole) {
+    QByteArray B = Le(40, 4) + Le(W, 4) + Le(2 * H, 4) + Le(1, 2) + Le(32, 2) + Le(0, 4) + Le(0, 4) +
+                   QByteArray(16, '\0');
+    for (int Y = H - 1; Y >= 0; --Y)
+        for (int X = 0; X < W; ++X) {
+            const bool Clear = QPoint(X, Y) == Hole;
+            B += Le(Clear ? 0 : qBlue(Colour) | qGreen(Colour) << 8 | qRed(Colour) << 16 | 0xFF << 24, 4);
+        }
+    const int MaskRow = (W + 31) / 32 * 4;
+    for (int Y = H - 1; Y >= 0; --Y) {
+        QByteArray Row(MaskRow, '\0');
+        if (Y == Hole.y()) Row[Hole.x() / 8] = char(0x80 >> (Hole.x() % 8));
+        B += Row;
+    }
+    return B;
+}
+
+struct TIconEntry {
+    int Size; // side in the directory
+    QByteArray Image;
+    int64_t Offset = -1; // -1: where the image really is
+};
+
+QByteArray IconFile(const std::vector<TIconEntry>& Entries) {
+    QByteArray Head = Le(0, 2) + Le(1, 2) + Le(int(Entries.size()), 2), Body;
+    int64_t At = 6 + 16 * int64_t(Entries.size());
+    for (const TIconEntry& E : Entries) {
+        Head += Le(E.Size & 0xFF, 1) + Le(E.Size & 0xFF, 1) + Le(0, 2) + Le(1, 2) + Le(32, 2) +
+                Le(E.Image.size(), 4) + Le(E.Offset >= 0 ? E.Offset : At + Body.size(), 4);
+        Body += E.Image;
+    }
+    return Head + Body;
+}
+
+// A placeable WMF, 200 x 100 units at 96 a inch, with a rectangle filled with
+// Colour at (50, 20)-(150, 80) and no outline.
+QByteArray RectangleWmf(QRgb Colour) {
+    auto Record = [](int Function, const QByteArray& Params) {
+        return Le(3 + Params.size() / 2, 4) + Le(Function, 2) + Params;
+    };
+    const int64_t Ref = qRed(Colour) | qGreen(Colour) << 8 | qBlue(Colour) << 16;
+    const QByteArray Records = Record(0x020B, Le(0, 2) + Le(0, 2)) + Record(0x020C, Le(100, 2) + Le(200, 2)) +
+                               Record(0x02FC, Le(0, 2) + Le(Ref, 4) + Le(0, 2)) + Record(0x012D, Le(0, 2)) +
+                               Record(0x02FA, Le(5, 2) + Le(0, 4) + Le(0, 4)) + Record(0x012D, Le(1, 2)) +
+                               Record(0x041B, Le(80, 2) + Le(150, 2) + Le(20, 2) + Le(50, 2)) + Record(0, {});
+    const QByteArray Header = Le(1, 2) + Le(9, 2) + Le(0x300, 2) + Le((18 + Records.size()) / 2, 4) +
+                              Le(2, 2) + Le(8, 4) + Le(0, 2);
+    QByteArray Placeable =
+        Le(0x9AC6CDD7, 4) + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(200, 2) + Le(100, 2) + Le(96, 2) + Le(0, 4);
+    int Sum = 0;
+    for (int I = 0; I < 20; I += 2) Sum ^= uint8_t(Placeable[I]) | uint8_t(Placeable[I + 1]) << 8;
+    return Placeable + Le(Sum, 2) + Header + Records;
+}
+
+// An EMF whose bounds are (0, 0)-(99, 49), with a rectangle filled with
+// Colour at (10, 10)-(90, 40) and no outline.
+QByteArray RectangleEmf(QRgb Colour) {
+    auto Record = [](int Type, const QByteArray& Body) {
+        return Le(Type, 4) + Le(8 + Body.size(), 4) + Body;
+    };
+    const int64_t Ref = qRed(Colour) | qGreen(Colour) << 8 | qBlue(Colour) << 16;
+    const QByteArray Records = Record(39, Le(1, 4) + Le(0, 4) + Le(Ref, 4) + Le(0, 4)) +
+                               Record(37, Le(1, 4)) + Record(37, Le(0x80000008, 4)) +
+                               Record(43, Le(10, 4) + Le(10, 4) + Le(90, 4) + Le(40, 4)) +
+                               Record(14, Le(0, 4) + Le(16, 4) + Le(20, 4));
+    const QByteArray Header = Le(1, 4) + Le(108, 4) + Le(0, 4) + Le(0, 4) + Le(99, 4) + Le(49, 4) + Le(0, 4) +
+                              Le(0, 4) + Le(2646, 4) + Le(1323, 4) + Le(0x464D4520, 4) + Le(0x10000, 4) +
+                              Le(108 + Records.size(), 4) + Le(6, 4) + Le(2, 2) + Le(0, 2) + Le(0, 4) +
+                              Le(0, 4) + Le(0, 4) + Le(1920, 4) + Le(1080, 4) + Le(508, 4) + Le(286, 4) +
+                              QByteArray(12, '\0') + Le(508000, 4) + Le(285750, 4);
+    return Header + Records;
+}
+
+class PictureLoaderTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+};
+
+TEST_F(PictureLoaderTest, MissingFileGivesRedCross) {
+    for (const QString Name : {"missing.bmp", "missing.tif", "folder.jpg"}) {
+        if (Name == "folder.jpg") QDir(Dir.path()).mkdir(Name);
+        const auto B = LoadPictureAsBitmap(Dir.filePath(Name));
+        SCOPED_TRACE(Name.toStdString());
+        ASSERT_EQ(B->Width(), 32);
+        ASSERT_EQ(B->Height(), 32);
+        EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+        for (int I : {4, 10, 16, 24}) {
+            EXPECT_EQ(Rgb(*B, I, I), 0xFF0000u) << I;
+            EXPECT_EQ(Rgb(*B, I, 31 - I), 0xFF0000u) << I;
+        }
+        for (QPoint P : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31), QPoint(16, 3)})
+            EXPECT_EQ(Rgb(*B, P.x(), P.y()), 0xFFFFFFu) << P.x() << "," << P.y();
+    }
+}
+
+TEST_F(PictureLoaderTest, UnsupportedEndingFailsWithTheAssertionError) {
+    const QString Path = Write(Dir, "scan.tif", "II*\0");
+    try {
+        LoadPictureAsBitmap(Path);
+        FAIL() << "no error";
+    } catch (const EAssertionFailed& E) {
+        EXPECT_STREQ(E.what(), "Assertion failure (draxa, line 2307)");
+        EXPECT_EQ(E.Kind(), "TIF");
+        EXPECT_EQ(E.Detail(), QString("Unsupported picture type \"TIF\": %1").arg(Path));
+    }
+    EXPECT_THROW(LoadPictureAsBitmap(Write(Dir, "x", "x")), EAssertionFailed);
+}
+
+TEST_F(PictureLoaderTest, BmpKeepsPixelsAndTheFilesFormat) {
+    TBitmap Source(7, 5);
+    for (int Y = 0; Y < 5; ++Y)
+        for (int X = 0; X < 7; ++X) {
+            uint8_t* P = Source.ScanLine(Y) + 3 * X;
+            P[0] = uint8_t(X * 30), P[1] = uint8_t(Y * 50), P[2] = 200;
+        }
+    Source.SaveToFile(Dir.filePath("colour.bmp"));
+    const auto B = LoadPictureAsBitmap(Dir.filePath("colour.bmp"));
+    ASSERT_EQ(B->Width(), 7);
+    ASSERT_EQ(B->Height(), 5);
+    EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(B->Image(), Source.Image());
+
+    Source.SetPixelFormat(TPixelFormat::pf8bit);
+    Source.SaveToFile(Dir.filePath("grey.BMP"));
+    EXPECT_EQ(LoadPictureAsBitmap(Dir.filePath("grey.BMP"))->PixelFormat(), TPixelFormat::pf8bit);
+}
+
+TEST_F(PictureLoaderTest, JpegsOfEveryColourSpaceBecome24BitRgb) {
+    struct TCase {
+        const char* Name;
+        int W, H;
+        J_COLOR_SPACE Space;
+        std::vector<uint8_t> Sample;
+        bool Progressive;
+        QRgb Expected;
+    };
+    const TCase Cases[] = {
+        {"photo.jpg", 40, 30, JCS_RGB, {200, 100, 50}, false, qRgb(200, 100, 50)},
+        {"photo.JPEG", 8, 64, JCS_RGB, {20, 180, 240}, false, qRgb(20, 180, 240)},
+        {"progressive.jpg", 33, 17, JCS_RGB, {90, 90, 200}, true, qRgb(90, 90, 200)},
+        {"grey.jpg", 17, 9, JCS_GRAYSCALE, {90}, false, qRgb(90, 90, 90)},
+        // libjpeg writes CMYK with an Adobe marker, so the samples are inverted: this is red ink only.
+        {"print.jpg", 16, 16, JCS_CMYK, {255, 0, 0, 255}, false, qRgb(255, 0, 0)},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        const auto B =
+            LoadPictureAsBitmap(Write(Dir, C.Name, EncodeJpeg(C.W, C.H, C.Space, C.Sample, C.Progressive)));
+        ASSERT_EQ(B->Width(), C.W);
+        ASSERT_EQ(B->Height(), C.H);
+        EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+        for (QPoint P : {QPoint(0, 0), QPoint(C.W / 2, C.H / 2), QPoint(C.W - 1, C.H - 1)})
+            EXPECT_TRUE(Near(Rgb(*B, P.x(), P.y()), C.Expected, 6)) << std::hex << Rgb(*B, P.x(), P.y());
+    }
+}
+
+TEST_F(PictureLoaderTest, IconNearestStandardSizeIsDrawnOnWhite) {
+    const QByteArray Small = IconImage(16, 16, qRgb(0, 0, 255), QPoint(1, 1));
+    const QByteArray Standard = IconImage(32, 32, qRgb(0, 160, 0), QPoint(0, 0));
+    const auto B = LoadPictureAsBitmap(Write(Dir, "app.ico", IconFile({{16, Small}, {32, Standard}})));
+    ASSERT_EQ(B->Width(), 32);
+    ASSERT_EQ(B->Height(), 32);
+    EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(Rgb(*B, 5, 5), qRgb(0, 160, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(*B, 31, 31), qRgb(0, 160, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(*B, 0, 0), 0xFFFFFFu);
+
+    // An entry that lies about where its image is loses to an honest one.
+    const auto Honest =
+        LoadPictureAsBitmap(Write(Dir, "liar.ico", IconFile({{32, Standard, 1 << 20}, {16, Small}})));
+    EXPECT_EQ(Honest->Width(), 16);
+    EXPECT_EQ(Rgb(*Honest, 5, 5), 0x0000FFu);
+    EXPECT_EQ(Rgb(*Honest, 1, 1), 0xFFFFFFu);
+}
+
+TEST_F(PictureLoaderTest, UnreadableIconsGiveAnEmptyBitmap) {
+    QByteArray Huge = IconImage(2, 2, qRgb(1, 2, 3), QPoint(0, 0));
+    Huge.replace(4, 8, Le(30000, 4) + Le(60000, 4)); // declares 30000 x 30000 with 32 bytes of pixels
+    const QByteArray Good = IconImage(8, 8, qRgb(9, 9, 9), QPoint(0, 0));
+    const std::pair<const char*, QByteArray> Cases[] = {
+        {"offset past the end", IconFile({{8, Good, 100000}})},
+        {"image cut short", IconFile({{8, Good}}).left(200)},
+        {"header declares a huge image", IconFile({{8, Huge}})},
+        {"count beyond the file", Le(0, 2) + Le(1, 2) + Le(500, 2) + QByteArray(40, '\1')},
+        {"not an icon", QByteArray("just some text")},
+        {"empty file", QByteArray()},
+    };
+    for (const auto& [Name, Bytes] : Cases) {
+        const auto B = LoadPictureAsBitmap(Write(Dir, "bad.ico", Bytes));
+        EXPECT_TRUE(B->Empty()) << Name;
+    }
+}
+
+TEST_F(PictureLoaderTest, MetafilesRenderAtTheirOwnSize) {
+    const auto Wmf = LoadPictureAsBitmap(Write(Dir, "chart.wmf", RectangleWmf(qRgb(0, 0, 255))));
+    ASSERT_EQ(Wmf->Width(), 200);
+    ASSERT_EQ(Wmf->Height(), 100);
+    EXPECT_EQ(Wmf->PixelFormat(), TPixelFormat::pf24bit);
+    // The rectangle keeps its place in the picture: margins are not cropped.
+    EXPECT_EQ(Rgb(*Wmf, 100, 50), 0x0000FFu);
+    EXPECT_EQ(Rgb(*Wmf, 55, 25), 0x0000FFu);
+    for (QPoint P : {QPoint(45, 50), QPoint(100, 15), QPoint(155, 50), QPoint(100, 85), QPoint(0, 0)})
+        EXPECT_EQ(Rgb(*Wmf, P.x(), P.y()), 0xFFFFFFu) << P.x() << "," << P.y();
+
+    const auto Emf = LoadPictureAsBitmap(Write(Dir, "chart.EMF", RectangleEmf(qRgb(0, 160, 0))));
+    ASSERT_EQ(Emf->Width(), 100); // bounds are inclusive
+    ASSERT_EQ(Emf->Height(), 50);
+    EXPECT_EQ(Rgb(*Emf, 50, 25), qRgb(0, 160, 0) & 0xFFFFFF);
+    EXPECT_EQ(Rgb(*Emf, 5, 5), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(*Emf, 95, 45), 0xFFFFFFu);
+}
+
+TEST_F(PictureLoaderTest, DamagedAndOversizedFilesFailCleanly) {
+    const QByteArray Jpeg = EncodeJpeg(64, 64, JCS_RGB, {10, 200, 30});
+    const QByteArray HugeBmp = Le('B' | 'M' << 8, 2) + Le(54, 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) +
+                               Le(9500, 4) + Le(9500, 4) + Le(1, 2) + Le(24, 2) + QByteArray(24, '\0');
+    QByteArray ShortBmp = HugeBmp + QByteArray(100, '\x7F'); // 154 bytes
+    ShortBmp.replace(18, 8, Le(5000, 4) + Le(5000, 4));
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Says; // part of the message
+    } Cases[] = {
+        {"huge.jpg", WithJpegSize(Jpeg, 60000, 60000), "is 60000 x 60000 pixels; at most"},
+        {"wide.jpg", WithJpegSize(Jpeg, 40000, 8), "is 40000 x 8 pixels; at most"},
+        {"cut.jpg", Jpeg.left(Jpeg.size() / 2), "Premature end"},
+        {"cut-header.jpg", Jpeg.left(30), "cut-header.jpg"},
+        {"junk.jpg", QByteArray(500, 'j'), "junk.jpg"},
+        {"huge.bmp", HugeBmp, "is 9500 x 9500 pixels; at most"}, // the BMP codec alone would accept the size
+        {"short.bmp", ShortBmp, "short.bmp"},
+        {"empty.bmp", QByteArray(), "empty.bmp"},
+        {"junk.wmf", QByteArray(300, 'w'), "not a readable WMF"},
+        {"empty.wmf", QByteArray(), "empty.wmf"},
+        {"junk.emf", QByteArray(300, 'e'), "not an EMF"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        try {
+            LoadPictureAsBitmap(Write(Dir, C.Name, C.Bytes));
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(std::string(E.what()).find(C.Says), std::string::npos) << E.what();
+        }
+    }
+}
+
+TEST(PictureSize, LimitsOnSideAndBytes) {
+    const struct {
+        int64_t W, H;
+        bool Allowed;
+    } Cases[] = {{1, 1, true},        {0, 5, false},       {5, -1, false},     {32767, 1, true},
+                 {32768, 1, false},   {1, 32768, false},   {9459, 9459, true}, {9460, 9460, false},
+                 {32767, 2730, true}, {32767, 2731, false}};
+    for (const auto& C : Cases) EXPECT_EQ(PictureSizeAllowed(C.W, C.H), C.Allowed) << C.W << " x " << C.H;
+}
+
+TEST(PictureMetafileConverter, FailuresOfTheProcessAreReported) {
+    const struct {
+        const char* Script;
+        TConverterLimits Limits;
+        const char* Says; // nullptr: succeeds
+    } Cases[] = {
+        {"printf '<svg/>'", {}, nullptr},
+        {"kill -SEGV $$", {}, "crashed"},
+        {"exec sleep 30", {300, 1 << 20}, "did not finish"},
+        {"exec cat /dev/zero", {10'000, 1 << 20}, "more than 1 MiB"},
+        {"echo noise >&2; echo 'bad record at 12' >&2; exit 3", {}, "bad record at 12"},
+        {"exit 4", {}, "exit code 4"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Script);
+        try {
+            const QByteArray Out = RunConverter("/bin/sh", {"-c", C.Script}, C.Limits);
+            EXPECT_EQ(C.Says, nullptr);
+            EXPECT_EQ(Out, "<svg/>");
+        } catch (const EInvalidGraphic& E) {
+            ASSERT_NE(C.Says, nullptr) << E.what();
+            EXPECT_NE(std::string(E.what()).find(C.Says), std::string::npos) << E.what();
+        }
+    }
+    EXPECT_THROW(RunConverter("/nonexistent/converter", {}), EInvalidGraphic);
+}
+
+TEST(PictureSvgCleaning, ConverterQuirksStillRender) {
+    const QByteArray Quirky =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+        "<!DOCTYPE svg [ <!ENTITY x \"y\"> ]>\n"
+        "<svg:svg xmlns:svg=\"http://www.w3.org/2000/svg\" svg:width=\"20\" height=\"10\">"
+        "<svg:rect x=\"0\" y=\"0\" width=\"20\" height=\"10\" fill=\"#0000ff\"/>"
+        "<svg:text x=\"1\" y=\"9\" font-size=\"2\">caf\xe9\x01 \xe2\x82\xac</svg:text></svg:svg>";
+    const QByteArray Clean = CleanSvgForRenderer(Quirky);
+    EXPECT_TRUE(Clean.contains("caf\xc3\xa9 \xe2\x82\xac"))
+        << Clean.constData(); // Windows-1252 é, UTF-8 € kept
+    EXPECT_FALSE(Clean.contains('\x01'));
+    const auto B = RenderSvgAsBitmap(Clean, "quirky.emf");
+    ASSERT_EQ(B->Width(), 20);
+    ASSERT_EQ(B->Height(), 10);
+    EXPECT_EQ(Rgb(*B, 18, 2), 0x0000FFu);
+
+    // A document without a namespace, as libwmf writes it.
+    EXPECT_EQ(RenderSvgAsBitmap(CleanSvgForRenderer("<svg width=\"3\" height=\"4\"/>"), "a.wmf")->Width(), 3);
+    for (const char* Bad :
+         {"<svg width=\"40000\" height=\"10\"/>", "<svg width=\"0\" height=\"0\"/>", "<svg"})
+        EXPECT_THROW(RenderSvgAsBitmap(CleanSvgForRenderer(Bad), "bad.wmf"), EInvalidGraphic) << Bad;
+}
+
+} // namespace
