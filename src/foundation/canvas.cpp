@@ -549,6 +549,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas& SourceCanvas, const TRect& So
 
 TColor TCanvas::Pixels(int X, int Y) {
     const QImage* Img = TargetImage();
+    X -= FOrigin.X;
+    Y -= FOrigin.Y;
     if (!Img || X < 0 || Y < 0 || X >= Img->width() || Y >= Img->height()) return clNone;
     return FromQRgb(Img->pixel(X, Y));
 }
@@ -688,11 +690,11 @@ void TCanvas::FlattenPath() {
 }
 
 TPathData TCanvas::GetPath() const {
+    // Points come back in the coordinates they were drawn with.
     TPathData D;
-    const QTransform T = DeviceTransform();
     for (const TPathFigure& F : FFigures) {
         for (size_t I = 0; I < F.Points.size(); ++I) {
-            const QPointF P = T.map(F.Points[I]);
+            const QPointF P = F.Points[I];
             D.Points.push_back(TPoint{RoundHalfEven(P.x()), RoundHalfEven(P.y())});
             uint8_t Type = F.Types[I];
             if (F.Closed && I + 1 == F.Points.size()) Type |= PT_CLOSEFIGURE;
@@ -717,6 +719,7 @@ void TCanvas::FillRgn(const TRegion& Region, const TBrush& Brush) {
     PrepareDevice();
     FPainter->save();
     FPainter->resetTransform();
+    FPainter->translate(-FOrigin.X, -FOrigin.Y);
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const QRect& R : Region.ToQRegion()) FPainter->fillRect(R, B);
     FPainter->restore();
@@ -725,7 +728,7 @@ void TCanvas::FillRgn(const TRegion& Region, const TBrush& Brush) {
 
 void TCanvas::SelectClipRgn(const TRegion* Region) {
     if (Region)
-        FClipRegion = Region->ToQRegion();
+        FClipRegion = Region->ToQRegion().translated(-FOrigin.X, -FOrigin.Y);
     else
         FClipRegion.reset();
     FDeviceDirty = true;
@@ -733,6 +736,11 @@ void TCanvas::SelectClipRgn(const TRegion* Region) {
 
 void TCanvas::SetBaseClip(const std::optional<TRect>& R) {
     FBaseClip = R;
+    FDeviceDirty = true;
+}
+
+void TCanvas::SetOrigin(const TPoint& Origin) {
+    FOrigin = Origin;
     FDeviceDirty = true;
 }
 
@@ -779,7 +787,7 @@ QTransform TCanvas::DeviceTransform() const {
     double Scale;
     QTransform Map;
     if (MapModeScale(FMapMode, PixelsPerInchX(), Scale)) Map = QTransform::fromScale(Scale, -Scale);
-    return FWorld * Map;
+    return FWorld * Map * QTransform::fromTranslate(-FOrigin.X, -FOrigin.Y);
 }
 
 }  // namespace draxa

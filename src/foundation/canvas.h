@@ -246,8 +246,8 @@ public:
     void FlattenPath();
     // Closes the current figure of the open path.
     void CloseFigure();
-    // The path's points in device pixels (curves as their Bezier points
-    // unless flattened).
+    // The path's points in the coordinates they were drawn with (curves as
+    // their Bezier points unless flattened).
     TPathData GetPath() const;
 
     // ---- regions and clipping ----
@@ -261,8 +261,15 @@ public:
     // The area a paint may touch, set by the control around Paint (the
     // invalid area); nullopt means the whole device.
     void SetBaseClip(const std::optional<TRect>& R);
-    // Bounds of the effective clip, the whole device when there is none.
+    // Bounds of the effective clip, the whole device when there is none, in
+    // the coordinates the caller draws with.
     TRect ClipRect();
+    // The point of the caller's coordinates that lands on device pixel
+    // (0, 0): everything drawn, every region, clip region and pixel access
+    // is shifted by -Origin. Lets a painter render part of a larger picture
+    // into a small bitmap without changing what it draws. (0, 0) by default.
+    void SetOrigin(const TPoint& Origin);
+    TPoint Origin() const { return FOrigin; }
 
     // ---- transforms ----
     TGraphicsMode SetGraphicsMode(TGraphicsMode Mode);
@@ -326,6 +333,7 @@ private:
     std::optional<TRect> FBaseClip;
     std::optional<QRegion> FClipRegion;
 
+    TPoint FOrigin{0, 0};
     TGraphicsMode FGraphicsMode = GM_COMPATIBLE;
     QTransform FWorld;
     TMapMode FMapMode = MM_TEXT;

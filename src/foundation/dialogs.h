@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -86,6 +87,11 @@ public:
     // The open-picture dialog for the picture formats the loader reads; as
     // PromptForFileName.
     virtual bool PromptForPicture(QString& FileName, const QString& InitialDir) = 0;
+    // The string list editor: Lines comes in as the text to edit and receives
+    // the edited lines when the user confirms. False, Lines untouched, when
+    // the user cancels or no editor is available (the default: the
+    // application installs its own dialog through a derived class).
+    virtual bool EditStrings(QStringList& /*Lines*/) { return false; }
     // Asks the application to end: the event loop finishes as soon as it runs
     // (at once when it is already running). The call itself returns.
     virtual void Terminate() = 0;

@@ -12,6 +12,7 @@
 // positive clockwise on screen.
 #pragma once
 
+#include "foundation/canvas.h"
 #include "foundation/geometry.h"
 #include "foundation/gradient.h"
 #include "foundation/graphics.h"
@@ -24,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace draxa {
@@ -148,6 +150,26 @@ public:
     // Hover mark (a red square of half-size 5 around screen point P) in NotXor,
     // so drawing it again at the same place removes it; nothing when Locked.
     void DrawMarker(TCanvas& Canvas, const TMyPoint& P);
+    // Canvas pen and brush from the shape (grey levels on a monochrome printer).
+    void ApplyPenBrush(TCanvas& Canvas);
+    // Font, pen, and a solid brush in the pen colour, for arrow heads.
+    void ApplyArrowFill(TCanvas& Canvas);
+    // Selects the geometric outline pen (join and end cap of the shape) of
+    // Style, Width and Color; returns the pen that was selected before, to
+    // be selected again by the caller when done.
+    std::optional<TGeometricPen> SelectGeometricPen(TCanvas& Canvas, TPenStyle Style, int Width, TColor Color);
+    // Closed polygon of screen Points (the first Count): when Fill, the
+    // region filled with the gradient (rotated, clipped) and the brush; then
+    // the outline stroked through a path with the geometric pen.
+    void PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill, int Count);
+    // One hot-point mark at screen point P (square, or circle while rotating).
+    void DrawHotPoint(TCanvas& Canvas, const TMyPoint& P);
+    // A blue cross on every link point, when the surface shows them.
+    void DrawLinkPoints(TCanvas& Canvas);
+    // Diamond at the info anchor (screen point P) for shapes with info texts.
+    void DrawInfoAnchor(TCanvas& Canvas, const TMyPoint& P);
+    // Line between two screen points, each rounded.
+    void DrawLineF(TCanvas& Canvas, const TMyPoint& P1, const TMyPoint& P2);
 
     // ---- point accessors ----
 

@@ -1,7 +1,14 @@
-// TMyShape painting shared by every class: the info texts at the info
-// anchor, zoomed and turned text, and the hover marker.
+// TMyShape painting shared by every class: pen and brush from the shape
+// (printer aware), the geometric outline pen, the filled polygon with its
+// gradient, the info texts at the info anchor, zoomed and turned text, and the
+// marks of a selected shape (hot points, link points, info anchor, hover marker).
+#include "foundation/bitmap.h"
+#include "foundation/bitmap_effects.h"
 #include "foundation/canvas.h"
+#include "shapes/canvas_presets.h"
+#include "shapes/polyline.h"
 #include "shapes/shape.h"
+#include "shapes/text.h"
 #include "surface/draxa.h"
 
 #include <algorithm>
@@ -22,6 +29,115 @@ void SelectZoomedFont(TCanvas& Canvas, double Zoom, const TFont& Font) {
     F.SetStyle(Font.Style());
     F.SetCharset(Font.Charset());
     F.SetHeight(-RoundHalfEven(Font.Size() * Zoom));
+}
+
+// The colour a shape's colour is put on Canvas with: a monochrome printer
+// gets the grey of the same brightness, (R + G + B) div 3, so that colours
+// stay apart as grey levels instead of being left to the device's rounding.
+TColor ColorForCanvas(TCanvas& Canvas, TColor Color) {
+    if (!Canvas.IsPrinter() || Canvas.NumColors() != 2) return Color;
+    const TColor C = ColorToRGB(Color);
+    const int Grey = (GetRValue(C) + GetGValue(C) + GetBValue(C)) / 3;
+    return RGB(uint8_t(Grey), uint8_t(Grey), uint8_t(Grey));
+}
+
+uint32_t LineStyleBits(TPenStyle Style) {
+    switch (Style) {
+    case TPenStyle::psSolid:
+        return PS_SOLID;
+    case TPenStyle::psDash:
+        return PS_DASH;
+    case TPenStyle::psDot:
+        return PS_DOT;
+    case TPenStyle::psDashDot:
+        return PS_DASHDOT;
+    case TPenStyle::psDashDotDot:
+        return PS_DASHDOTDOT;
+    case TPenStyle::psClear:
+        return PS_NULL;
+    case TPenStyle::psInsideFrame:
+        return PS_INSIDEFRAME;
+    }
+    return PS_SOLID;
+}
+
+uint32_t JoinBits(TPenStyleJoinType Join) {
+    switch (Join) {
+    case TPenStyleJoinType::psjtROUND:
+        return PS_JOIN_ROUND;
+    case TPenStyleJoinType::psjtBEVEL:
+        return PS_JOIN_BEVEL;
+    case TPenStyleJoinType::psjtMITER:
+        return PS_JOIN_MITER;
+    case TPenStyleJoinType::psjtMASK:
+        return PS_JOIN_MASK;
+    }
+    return PS_JOIN_ROUND;
+}
+
+uint32_t EndCapBits(TPenStyleEndCapType Cap) {
+    switch (Cap) {
+    case TPenStyleEndCapType::psectROUND:
+        return PS_ENDCAP_ROUND;
+    case TPenStyleEndCapType::psectSQUARE:
+        return PS_ENDCAP_SQUARE;
+    case TPenStyleEndCapType::psectFLAT:
+        return PS_ENDCAP_FLAT;
+    case TPenStyleEndCapType::psectMASK:
+        return PS_ENDCAP_MASK;
+    }
+    return PS_ENDCAP_ROUND;
+}
+
+// Brush colour, style and pattern of a shape's brush, as Canvas shows them.
+void CopyBrushFor(TCanvas& Canvas, const TBrush& From, TBrush& To) {
+    const bool Clear = From.Style() == TBrushStyle::bsClear;
+    // A pattern fills whatever the style says, so a clear brush takes none.
+    To.SetBitmap(Clear ? nullptr : From.Bitmap());
+    To.SetStyle(From.Style());
+    To.SetColor(ColorForCanvas(Canvas, From.Color()));
+    // Setting the colour has made a clear brush solid again.
+    if (Clear) To.SetStyle(TBrushStyle::bsClear);
+}
+
+// The surface settings the marks depend on; a shape without a surface uses
+// the surface defaults.
+int HotSizeOf(const TMyDraxa* Surface) {
+    return Surface ? Surface->HotSize() : 4;
+}
+
+bool RotatingMode(const TMyDraxa* Surface) {
+    if (!Surface) return false;
+    return Surface->Mode() == TInteractionMode::Rotating ||
+           Surface->Mode() == TInteractionMode::RotateSelecting;
+}
+
+// Screen position of a shape's turned gradient image at zoom Z: the top-left
+// of its points. A polygon's points need not reach the corners of its own
+// frame, so it takes the bounds of that frame turned with the shape.
+TPoint GradientOrigin(const TMyShape& Shape, double Z) {
+    TMyPoint TopLeft = Shape.GetCorner(0);
+    if (dynamic_cast<const TMyPolygon*>(&Shape)) {
+        const TMyPoint C = Shape.RotateCenter();
+        const float A = Shape.Angle();
+        TArrMyPoint Unturned;
+        Unturned.reserve(Shape.Points().size());
+        for (const TMyPoint& P : Shape.Points()) Unturned.push_back(RotateMyPoint(P, C, -A));
+        const TMyRect F = BoundsOfMyPoints(Unturned);
+        TArrMyPoint Corners;
+        for (const TMyPoint& P : {MyPoint(F.Left, F.Top), MyPoint(F.Right, F.Top), MyPoint(F.Right, F.Bottom),
+                                  MyPoint(F.Left, F.Bottom)})
+            Corners.push_back(RotateMyPoint(P, C, A));
+        const TMyRect B = BoundsOfMyPoints(Corners);
+        TopLeft = MyPoint(B.Left, B.Top);
+    }
+    return Point(RoundHalfEven(Z * TopLeft.X), RoundHalfEven(Z * TopLeft.Y));
+}
+
+// Outlined, filled square of half-size S around P, each corner rounded.
+void DrawSquare(TCanvas& Canvas, const TMyPoint& P, int S) {
+    Canvas.Rectangle(RoundHalfEven(double(P.X) - S), RoundHalfEven(double(P.Y) - S),
+                     RoundHalfEven(double(P.X) + S), RoundHalfEven(double(P.Y) + S));
 }
 
 } // namespace
@@ -117,6 +233,139 @@ void TMyShape::DrawMarker(TCanvas& Canvas, const TMyPoint& P) {
     Canvas.Brush().SetStyle(TBrushStyle::bsClear);
     Canvas.Rectangle(RoundHalfEven(P.X - 5.0), RoundHalfEven(P.Y - 5.0), RoundHalfEven(P.X + 5.0),
                      RoundHalfEven(P.Y + 5.0));
+}
+
+void TMyShape::ApplyPenBrush(TCanvas& Canvas) {
+    // The shape's pen is the outline pen from here on, even where its values
+    // match those of the canvas pen (which then would not drop a geometric pen).
+    Canvas.SelectGeometricPen(std::nullopt);
+    CopyBrushFor(Canvas, FBrush, Canvas.Brush());
+    TPen& Pen = Canvas.Pen();
+    Pen.SetColor(ColorForCanvas(Canvas, FPen.Color()));
+    Pen.SetStyle(FPen.Style());
+    // Cosmetic widths are device pixels, also on a printer; the outline pen
+    // of SelectGeometricPen is the one that scales with the zoom there.
+    Pen.SetWidth(FPen.Width());
+    Pen.SetMode(TPenMode::pmCopy);
+}
+
+void TMyShape::ApplyArrowFill(TCanvas& Canvas) {
+    Canvas.SelectGeometricPen(std::nullopt);
+    Canvas.Font().Assign(FFont);
+    const TColor LineColor = ColorForCanvas(Canvas, FPen.Color());
+    TPen& Pen = Canvas.Pen();
+    Pen.SetColor(LineColor);
+    Pen.SetStyle(FPen.Style());
+    Pen.SetWidth(FPen.Width());
+    Pen.SetMode(TPenMode::pmCopy);
+    // Arrow heads are filled with the line colour.
+    Canvas.Brush().SetBitmap(nullptr);
+    Canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    Canvas.Brush().SetColor(LineColor);
+}
+
+std::optional<TGeometricPen> TMyShape::SelectGeometricPen(TCanvas& Canvas, TPenStyle Style, int Width,
+                                                          TColor Color) {
+    TGeometricPen Pen;
+    Pen.Style =
+        PS_GEOMETRIC | JoinBits(FPenStyleJoinType) | EndCapBits(FPenStyleEndCapType) | LineStyleBits(Style);
+    // Printer pixels are far smaller than screen pixels: the outline keeps
+    // its weight on paper by growing with the zoom the page is printed at.
+    Pen.Width = Canvas.IsPrinter() ? std::max(1, RoundHalfEven(Zoom() * Width)) : Width;
+    // Greyed like the canvas pen, so outlines and the rest of the shape print
+    // in the same grey on a monochrome printer.
+    Pen.Color = ColorForCanvas(Canvas, Color);
+    return Canvas.SelectGeometricPen(Pen);
+}
+
+void TMyShape::PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill, int Count) {
+    if (Fill) {
+        const int N = std::clamp(Count, 0, int(Points.size()));
+        const TRegion Region = TRegion::FromPolygon(Points.data(), N, WINDING);
+        // Without an image (not built yet) a turned copy would be plain white.
+        const bool Gradient =
+            FGradientStyle != TGradientStyle::gsNone && !FGradientBitmap->Empty() && !Region.IsEmpty();
+        if (Gradient) {
+            // The gradient image covers the shape's own (unrotated) frame and
+            // turns with it; the clip hides the white corners of the turned copy.
+            const double Z = Zoom();
+            const std::unique_ptr<TBitmap> Turned =
+                RotatedCopy(*FGradientBitmap, RoundHalfEven(Z * UnrotatedWidth()),
+                            RoundHalfEven(Z * UnrotatedHeight()), -FAngle);
+            const TPoint At = GradientOrigin(*this, Z);
+            Canvas.SelectClipRgn(&Region);
+            Canvas.Draw(At.X, At.Y, *Turned);
+        }
+        // A clear brush leaves the gradient visible; a solid one covers it.
+        TBrush Brush;
+        CopyBrushFor(Canvas, FBrush, Brush);
+        Canvas.FillRgn(Region, Brush);
+        // Only the clip set here is removed: a caller's own clip stays when
+        // there was no gradient to confine.
+        if (Gradient) Canvas.SelectClipRgn(nullptr);
+    }
+    const std::optional<TGeometricPen> Previous =
+        SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
+    Canvas.BeginPath();
+    Canvas.Polygon(Points);
+    Canvas.EndPath();
+    Canvas.StrokePath();
+    Canvas.SelectGeometricPen(Previous);
+}
+
+void TMyShape::DrawHotPoint(TCanvas& Canvas, const TMyPoint& P) {
+    if (!FHotShow) return;
+    const int Size = HotSizeOf(FSurface);
+    // Members of a group show smaller marks than the group around them.
+    const int Half = IsGrouped() ? Size / 2 : Size;
+    if (FLocked) {
+        UseLockedPreset(Canvas);
+        DrawSquare(Canvas, P, Half);
+        return;
+    }
+    UseHotPreset(Canvas);
+    if (RotatingMode(FSurface)) {
+        if (!FRotateEnable) return;
+        if (!IsGrouped()) {
+            // A round mark says that dragging it turns the shape.
+            Canvas.Ellipse(RoundHalfEven(double(P.X) - Size), RoundHalfEven(double(P.Y) - Size),
+                           RoundHalfEven(double(P.X) + Size), RoundHalfEven(double(P.Y) + Size));
+            return;
+        }
+    }
+    DrawSquare(Canvas, P, Half);
+}
+
+void TMyShape::DrawLinkPoints(TCanvas& Canvas) {
+    if (FSurface && !(FSurface->HotShow() && FSurface->ShowHotLink())) return;
+    constexpr double Arm = 2.5;
+    for (int I = 0; I < LinkPointCount(); ++I) {
+        const TMyPoint P = GetScreenLinkPoint(I);
+        UseHotPreset(Canvas);
+        Canvas.Pen().SetColor(clBlue);
+        DrawLineF(Canvas, MyPoint(float(P.X - Arm), float(P.Y - Arm)),
+                  MyPoint(float(P.X + Arm), float(P.Y + Arm)));
+        DrawLineF(Canvas, MyPoint(float(P.X + Arm), float(P.Y - Arm)),
+                  MyPoint(float(P.X - Arm), float(P.Y + Arm)));
+    }
+}
+
+void TMyShape::DrawInfoAnchor(TCanvas& Canvas, const TMyPoint& P) {
+    // A text box is its own text: it has no separate anchor to drag.
+    if (dynamic_cast<const TMyText*>(this)) return;
+    if (FInfo.isEmpty() && FMultiInfo.isEmpty()) return;
+    const double S = HotSizeOf(FSurface);
+    const double X = P.X, Y = P.Y;
+    const TArrPoint Diamond{
+        Point(RoundHalfEven(X - S), RoundHalfEven(Y)), Point(RoundHalfEven(X), RoundHalfEven(Y - S)),
+        Point(RoundHalfEven(X + S), RoundHalfEven(Y)), Point(RoundHalfEven(X), RoundHalfEven(Y + S))};
+    Canvas.Polygon(Diamond);
+}
+
+void TMyShape::DrawLineF(TCanvas& Canvas, const TMyPoint& P1, const TMyPoint& P2) {
+    const TPoint A = RoundMyPoint(P1), B = RoundMyPoint(P2);
+    Canvas.MoveTo(A.X, A.Y);
+    Canvas.LineTo(B.X, B.Y);
 }
 
 } // namespace draxa

@@ -30,6 +30,8 @@
 namespace draxa {
 
 class TBitmap;
+class TMyLine;
+class TMyLinkLine;
 class TStream;
 
 // The drawing tools, in the order documents and hosts rely on.
@@ -165,6 +167,10 @@ public:
     // Bounds of every point of the shapes, logical (PointsBounds) or screen (ShapesBounds).
     TMyRect PointsBounds(const TArrMyShape& Shapes) const;
     TMyRect ShapesBounds(const TArrMyShape& Shapes) const;
+    // Gives the image shape with that Number its own copy of Value (the box
+    // takes the picture's size) and repaints; False for a missing shape, a
+    // shape that is not an image, or a picture that cannot be taken.
+    bool SetImageBitmap(int Number, const TBitmap& Value);
     // Re-routes the connector lines attached to the shape (and its members).
     void RerouteLinkLines(TMyShape* AShape);
 
@@ -327,6 +333,10 @@ public:
     bool RotateEnable() const { return FRotateEnable; }
     void SetRotateEnable(bool V) { FRotateEnable = V; }
     TDrawTool ShapeTool() const { return FShapeTool; }
+    // Stores the tool and selects its interaction mode (also when it is the
+    // current one); a drawing tool abandons the shape half drawn and clears
+    // the marked line end. The control repaints.
+    void SetShapeTool(TDrawTool Value);
     bool ShowHotLink() const { return FShowHotLink; }
     void SetShowHotLink(bool V) { FShowHotLink = V; }
     bool Snap() const { return FSnap; }
@@ -364,6 +374,81 @@ public:
         FHotLineEnd = Index;
     }
 
+    // ================= interaction =================
+
+    // Replaces the new plain line Line, whose ends were put down on end points
+    // of two different lines, and those two lines by one polyline (recorded
+    // as an addition and two deletions); the polyline is selected.
+    void JoinLines(TMyLine* Line);
+    // Ends the cursor confinement; with MouseEffect the cursor becomes the cross.
+    void ReleaseMouse() override;
+
+    // True when the shape is visible and its own hit test, or that of one of
+    // its direct members, accepts screen point P.
+    bool ShapeHitTest(TCanvas& Canvas, TMyShape* AShape, const TPoint& P);
+    // True when the screen bounds of the shape's outermost group lie inside
+    // the rectangle spanned by P1 and P2 (screen), borders included.
+    bool ShapeInRect(const TPoint& P1, const TPoint& P2, TMyShape* AShape);
+    // Snaps the screen point (X, Y) to the grid (Snap) or, failing that, to
+    // the edges of other top-level shapes (SnapShape). True when it snapped.
+    bool SnapPoint(int& X, int& Y);
+    // Corrects the mouse point (X, Y) of a drag so that the nearest corner of
+    // R (the dragged shapes' screen bounds at that mouse point) snaps.
+    void SnapRect(const TRect& R, int& X, int& Y);
+    // The first shape (unselected, or the only one selected) with a link point
+    // within 5 pixels of screen point P, which it marks: its list index and
+    // that link point. False with -1, -1 when there is none.
+    bool FindLinkTarget(const TMyPoint& P, int& ShapeIndex, int& LinkPointIndex);
+    // The first axis-parallel connector segment within HotSize of P (logical),
+    // connectors other than Except: its index, Line set and P moved onto the
+    // segment; -1 and nullptr when there is none.
+    int FindLinkLineSegment(TMyPoint& P, TMyLinkLine*& Line, TMyLinkLine* Except);
+
+    // DragMode applied to P, a point dragged from From (screen).
+    void ApplyDragMode(const TPoint& From, TPoint& P) const;
+    // Drags the shape's active hot point from From to To (screen); a group
+    // scales its members about the fixed corner; the info anchor keeps its
+    // place relative to the box. Nothing for a locked shape or one that may
+    // not be resized.
+    void ResizeShape(TMyShape* AShape, const TMyPoint& From, const TMyPoint& To);
+    // Turns the shape (unless locked) and all its members by DAngle about
+    // Centre (logical).
+    void RotateShapeBy(TMyShape* AShape, const TMyPoint& Centre, double DAngle);
+    // Rotation outline of the shape, or of the members of a group (screen Centre).
+    void DrawRotatingDeep(TCanvas& Canvas, TMyShape* AShape, double DAngle, const TMyPoint& Centre);
+    // Drag outline of the shape displaced by To - From (screen), unless it is locked.
+    void DrawMovingShape(TCanvas& Canvas, TMyShape* AShape, const TPoint& From, const TPoint& To);
+
+    // A left press is being handled (between the press and its release).
+    bool MouseIsDown() const { return FMouseDown; }
+    // Where the press went down and the latest mouse point (screen; while
+    // drawing, DownPoint is the new shape's last vertex).
+    TPoint DownPoint() const { return FDownPoint; }
+    TPoint MovePoint() const { return FMovePoint; }
+    // The shape under the mouse as hover tracking last saw it.
+    TMyShape* HoverShape() const { return FHoverShape; }
+    // The link point under the mouse while a connector is drawn (-1, -1 none).
+    int LinkTargetShape() const { return FLinkTargetShape; }
+    int LinkTargetPoint() const { return FLinkTargetPoint; }
+
+    // ================= painting =================
+
+    // Renders the control area R (screen pixels) into the off-screen bitmap:
+    // background colour, background picture, grid, then every visible shape.
+    void RenderToBitmap(const TRect& R);
+    // The off-screen bitmap the last paint rendered into.
+    TBitmap& OffscreenBitmap() { return *FOffscreen; }
+    void FillBackground(TBitmap& Bitmap);
+    // Places the background picture on Bitmap, shifted by (DX, DY).
+    void DrawBackgroundBitmap(TBitmap& Bitmap, int DX, int DY, bool UseBitmapSize);
+    // The grid of the control area R, drawn on Bitmap (which shows R).
+    void DrawGrid(TBitmap& Bitmap, const TRect& R);
+    // Paints every visible top-level shape that may touch R, members first,
+    // then the link-point crosses; Canvas draws in control coordinates.
+    void DrawShapes(TCanvas& Canvas, const TRect& R);
+    // Hot points of the selection (or of the pressed group member) on Canvas.
+    void DrawSelectionHotPoints(TCanvas& Canvas);
+
     // ================= events =================
 
     TActionToolToSelecting OnActionToolToSelecting;
@@ -390,7 +475,13 @@ public:
     TWholeDragOperation OnWholeDragged;
 
 protected:
+    void Paint() override;
     void Resize() override;
+    // The mouse state machine over the current mode (interaction.cpp).
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseLeave() override;
 
 private:
     // Reads a document into the emptied surface (doc_stream.cpp).
@@ -406,6 +497,51 @@ private:
     // Page helper (units_page.cpp): page size from the control's size.
     void PageFromControlSize();
     void SetControlSizeFromPage(bool SetWidth, bool SetHeight);
+
+    // Interaction helpers (interaction.cpp): pens, feedback, creating shapes.
+    void UseFeedbackPen();
+    void UseRubberBandPen();
+    void FlushPendingPaint();
+    TPoint ConfineMouse(const TRect& R, int X, int Y);
+    void DrawingPress(TShiftState Shift);
+    void DrawingMove(TShiftState Shift, int X, int Y);
+    void FreeLineMove(int X, int Y);
+    void DrawingRelease(TMouseButton Button, TShiftState Shift);
+    void FinishNewShape();
+    void ConstrainDrawing(TMyShape* AShape, TShiftState Shift, const TPoint& R, TPoint& P) const;
+    void PointToolRelease();
+    void RemovePointRelease();
+    void AddPointRelease();
+    int SegmentIndexAt(TMyShape* AShape, const TPoint& P);
+    void DrawBLineAfterClick(TMyShape* AShape);
+    void WholeDragShapes(TArrMyShape& Shapes) const;
+    void DragWholeMove(int X, int Y);
+    void DragWholeRelease();
+    void TrackHover(int X, int Y);
+    // Selection helpers (selection.cpp).
+    void SelectingPress(TShiftState Shift);
+    bool SelectingPressOnHotPoint();
+    bool SelectingPressOnSelected(TShiftState Shift);
+    void SelectingPressElsewhere(TShiftState Shift);
+    bool SettlePress();
+    void RubberBandMove(int X, int Y);
+    void RubberBandRelease();
+    // Manipulation helpers (manipulation.cpp).
+    void DragMove(int X, int Y);
+    void DragRelease();
+    TRect SelectionScreenBounds() const;
+    void EndHotPointDrag(TMyShape* AShape);
+    void MoveSelectionBy(int DX, int DY);
+    void ResizeMove(TShiftState Shift, int X, int Y);
+    void ResizeRelease(TShiftState Shift);
+    void ConstrainResize(TMyShape* AShape, TShiftState Shift, TPoint& P) const;
+    void ResizeGroup(TMyShape* AShape, const TMyPoint& From, const TMyPoint& To);
+    void ResizeSingle(TMyShape* AShape, const TMyPoint& From, const TMyPoint& To);
+    TMyPoint RotationCentre(bool Screen) const;
+    void RotateMove(int X, int Y);
+    void RotateRelease();
+    void InfoMove(int X, int Y);
+    void InfoRelease();
 
     // Document.
     TArrMyShape FShapes;
@@ -432,6 +568,17 @@ private:
     TMyShape* FHotLineEndShape = nullptr;
     int FHotLineEnd = -1;
     bool FPainting = false;
+    TInteractionMode FReturnMode = TInteractionMode::Idle; // the mode a press returns to
+    bool FMouseDown = false;                               // between an accepted press and its release
+    TPoint FDownPoint;                                     // screen
+    TPoint FMovePoint;                                     // screen
+    int FLinkTargetShape = -1;
+    int FLinkTargetPoint = -1;
+    // Owns the shape being drawn until it enters the document; FCurrentShape
+    // points at it meanwhile.
+    std::unique_ptr<TMyShape> FNewShape;
+    // An XOR outline of the interaction in progress is on the screen image.
+    bool FFeedbackShown = false;
 
     // Units, zoom and page.
     TUnits FTheUNIT = TUnits::mm;

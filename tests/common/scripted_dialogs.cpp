@@ -65,6 +65,17 @@ bool TScriptedDialogs::PromptForPicture(QString& FileName, const QString& Initia
     return TakeFileName(PictureNames, FileName);
 }
 
+bool TScriptedDialogs::EditStrings(QStringList& Lines) {
+    Calls << QStringLiteral("EditStrings");
+    LastEditedLines = Lines;
+    if (StringEdits.empty()) return false;
+    const std::optional<QStringList> Answer = StringEdits.front();
+    StringEdits.pop_front();
+    if (!Answer) return false;
+    Lines = *Answer;
+    return true;
+}
+
 void TScriptedDialogs::Terminate() {
     Calls << QStringLiteral("Terminate");
     ++TerminateCount;

@@ -33,6 +33,8 @@ public:
     std::deque<std::optional<QString>> FileNames;
     // Files chosen in the picture dialog; nullopt (or an empty queue) cancels.
     std::deque<std::optional<QString>> PictureNames;
+    // Lines confirmed in the string list editor; nullopt (or an empty queue) cancels.
+    std::deque<std::optional<QStringList>> StringEdits;
 
     void QueueModalResult(TModalResult Result);
     void QueueModal(std::function<TModalResult(QDialog&)> Answer);
@@ -40,7 +42,7 @@ public:
     // ---- records ----
 
     // One line per call, in order: "ShowMessage", "MessageDlg", "ExecuteModal",
-    // "PromptForFileName", "PromptForPicture", "Terminate".
+    // "PromptForFileName", "PromptForPicture", "EditStrings", "Terminate".
     QStringList Calls;
     // Texts of ShowMessage and MessageDlg, in order.
     QStringList Messages;
@@ -50,6 +52,8 @@ public:
     QString LastFilter, LastDefaultExt, LastTitle, LastInitialDir;
     // Initial folder of the last PromptForPicture.
     QString LastPictureDir;
+    // The lines the last EditStrings started with.
+    QStringList LastEditedLines;
     int TerminateCount = 0;
 
     void ShowMessage(const QString& Text) override;
@@ -58,6 +62,7 @@ public:
     bool PromptForFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
                            const QString& Title, const QString& InitialDir) override;
     bool PromptForPicture(QString& FileName, const QString& InitialDir) override;
+    bool EditStrings(QStringList& Lines) override;
     // Only records: the test goes on running.
     void Terminate() override;
 };

@@ -244,6 +244,7 @@ TEST(SurfaceDocument, LayersAreUniqueByNameAndAnnounced) {
 }
 
 TEST(SurfaceDocument, DeletingALayerDeletesItsShapesEvenLockedOnesThenAnnouncesIt) {
+    QStringList Events;  // outlives the surface, whose destruction announces its last layer
     TMyDraxa S;
     S.AddLayer("Top", true);  // current layer 1
     AddBox(S, "A");
@@ -251,7 +252,6 @@ TEST(SurfaceDocument, DeletingALayerDeletesItsShapesEvenLockedOnesThenAnnouncesI
     S.SetCurrentLayer(0);
     AddBox(S, "Keep", 200);
     S.ShapeByIndex(0)->SetLocked(true);
-    QStringList Events;
     S.OnShapeDeleted = [&](TMyShape* X) { Events << "deleted " + X->Name(); };
     S.OnDeleteLayer = [&](int Id, const QString& Name, bool) { Events << QString("layer %1 %2").arg(Id).arg(Name); };
     ASSERT_TRUE(S.DeleteLayer(1));
@@ -268,8 +268,8 @@ TEST(SurfaceDocument, DeletingALayerDeletesItsShapesEvenLockedOnesThenAnnouncesI
 TEST(SurfaceDocument, WithoutALayerNothingIsAddedAndTheApplicationIsAskedToEnd) {
     test::TScriptedDialogs Script;
     TScopedDialogs Use(Script);
-    TMyDraxa S;
     int LayersGone = 0;
+    TMyDraxa S;
     S.OnDeleteLayer = [&](int, const QString&, bool) { ++LayersGone; };
     ASSERT_TRUE(S.DeleteAllLayers());
     EXPECT_EQ(LayersGone, 1);

@@ -1,0 +1,236 @@
+#include "app/EditFrm.h"
+
+#include "app/DrawingsStore.h"
+#include "app/FormSupport.h"
+#include "app/Glyphs.h"
+#include "foundation/picture_loader.h"
+#include "foundation/streams.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <array>
+#include <exception>
+
+namespace draxa {
+
+const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa文件(*.tdraxa)");
+
+namespace {
+
+struct TToolButtonPlace {
+    const char* Name;
+    int Left, Top;
+    TDrawTool Tool;
+    const char* Hint;
+};
+
+// Two columns in the tool panel: each button sets the surface's tool.
+constexpr std::array<TToolButtonPlace, 14> KToolButtons{{
+    {"sbtnLine", 8, 8, TDrawTool::SpLine, QT_TRANSLATE_NOOP("TEditForm", "Line")},
+    {"sbtnSelecting", 32, 8, TDrawTool::SpSelecting, QT_TRANSLATE_NOOP("TEditForm", "Select")},
+    {"sbtnRuleLine", 8, 32, TDrawTool::SpRuleLine, QT_TRANSLATE_NOOP("TEditForm", "Measuring line")},
+    {"sbtnRotateSelecting", 32, 32, TDrawTool::SpRotateSelecting, QT_TRANSLATE_NOOP("TEditForm", "Rotate")},
+    {"sbtnPolyLine", 8, 56, TDrawTool::SpPolyLine, QT_TRANSLATE_NOOP("TEditForm", "Polyline")},
+    {"sbtnLineLinkLine", 32, 56, TDrawTool::SpLineLinkLine,
+     QT_TRANSLATE_NOOP("TEditForm", "Line between connection points")},
+    {"sbtnPolygon", 8, 80, TDrawTool::SpPolygon, QT_TRANSLATE_NOOP("TEditForm", "Polygon")},
+    {"sbtnLinkLine", 32, 80, TDrawTool::SpLinkLine, QT_TRANSLATE_NOOP("TEditForm", "Connector")},
+    {"sbtnRectangle", 8, 104, TDrawTool::SpRectangle, QT_TRANSLATE_NOOP("TEditForm", "Rectangle")},
+    {"sbtnEllipse", 8, 128, TDrawTool::SpEllipse, QT_TRANSLATE_NOOP("TEditForm", "Ellipse")},
+    {"sbtnElliArc", 8, 152, TDrawTool::SpElliArc, QT_TRANSLATE_NOOP("TEditForm", "Elliptic arc")},
+    {"sbtnPolyBezier", 8, 176, TDrawTool::SpPolyBezier, QT_TRANSLATE_NOOP("TEditForm", "Bezier curve")},
+    {"sbtnText", 8, 200, TDrawTool::SpText, QT_TRANSLATE_NOOP("TEditForm", "Text")},
+    {"sbtnImage", 8, 224, TDrawTool::SpImage, QT_TRANSLATE_NOOP("TEditForm", "Image")},
+}};
+
+} // namespace
+
+TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
+    : QDialog(Parent), FStore(Store), FImage1(new QLabel(this)), FedtName(new QLineEdit(this)),
+      FPanel1(NewLoweredPanel(this, QRect(80, 112, 393, 257))), FDraxaEdit(new TMyDraxa(FPanel1)),
+      FPanel2(new QFrame(this)), FToolButtons(new QButtonGroup(this)),
+      FbtnLoad(new QPushButton(tr("&Load"), this)),
+      FbbtnCancel(new QPushButton(CancelGlyph(), tr("Cancel"), this)),
+      FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)) {
+    setObjectName(QStringLiteral("EditForm"));
+    setWindowTitle(tr("Edit"));
+    MakeFixedWindow(*this, 500, 480);
+
+    FImage1->setObjectName(QStringLiteral("Image1"));
+    FImage1->setPixmap(BannerPicture(tr("drawing editor")));
+    FImage1->setGeometry(8, 16, 287, 47);
+
+    FedtName->setObjectName(QStringLiteral("edtName"));
+    FedtName->setGeometry(80, 80, 393, 21);
+    FedtName->setMaxLength(TDrawingsStore::NameMaxLength);
+
+    FPanel1->setObjectName(QStringLiteral("Panel1"));
+    FDraxaEdit->setObjectName(QStringLiteral("DraxaEdit"));
+    FDraxaEdit->SetBounds(8, 8, 378, 242);
+    ApplyFormSurfaceSettings(*FDraxaEdit);
+    FDraxaEdit->OnShapeAdded = [this](TMyShape*& AShape, int ShapeCount) {
+        DraxaEditShapeAdded(AShape, ShapeCount);
+    };
+    FDraxaEdit->OnActionToolToSelecting = [this] { DraxaEditActionToolToSelecting(); };
+
+    FPanel2->setObjectName(QStringLiteral("Panel2"));
+    FPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    FPanel2->setGeometry(8, 80, 65, 289);
+    CreateToolButtons();
+
+    FbtnLoad->setObjectName(QStringLiteral("btnLoad"));
+    FbtnLoad->setGeometry(232, 392, 75, 25);
+    FbtnLoad->setAutoDefault(false);
+    FbbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
+    FbbtnCancel->setGeometry(312, 392, 75, 25);
+    FbbtnCancel->setAutoDefault(false);
+    FbbtnOK->setObjectName(QStringLiteral("bbtnOK"));
+    FbbtnOK->setGeometry(392, 392, 75, 25);
+    // Enter anywhere in the window presses OK; Escape is Cancel (reject).
+    FbbtnOK->setDefault(true);
+
+    connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
+    connect(FbbtnCancel, &QPushButton::clicked, this, &TEditForm::reject);
+    connect(FbbtnOK, &QPushButton::clicked, this, &TEditForm::bbtnOKClick);
+}
+
+TEditForm::~TEditForm() {
+    // The surface may fire its events while it is destroyed; the handlers
+    // would reach controls that are gone.
+    FDraxaEdit->OnShapeAdded = nullptr;
+    FDraxaEdit->OnActionToolToSelecting = nullptr;
+}
+
+void TEditForm::CreateToolButtons() {
+    FToolButtons->setExclusive(true);
+    for (const TToolButtonPlace& Place : KToolButtons) {
+        auto* B = new QToolButton(FPanel2);
+        B->setObjectName(QLatin1String(Place.Name));
+        B->setGeometry(Place.Left, Place.Top, 23, 22);
+        B->setCheckable(true);
+        B->setAutoRaise(true);
+        B->setIcon(ToolGlyph(Place.Tool));
+        B->setIconSize(QSize(16, 16));
+        B->setToolTip(tr(Place.Hint));
+        B->setFocusPolicy(Qt::NoFocus);
+        FToolButtons->addButton(B, int(Place.Tool));
+    }
+    sbtnSelecting()->setChecked(true);
+    connect(FToolButtons, &QButtonGroup::idClicked, this,
+            [this](int Id) { FDraxaEdit->SetShapeTool(TDrawTool(Id)); });
+}
+
+QToolButton* TEditForm::ToolButton(TDrawTool Tool) const {
+    return static_cast<QToolButton*>(FToolButtons->button(int(Tool)));
+}
+
+TModalResult TEditForm::EditRecord(const TDrawingRecord& Record) {
+    FedtName->setText(Record.Name);
+    if (!ShowRecordDrawing(*FDraxaEdit, Record)) return mrNone;
+    FMode = TagExisting;
+    FRecordKey = Record.Key;
+    RestoreMode();
+    FedtName->setFocus();
+    return Dialogs().ExecuteModal(*this);
+}
+
+TModalResult TEditForm::NewDrawing() {
+    FMode = TagNew;
+    FRecordKey = -1;
+    RestoreMode();
+    FDraxaEdit->Clear();
+    FDraxaEdit->Invalidate();
+    FedtName->setText(tr("Please input the draw name."));
+    // Typing replaces the prompt.
+    FedtName->selectAll();
+    FedtName->setFocus();
+    return Dialogs().ExecuteModal(*this);
+}
+
+void TEditForm::bbtnOKClick() {
+    TMemoryStream Stream;
+    if (!FDraxaEdit->SaveToStream(Stream)) {
+        Dialogs().ShowMessage(tr("The drawing could not be written out, so nothing was saved."));
+        return;
+    }
+    const QString Name = FedtName->text();
+    const QDateTime Now = QDateTime::currentDateTime();
+    const bool Saved = FDraxaEdit->Tag() == TagNew
+                           ? FStore.Insert(Name, Now, Stream.ToByteArray())
+                           : FStore.Update(FRecordKey, Name, Now, Stream.ToByteArray());
+    if (!Saved) {
+        // The editor stays open with the drawing, so the user loses nothing
+        // and can try again or cancel.
+        Dialogs().ShowMessage(FStore.LastError());
+        return;
+    }
+    if (OnSaved) OnSaved();
+    Dialogs().ShowMessage(tr("Save success!"));
+    done(mrOk);
+}
+
+void TEditForm::btnLoadClick() {
+    QString FileName;
+    if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(),
+                                     QCoreApplication::applicationDirPath()))
+        return;
+    QString Problem;
+    try {
+        if (!FDraxaEdit->LoadFromFile(FileName))
+            Problem =
+                tr("The file \"%1\" is not a TDraxa drawing, or it is damaged. The drawing was not changed.")
+                    .arg(QDir::toNativeSeparators(FileName));
+    } catch (const std::exception& E) {
+        // The file could not be opened or read at all.
+        Problem = QString::fromStdString(E.what());
+    }
+    RestoreMode();
+    if (!Problem.isEmpty()) Dialogs().ShowMessage(Problem);
+}
+
+void TEditForm::DraxaEditShapeAdded(TMyShape*& AShape, int /*ShapeCount*/) {
+    FDraxaEdit->ReleaseMouse();
+    if (!AShape || AShape->ClassName() != QLatin1String("TMyImage")) return;
+    QString FileName;
+    if (!Dialogs().PromptForPicture(FileName, QString())) return;
+    // Whatever goes wrong, the image stays in the drawing without a picture.
+    std::unique_ptr<TBitmap> Bitmap;
+    try {
+        Bitmap = LoadPictureAsBitmap(FileName);
+    } catch (const EAssertionFailed& E) {
+        Dialogs().ShowMessage(tr("The picture cannot be used. %1").arg(E.Detail()));
+        return;
+    } catch (const std::exception& E) {
+        // EInvalidGraphic names the file and what is wrong with it.
+        Dialogs().ShowMessage(tr("The picture cannot be used. %1").arg(QString::fromStdString(E.what())));
+        return;
+    }
+    if (!FDraxaEdit->SetImageBitmap(AShape->ShapeNo(), *Bitmap))
+        Dialogs().ShowMessage(
+            tr("The picture \"%1\" cannot be shown in the image.").arg(QDir::toNativeSeparators(FileName)));
+}
+
+void TEditForm::DraxaEditActionToolToSelecting() {
+    sbtnSelecting()->setChecked(true);
+}
+
+void TEditForm::reject() {
+    done(mrCancel);
+}
+
+void TEditForm::setVisible(bool Visible) {
+    // adjustPosition without a widget centres on the screen (allowing for
+    // the frame) and marks the window as placed, so Qt leaves it there.
+    if (Visible && !isVisible() && !testAttribute(Qt::WA_Moved)) adjustPosition(nullptr);
+    QDialog::setVisible(Visible);
+}
+
+} // namespace draxa

@@ -1,0 +1,100 @@
+// TEditForm: the editor window ("Edit"), in which the user draws one drawing
+// on an interactive surface and writes it back into the drawings table.
+//
+// The editor runs modally through the dialog seam, as often as needed, and
+// keeps its surface (with whatever it last held) between showings. The Tag
+// of its surface tells what OK does: TagNew adds a record, TagExisting
+// rewrites the record the editor was opened for. Loading a document also
+// restores the stored Tag, so the editor puts its own mode back after every
+// load.
+#pragma once
+
+#include "foundation/dialogs.h"
+#include "surface/draxa.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+
+class QButtonGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace draxa {
+
+class TDrawingsStore;
+struct TDrawingRecord;
+
+class TEditForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // Values of DraxaEdit's Tag while the editor is open.
+    static constexpr int TagExisting = 0;
+    static constexpr int TagNew = 1;
+    // The filter of the open dialog of Load.
+    static const QString DocumentFilter;
+
+    TEditForm(TDrawingsStore& Store, QWidget* Parent = nullptr);
+    ~TEditForm() override;
+
+    // Opens the editor on a record's drawing; OK rewrites that record. When
+    // the drawing cannot be read the user is told and the editor does not
+    // open (mrNone).
+    TModalResult EditRecord(const TDrawingRecord& Record);
+    // Opens the editor on an empty drawing; OK adds a record.
+    TModalResult NewDrawing();
+
+    // Button and surface handlers (the controls call them; so may tests).
+    void bbtnOKClick();
+    void btnLoadClick();
+    void DraxaEditShapeAdded(TMyShape*& AShape, int ShapeCount);
+    void DraxaEditActionToolToSelecting();
+
+    // After OK has written the record, before "Save success!".
+    std::function<void()> OnSaved;
+
+    // The controls.
+    QLabel* Image1() const { return FImage1; }
+    QLineEdit* edtName() const { return FedtName; }
+    QFrame* Panel1() const { return FPanel1; }
+    TMyDraxa* DraxaEdit() const { return FDraxaEdit; }
+    QFrame* Panel2() const { return FPanel2; }
+    QPushButton* btnLoad() const { return FbtnLoad; }
+    QPushButton* bbtnCancel() const { return FbbtnCancel; }
+    QPushButton* bbtnOK() const { return FbbtnOK; }
+    QButtonGroup* ToolButtons() const { return FToolButtons; }
+    // The tool button of Tool; nullptr for a tool without one.
+    QToolButton* ToolButton(TDrawTool Tool) const;
+    QToolButton* sbtnSelecting() const { return ToolButton(TDrawTool::SpSelecting); }
+
+    // Cancel, Escape and the close box report mrCancel; nothing is written.
+    void reject() override;
+    // The editor opens in the middle of the screen, not over the main window.
+    void setVisible(bool Visible) override;
+
+private:
+    void CreateToolButtons();
+    // Puts the editor's mode back on the surface (after a load).
+    void RestoreMode() { FDraxaEdit->SetTag(FMode); }
+
+    TDrawingsStore& FStore;
+    int FMode = TagNew;
+    int64_t FRecordKey = -1; // the record OK rewrites in TagExisting mode
+
+    QLabel* FImage1;
+    QLineEdit* FedtName;
+    QFrame* FPanel1;
+    TMyDraxa* FDraxaEdit;
+    QFrame* FPanel2;
+    QButtonGroup* FToolButtons;
+    QPushButton* FbtnLoad;
+    QPushButton* FbbtnCancel;
+    QPushButton* FbbtnOK;
+};
+
+} // namespace draxa

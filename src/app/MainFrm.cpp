@@ -1,0 +1,116 @@
+#include "app/MainFrm.h"
+
+#include "app/DrawingsStore.h"
+#include "app/EditFrm.h"
+#include "app/FormSupport.h"
+#include "app/Glyphs.h"
+#include "foundation/dialogs.h"
+#include "surface/draxa.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace draxa {
+
+TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
+    : QWidget(Parent), FStore(Store), FImage1(new QLabel(this)), FlblName(new QLabel(tr("Name"), this)),
+      FlblLastUpdate(new QLabel(tr("Last Update"), this)), FlblDraw(new QLabel(tr("Draw"), this)),
+      FedtName(new QLineEdit(this)), FedtLastUpdate(new QLineEdit(this)),
+      FPanel1(NewLoweredPanel(this, QRect(80, 136, 393, 257))), FMyDraxa1(new TMyDraxa(FPanel1)),
+      FDBNavigator1(new TDBNavigator(Store, this)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(tr("TDraxa database example"));
+    MakeFixedWindow(*this, 500, 480);
+
+    FImage1->setObjectName(QStringLiteral("Image1"));
+    FImage1->setPixmap(BannerPicture(tr("drawings database")));
+    FImage1->setGeometry(16, 8, 287, 47);
+
+    // Each label ends just before the field it names, whatever the font.
+    const auto PlaceLabel = [](QLabel* Label, const char* Name, int Left, int Top) {
+        Label->setObjectName(QLatin1String(Name));
+        Label->adjustSize();
+        Label->move(std::min(Left, 76 - Label->width()), Top);
+    };
+    PlaceLabel(FlblName, "lblName", 45, 80);
+    PlaceLabel(FlblLastUpdate, "lblLastUpdate", 15, 104);
+    PlaceLabel(FlblDraw, "lblDraw", 48, 128);
+
+    FedtName->setObjectName(QStringLiteral("edtName"));
+    FedtName->setGeometry(80, 72, 209, 21);
+    MakeDisplayOnly(*FedtName);
+    FedtLastUpdate->setObjectName(QStringLiteral("edtLastUpdate"));
+    FedtLastUpdate->setGeometry(80, 104, 209, 21);
+    MakeDisplayOnly(*FedtLastUpdate);
+
+    FPanel1->setObjectName(QStringLiteral("Panel1"));
+    FMyDraxa1->setObjectName(QStringLiteral("MyDraxa1"));
+    FMyDraxa1->SetBounds(8, 8, 378, 242);
+    ApplyFormSurfaceSettings(*FMyDraxa1);
+    FMyDraxa1->SetArcMode(TArcMode::amCircle);
+    FMyDraxa1->SetDragTrace(true);
+    FMyDraxa1->SetPenStyleJoinType(TPenStyleJoinType::psjtROUND);
+    FMyDraxa1->SetPenStyleEndCapType(TPenStyleEndCapType::psectROUND);
+    // Only shows the drawing; editing happens in the editor.
+    FMyDraxa1->setEnabled(false);
+
+    FDBNavigator1->setGeometry(80, 408, 320, 25);
+    FDBNavigator1->OnClick = [this](TNavigateBtn Which) { DBNavigator1Click(Which); };
+
+    CentreOnScreen(*this);
+    // Start-up shows the first record.
+    FStore.First();
+    ShowRecord();
+
+    FEditForm = new TEditForm(FStore, this);
+    FEditForm->OnSaved = [this] { ShowRecord(); };
+}
+
+TMainForm::~TMainForm() {
+    FStore.Close();
+}
+
+void TMainForm::ShowRecord() {
+    TDrawingRecord Record;
+    if (!FStore.IsEmpty() && !FStore.ReadCurrent(Record)) {
+        Dialogs().ShowMessage(FStore.LastError());
+        Record = TDrawingRecord();
+    }
+    FedtName->setText(Record.Name);
+    FedtLastUpdate->setText(LastUpdateText(Record.LastUpdate));
+    ShowRecordDrawing(*FMyDraxa1, Record);
+    FDBNavigator1->UpdateButtons();
+}
+
+void TMainForm::DBNavigator1Click(TNavigateBtn Which) {
+    switch (Which) {
+    case TNavigateBtn::nbFirst:
+    case TNavigateBtn::nbPrior:
+    case TNavigateBtn::nbNext:
+    case TNavigateBtn::nbLast:
+    case TNavigateBtn::nbDelete:
+    case TNavigateBtn::nbRefresh:
+        ShowRecord();
+        break;
+    case TNavigateBtn::nbEdit:
+        EditCurrentRecord();
+        break;
+    case TNavigateBtn::nbInsert:
+        FEditForm->NewDrawing();
+        break;
+    }
+}
+
+void TMainForm::EditCurrentRecord() {
+    TDrawingRecord Record;
+    if (!FStore.ReadCurrent(Record)) {
+        Dialogs().ShowMessage(FStore.LastError());
+        return;
+    }
+    FEditForm->EditRecord(Record);
+}
+
+} // namespace draxa

@@ -1,0 +1,67 @@
+// TMainForm: the main window ("TDraxa database example"). It browses the
+// drawings table with the navigator and shows the current record's name,
+// time of last update and drawing; the drawing sits on a disabled,
+// display-only surface. Insert and edit open the editor window, which the
+// main window creates once and keeps.
+#pragma once
+
+#include "app/Navigator.h"
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+
+namespace draxa {
+
+class TDrawingsStore;
+class TEditForm;
+class TMyDraxa;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    // Store is open; the window shows its first record at once. The window
+    // closes the store when it is destroyed.
+    explicit TMainForm(TDrawingsStore& Store, QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    // Shows the current record (name, last update, drawing); an empty table
+    // shows empty fields and an empty drawing.
+    void ShowRecord();
+    // What the window does after a navigator button's table action.
+    void DBNavigator1Click(TNavigateBtn Which);
+
+    TEditForm* EditForm() const { return FEditForm; }
+
+    // The controls.
+    QLabel* Image1() const { return FImage1; }
+    QLabel* lblName() const { return FlblName; }
+    QLabel* lblLastUpdate() const { return FlblLastUpdate; }
+    QLabel* lblDraw() const { return FlblDraw; }
+    QLineEdit* edtName() const { return FedtName; }
+    QLineEdit* edtLastUpdate() const { return FedtLastUpdate; }
+    QFrame* Panel1() const { return FPanel1; }
+    TMyDraxa* MyDraxa1() const { return FMyDraxa1; }
+    TDBNavigator* DBNavigator1() const { return FDBNavigator1; }
+
+private:
+    // Opens the editor on the current record.
+    void EditCurrentRecord();
+
+    TDrawingsStore& FStore;
+    QLabel* FImage1;
+    QLabel* FlblName;
+    QLabel* FlblLastUpdate;
+    QLabel* FlblDraw;
+    QLineEdit* FedtName;
+    QLineEdit* FedtLastUpdate;
+    QFrame* FPanel1;
+    TMyDraxa* FMyDraxa1;
+    TDBNavigator* FDBNavigator1;
+    TEditForm* FEditForm = nullptr;
+};
+
+} // namespace draxa

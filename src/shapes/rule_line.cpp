@@ -1,0 +1,134 @@
+// TMyRuleLine: defaults, copying, painting with ticks and the upright text,
+// the measure text and the measuring line's tail of the shape record.
+#include "shapes/rule_line.h"
+
+#include "foundation/canvas.h"
+#include "foundation/stream_io.h"
+#include "foundation/streams.h"
+#include "surface/draxa.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace draxa {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr int TickStyleCount = int(TTickStyle::tsNone) + 1;
+// Gap between the line and the bottom of its text, screen pixels.
+constexpr int TextGap = 3;
+
+void DrawSegment(TCanvas& Canvas, const TPoint& A, const TPoint& B) {
+    Canvas.MoveTo(A.X, A.Y);
+    Canvas.LineTo(B.X, B.Y);
+}
+
+} // namespace
+
+TMyRuleLine::TMyRuleLine(TMyDraxa* ASurface) : TMyLine(ASurface) {
+    FFont.SetSize(8);
+    FArrowAngle = 10;
+    FArrowLength = 20;
+    FArrowStyle = TArrowStyle::ADouble;
+}
+
+void TMyRuleLine::Assign(const TMyShape& Source) {
+    if (&Source == this) return;
+    TMyLine::Assign(Source);
+    if (const auto* R = dynamic_cast<const TMyRuleLine*>(&Source)) FUserInfo = R->FUserInfo;
+}
+
+void TMyRuleLine::Paint(TCanvas& Canvas) {
+    const int N = PointCount();
+    if (N < 2) return;
+    ApplyPenBrush(Canvas);
+    const std::optional<TGeometricPen> Previous =
+        SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
+    PaintSegments(Canvas);
+
+    ApplyArrowFill(Canvas);
+    const TMyPoint VL = GetScreenPoint(N - 1), VK = GetScreenPoint(N - 2);
+    if (FArrowStyle == TArrowStyle::ALeft || FArrowStyle == TArrowStyle::ADouble)
+        DrawArrowHead(Canvas, VL, VK);
+    if (FArrowStyle == TArrowStyle::ARight || FArrowStyle == TArrowStyle::ADouble)
+        DrawArrowHead(Canvas, VK, VL);
+
+    UpdateDirectionAngle();
+    // The text turns with the line but is never read upside down: a line
+    // pointing leftwards carries it turned half round.
+    double R = FAngle;
+    if (R > Pi / 2 && R < 3 * Pi / 2) R += Pi;
+    // A whole turn is no turn: a line drawn leftwards lays its text out
+    // exactly like one drawn rightwards, without a rounding-sized rotation.
+    if (R >= 2 * Pi) R -= 2 * Pi;
+
+    // Ticks and text are laid out in the frame where the line is horizontal.
+    const TMyPoint C = GetScreenRotateCenter();
+    const TMyPoint V0 = GetScreenPoint(0), V1 = GetScreenPoint(1);
+    const TMyPoint P = RotateMyPoint(V0, C, float(-R));
+    const TMyPoint Q = RotateMyPoint(V1, C, float(-R));
+    auto Back = [&](double X, double Y) {
+        return RoundMyPoint(RotateMyPoint(ToMyPoint(Point(RoundHalfEven(X), RoundHalfEven(Y))), C, float(R)));
+    };
+    if (FTickStyle == TTickStyle::tsLine) {
+        // Screen pixels, not zoomed: a tick marks where the measure ends.
+        for (const TMyPoint& E : {P, Q})
+            DrawSegment(Canvas, Back(E.X, double(E.Y) - TickHalfLength),
+                        Back(E.X, double(E.Y) + TickHalfLength));
+    }
+
+    QString Text;
+    if (FShowUserInfo) {
+        Text = FUserInfo;
+    } else {
+        FInfo = GetLengthText(RoundMyPoint(V0), RoundMyPoint(V1));
+        Text = FInfo;
+    }
+    if (!Text.isEmpty()) {
+        const double Z = Zoom();
+        const TPoint E = MeasureText(Canvas, Text, Z, 0, FFont);
+        const TMyPoint A{float(std::min(P.X, Q.X) + (double(MyPointDistance(P, Q)) - E.X) / 2),
+                         float(double(P.Y) - E.Y - TextGap)};
+        const TMyPoint At = RotateMyPoint(A, C, float(R));
+        DrawText(Canvas, RoundHalfEven(At.X), RoundHalfEven(At.Y), Z, R, FFont, Text);
+    }
+    Canvas.SelectGeometricPen(Previous);
+}
+
+void TMyRuleLine::UpdateMeasureInfo(QString& Text) {
+    MeasureFirstSegment(Text);
+}
+
+void TMyRuleLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
+    TMyLine::ResizeByHot(FromPt, ToPt);
+    if (PointCount() < 2) return;
+    // Kept current for whoever reads them before the next paint, which
+    // recomputes both.
+    const TMyPoint A = FPoints[0], B = FPoints[1];
+    FAngle = A.X == B.X ? float(Pi / 2) : float(std::atan((double(B.Y) - A.Y) / (double(B.X) - A.X)));
+    FInfo = GetLengthText(ScreenVertex(0), ScreenVertex(1)).trimmed();
+}
+
+void TMyRuleLine::SaveToStream(TStream& Stream) {
+    TMyLine::SaveToStream(Stream);
+    WriteBoolean(Stream, FShowUserInfo);
+    WriteByte(Stream, static_cast<uint8_t>(FTickStyle));
+    WriteCountedText(Stream, FUserInfo);
+}
+
+void TMyRuleLine::LoadFromStream(TStream& Stream) {
+    TMyLine::LoadFromStream(Stream);
+    const bool Show = ReadBoolean(Stream);
+    const uint8_t Tick = ReadByte(Stream);
+    if (Tick >= TickStyleCount)
+        throw EReadError("Stream read error: tick style " + std::to_string(Tick) + " is out of range 0.." +
+                         std::to_string(TickStyleCount - 1));
+    const QString User = ReadCountedText(Stream);
+    FShowUserInfo = Show;
+    FTickStyle = static_cast<TTickStyle>(Tick);
+    FUserInfo = User;
+}
+
+} // namespace draxa

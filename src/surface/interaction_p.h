@@ -1,0 +1,34 @@
+// Small helpers the surface's mouse handling shares between its sources
+// (interaction.cpp, selection.cpp, manipulation.cpp). Not part of the
+// component's interface.
+#pragma once
+
+#include "foundation/geometry.h"
+#include "shapes/shape.h"
+
+#include <algorithm>
+#include <typeinfo>
+
+namespace draxa::interaction {
+
+// The shape is a T or derives from it.
+template <class T> bool Is(const TMyShape* S) {
+    return dynamic_cast<const T*>(S) != nullptr;
+}
+
+// The shape's class is exactly T (some rules apply to a class but not to its descendants).
+template <class T> bool IsExactly(const TMyShape* S) {
+    return S && typeid(*S) == typeid(T);
+}
+
+// P held inside R the way a confined cursor is: Right and Bottom lie just
+// outside, and an empty rectangle pins to its top-left.
+inline TPoint ClampInto(const TRect& R, const TPoint& P) {
+    return Point(std::max(R.Left, std::min(P.X, R.Right - 1)), std::max(R.Top, std::min(P.Y, R.Bottom - 1)));
+}
+
+inline int Sign(int V) {
+    return (V > 0) - (V < 0);
+}
+
+} // namespace draxa::interaction

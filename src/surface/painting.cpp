@@ -1,0 +1,167 @@
+// Surface painting: the invalid part of the control is rendered into an
+// off-screen bitmap (background, picture, grid, shapes) and copied to the
+// screen image in one step; the selection's hot points go on top.
+#include "surface/draxa.h"
+
+#include "foundation/bitmap.h"
+#include "foundation/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace draxa {
+
+void TMyDraxa::Paint() {
+    if (FPainting) return;
+    FPainting = true;
+    const TRect R = Canvas().ClipRect();
+    if (R.Right > R.Left && R.Bottom > R.Top) {
+        RenderToBitmap(R);
+        Canvas().CopyRect(R, FOffscreen->Canvas(), TRect{0, 0, FOffscreen->Width(), FOffscreen->Height()});
+        DrawSelectionHotPoints(Canvas());
+    }
+    if (OnPaint) OnPaint(this);
+    FPainting = false;
+}
+
+void TMyDraxa::RenderToBitmap(const TRect& R) {
+    // 32-bit pixels: the copy to the screen image is then a plain copy.
+    FOffscreen->SetPixelFormat(TPixelFormat::pf32bit);
+    FOffscreen->SetSize(R.Right - R.Left, R.Bottom - R.Top);
+    if (FOffscreen->Empty()) return;
+    FillBackground(*FOffscreen);
+    DrawBackgroundBitmap(*FOffscreen, -R.Left, -R.Top, false);
+    DrawGrid(*FOffscreen, R);
+    // Shapes paint in control coordinates; the canvas origin puts control
+    // pixel (R.Left, R.Top) at bitmap pixel (0, 0), so the shapes themselves
+    // are never moved for a paint.
+    TCanvas& C = FOffscreen->Canvas();
+    C.SetOrigin(TPoint{R.Left, R.Top});
+    DrawShapes(C, R);
+    C.SetOrigin(TPoint{0, 0});
+}
+
+void TMyDraxa::FillBackground(TBitmap& Bitmap) {
+    TCanvas& C = Bitmap.Canvas();
+    C.Brush().SetStyle(TBrushStyle::bsSolid);
+    C.Brush().SetColor(FColorOfBackGround);
+    C.FillRect(TRect{0, 0, Width(), Height()});
+}
+
+void TMyDraxa::DrawBackgroundBitmap(TBitmap& Bitmap, int DX, int DY, bool UseBitmapSize) {
+    if (FBkBitmap->Width() <= 0 || FBkBitmap->Height() < 1) return;
+    TCanvas& C = Bitmap.Canvas();
+    const int BW = FBkBitmap->Width(), BH = FBkBitmap->Height();
+    const TRect Source{0, 0, BW, BH};
+    switch (FBkBitmapMode) {
+    case TBkBitmapMode::LeftTop: C.CopyRect(TRect{DX, DY, DX + BW, DY + BH}, FBkBitmap->Canvas(), Source); break;
+    case TBkBitmapMode::Center: {
+        const int OX = (Width() - BW) / 2, OY = (Height() - BH) / 2;
+        C.CopyRect(TRect{OX + DX, OY + DY, OX + BW + DX, OY + BH + DY}, FBkBitmap->Canvas(), Source);
+        break;
+    }
+    case TBkBitmapMode::Stretch: C.StretchDraw(TRect{DX, DY, Width() + DX, Height() + DY}, *FBkBitmap); break;
+    case TBkBitmapMode::Tiled: {
+        const int W = UseBitmapSize ? Bitmap.Width() : Width();
+        const int H = UseBitmapSize ? Bitmap.Height() : Height();
+        for (int Col = 0; Col <= W / BW; ++Col)
+            for (int Row = 0; Row <= H / BH; ++Row)
+                C.CopyRect(TRect{Col * BW + DX, Row * BH + DY, (Col + 1) * BW + DX, (Row + 1) * BH + DY},
+                           FBkBitmap->Canvas(), Source);
+        break;
+    }
+    }
+}
+
+void TMyDraxa::DrawGrid(TBitmap& Bitmap, const TRect& R) {
+    const TGridObject& G = FGridOperation;
+    if (G.GridType == TGridType::gNone) return;
+    const double F = G.GridInZoom ? FZoom : 1.0;
+    const double SY = G.GridHeight * F, SX = G.GridWidth * F;
+    // A spacing that is not positive (or absurdly small) would never end the loops.
+    if (!(SX >= 1) || !(SY >= 1) || !std::isfinite(SX) || !std::isfinite(SY)) return;
+    const double OX = R.Left - SX * RoundHalfEven(R.Left / SX);
+    const double OY = R.Top - SY * RoundHalfEven(R.Top / SY);
+    if (!G.GridShow) return;
+    TCanvas& C = Bitmap.Canvas();
+    const int BW = Bitmap.Width(), BH = Bitmap.Height();
+    C.Pen().SetColor(G.GridColor);
+    C.Pen().SetStyle(TPenStyle::psSolid);
+    C.Pen().SetWidth(G.GridPenSize);
+    C.Pen().SetMode(TPenMode::pmCopy);
+    if (G.GridType == TGridType::gPixel) {
+        C.Brush().SetStyle(TBrushStyle::bsSolid);
+        C.Brush().SetColor(G.GridColor);
+        const double S = G.GridPenSize;
+        for (double X = -OX; X <= BW; X += SX)
+            for (double Y = -OY; Y <= BH; Y += SY)
+                C.Rectangle(RoundHalfEven(X - S), RoundHalfEven(Y - S), RoundHalfEven(X + S), RoundHalfEven(Y + S));
+        return;
+    }
+    for (double X = -OX; X <= BW; X += SX) {
+        C.MoveTo(RoundHalfEven(X), 0);
+        C.LineTo(RoundHalfEven(X), BH);
+    }
+    for (double Y = -OY; Y <= BH; Y += SY) {
+        C.MoveTo(0, RoundHalfEven(Y));
+        C.LineTo(BW, RoundHalfEven(Y));
+    }
+}
+
+void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
+    // Which top-level shapes may touch R.
+    TArrMyShape Chosen;
+    const double ClipW = std::abs(R.Right - R.Left), ClipH = std::abs(R.Top - R.Bottom);
+    for (TMyShape* S : FShapes) {
+        if (S->IsGrouped() || !IsLayerVisible(S->LayerId())) continue;
+        bool Touches = ClipW < S->BoundsWidth() * FZoom || ClipH < S->BoundsHeight() * FZoom;
+        for (int I = 0; !Touches && I < S->PointCount(); ++I) {
+            const TMyPoint P = S->GetScreenPoint(I);
+            Touches = P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
+        }
+        if (Touches) Chosen.push_back(S);
+    }
+
+    // Members first, then the shape; an invisible shape hides its members.
+    std::vector<TMyShape*> Path;
+    std::function<void(TMyShape*)> PaintTree = [&](TMyShape* S) {
+        if (!S || !S->Visible() || std::find(Path.begin(), Path.end(), S) != Path.end()) return;
+        Path.push_back(S);
+        for (int M : S->Members()) PaintTree(ShapeByIndex(M));
+        Path.pop_back();
+        S->Paint(Canvas);
+    };
+    for (TMyShape* S : Chosen) PaintTree(S);
+
+    if (!FHotShow || !FShowHotLink) return;
+    Canvas.Pen().SetWidth(1);
+    Canvas.Pen().SetStyle(TPenStyle::psSolid);
+    Canvas.Pen().SetMode(TPenMode::pmCopy);
+    Canvas.Pen().SetColor(0xFF0000);
+    std::function<void(TMyShape*)> MarkTree = [&](TMyShape* S) {
+        if (!S || std::find(Path.begin(), Path.end(), S) != Path.end()) return;
+        for (int I = 0; I < S->LinkPointCount(); ++I) {
+            const TMyPoint P = S->GetScreenLinkPoint(I);
+            Canvas.MoveTo(RoundHalfEven(P.X - 2.5), RoundHalfEven(P.Y - 2.5));
+            Canvas.LineTo(RoundHalfEven(P.X + 2.5), RoundHalfEven(P.Y + 2.5));
+            Canvas.MoveTo(RoundHalfEven(P.X + 2.5), RoundHalfEven(P.Y - 2.5));
+            Canvas.LineTo(RoundHalfEven(P.X - 2.5), RoundHalfEven(P.Y + 2.5));
+        }
+        Path.push_back(S);
+        for (int M : S->Members()) MarkTree(ShapeByIndex(M));
+        Path.pop_back();
+    };
+    for (TMyShape* S : Chosen) MarkTree(S);
+}
+
+void TMyDraxa::DrawSelectionHotPoints(TCanvas& Canvas) {
+    if (!FHotShow) return;
+    if (FChildShape && FChildShape->Visible()) {
+        FChildShape->DrawHotPoints(Canvas);
+        return;
+    }
+    for (TMyShape* S : FSelected)
+        if (S->Visible() && IsLayerVisible(S->LayerId())) S->DrawHotPoints(Canvas);
+}
+
+}  // namespace draxa

@@ -1,0 +1,118 @@
+// Surface painting: background picture modes, the grid across partial
+// repaints, paint order and visibility, and the paint event.
+#include "foundation/bitmap.h"
+#include "surface/draxa.h"
+
+#include <gtest/gtest.h>
+
+using namespace draxa;
+
+namespace {
+
+// A surface of a given size with a plain white background and no grid.
+void Prepare(TMyDraxa& S, int W, int H) {
+    S.SetBounds(0, 0, W, H);
+    S.GridOperation().GridType = TGridType::gNone;
+}
+
+TColor ScreenAt(TMyDraxa& S, int X, int Y) { return FromQRgb(S.ScreenImage().pixel(X, Y)); }
+
+int AddFilledBox(TMyDraxa& S, const QString& Name, float L, float T, float R, float B, TColor Fill) {
+    S.Brush().SetColor(Fill);
+    S.Pen().SetColor(Fill);
+    return S.AddShapeByTool(&S, TDrawTool::SpRectangle, Name, {{L, T}, {R, T}, {R, B}, {L, B}}, 0, {});
+}
+
+}  // namespace
+
+TEST(SurfacePainting, BackgroundPictureModes) {
+    TBitmap Tile(64, 64);
+    Tile.Canvas().Brush().SetColor(clYellow);
+    Tile.Canvas().FillRect(TRect{0, 0, 64, 64});
+    Tile.Canvas().SetPixel(0, 0, clRed);
+
+    TMyDraxa S;
+    Prepare(S, 200, 100);
+    S.SetBkBitmap(Tile);
+    S.SetBkBitmapMode(TBkBitmapMode::Tiled);
+    S.Repaint();
+    for (int Col = 0; Col < 4; ++Col)
+        for (int Row = 0; Row < 2; ++Row) EXPECT_EQ(ScreenAt(S, Col * 64, Row * 64), clRed) << Col << "," << Row;
+    EXPECT_EQ(ScreenAt(S, 199, 99), clYellow) << "the last column and row are clipped, not left out";
+
+    TBitmap Large(300, 300);
+    Large.Canvas().Brush().SetColor(clBlue);
+    Large.Canvas().FillRect(TRect{0, 0, 300, 300});
+    Large.Canvas().SetPixel(150, 150, clLime);
+    S.SetBkBitmap(Large);
+    S.SetBkBitmapMode(TBkBitmapMode::Center);
+    S.Repaint();
+    EXPECT_EQ(ScreenAt(S, 100, 50), clLime) << "the picture's centre lies at the control's centre";
+}
+
+TEST(SurfacePainting, PartialRepaintsDrawTheSameGridAsAFullOne) {
+    TMyDraxa S;
+    S.SetBounds(0, 0, 120, 100);
+    S.GridOperation().GridColor = clBlack;
+    S.Repaint();
+    const QImage Full = S.ScreenImage().copy();
+    EXPECT_EQ(ScreenAt(S, 40, 35), clBlack);
+    EXPECT_EQ(ScreenAt(S, 41, 35), clWhite);
+
+    S.Canvas().Brush().SetColor(clRed);
+    S.Canvas().FillRect(TRect{0, 0, 120, 100});
+    S.InvalidateRect(TRect{30, 30, 70, 70});
+    S.RenderNow();
+    EXPECT_TRUE(S.ScreenImage().copy(30, 30, 40, 40) == Full.copy(30, 30, 40, 40));
+    EXPECT_EQ(ScreenAt(S, 10, 10), clRed) << "only the invalid area is painted";
+
+    S.GridOperation().GridInZoom = true;
+    S.SetZoom(2);
+    S.SetBounds(0, 0, 120, 100);
+    S.Repaint();
+    EXPECT_EQ(ScreenAt(S, 40, 35), clBlack);
+    EXPECT_EQ(ScreenAt(S, 20, 35), clWhite) << "the grid follows the zoom when asked";
+}
+
+TEST(SurfacePainting, ListOrderDecidesAndHiddenLayersVanish) {
+    TMyDraxa S;
+    Prepare(S, 200, 200);
+    S.AddLayer("Upper", true);
+    AddFilledBox(S, "Under", 10, 10, 100, 100, clRed);
+    S.SetCurrentLayer(0);
+    AddFilledBox(S, "Over", 50, 50, 150, 150, clBlue);
+    S.UnselectAll();
+    S.Repaint();
+    EXPECT_EQ(ScreenAt(S, 30, 30), clRed);
+    EXPECT_EQ(ScreenAt(S, 75, 75), clBlue) << "the later shape lies on top, whatever its layer";
+    const TArrMyPoint Before = S.ShapeByIndex(0)->Points();
+
+    S.InvalidateRect(TRect{20, 20, 60, 60});
+    S.RenderNow();
+    EXPECT_EQ(S.ShapeByIndex(0)->Points(), Before) << "painting part of the control never moves shapes";
+    EXPECT_EQ(ScreenAt(S, 30, 30), clRed);
+    EXPECT_EQ(ScreenAt(S, 55, 55), clBlue);
+
+    S.ShapeByIndex(1)->SetVisible(false);
+    S.AddLayer("Hidden", false);
+    AddFilledBox(S, "Ghost", 0, 0, 200, 200, clLime);
+    S.UnselectAll();
+    S.Repaint();
+    EXPECT_EQ(ScreenAt(S, 75, 75), clRed) << "an invisible shape and a hidden layer show nothing";
+}
+
+TEST(SurfacePainting, PaintEventFiresOncePerPaint) {
+    TMyDraxa S;
+    Prepare(S, 50, 50);
+    int Paints = 0;
+    S.OnPaint = [&](QObject* Sender) {
+        EXPECT_EQ(Sender, &S);
+        ++Paints;
+    };
+    S.Invalidate();
+    S.Invalidate();
+    S.RenderNow();
+    EXPECT_EQ(Paints, 1);
+    EXPECT_FALSE(S.RenderNow()) << "nothing left to paint";
+    EXPECT_EQ(Paints, 1);
+}
