@@ -37,9 +37,26 @@ QString CutName(const QString& Name) {
     return Cut;
 }
 
+// The engine's words, one trimmed line each (libpq indents its hints).
 QString ErrorText(const QSqlError& Error) {
-    const QString Text = Error.text().trimmed();
-    return Text.isEmpty() ? QCoreApplication::translate("TDrawingsStore", "unknown database error") : Text;
+    QStringList Lines;
+    // SQLITE_BUSY and SQLITE_LOCKED: the busy timeout ran out.
+    const QString Code = Error.nativeErrorCode();
+    if (Code == QLatin1String("5") || Code == QLatin1String("6"))
+        Lines << QCoreApplication::translate("TDrawingsStore",
+                                             "another program is writing to the drawings database; try again "
+                                             "in a moment");
+    for (const QString& Line : Error.text().split(QLatin1Char('\n')))
+        if (!Line.trimmed().isEmpty()) Lines << Line.trimmed();
+    return Lines.isEmpty() ? QCoreApplication::translate("TDrawingsStore", "unknown database error")
+                           : Lines.join(QLatin1Char('\n'));
+}
+
+// PostgreSQL takes the time itself; SQLite keeps ISO 8601 text in UTC, which
+// sorts and reads back without regard to the local time zone.
+QVariant StoredTime(const QDateTime& When, bool Postgres) {
+    const QDateTime Utc = When.toUTC();
+    return Postgres ? QVariant(Utc) : QVariant(Utc.toString(Qt::ISODateWithMs));
 }
 
 } // namespace
@@ -287,8 +304,7 @@ bool TDrawingsStore::Insert(const QString& Name, const QDateTime& LastUpdate, co
         if (FPostgres) Sql += QStringLiteral(" RETURNING \"Id\"");
         Query.prepare(Sql);
         Query.addBindValue(CutName(Name));
-        Query.addBindValue(FPostgres ? QVariant(LastUpdate.toUTC())
-                                     : QVariant(LastUpdate.toUTC().toString(Qt::ISODateWithMs)));
+        Query.addBindValue(StoredTime(LastUpdate, FPostgres));
         Query.addBindValue(Draw);
         if (!Exec(Query, What)) return false;
         if (FPostgres) {
@@ -319,8 +335,7 @@ bool TDrawingsStore::Update(int64_t Key, const QString& Name, const QDateTime& L
             QStringLiteral("UPDATE %1 SET \"Name\" = ?, \"LastUpdate\" = ?, \"Draw\" = ? WHERE \"Id\" = ?")
                 .arg(QuotedTable(Db)));
         Query.addBindValue(CutName(Name));
-        Query.addBindValue(FPostgres ? QVariant(LastUpdate.toUTC())
-                                     : QVariant(LastUpdate.toUTC().toString(Qt::ISODateWithMs)));
+        Query.addBindValue(StoredTime(LastUpdate, FPostgres));
         Query.addBindValue(Draw);
         Query.addBindValue(qlonglong(Key));
         if (!Exec(Query, What)) return false;

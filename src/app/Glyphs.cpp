@@ -115,9 +115,9 @@ void DrawTool(QPainter& P, TDrawTool Tool) {
         P.drawEllipse(QRectF(1.5, 3.5, 13, 9));
         break;
     case TDrawTool::SpElliArc:
-        P.drawArc(QRectF(1.5, 3.5, 13, 13), 20 * 16, 140 * 16);
-        P.setPen(QPen(KInk, 0.8, Qt::DotLine));
-        P.drawArc(QRectF(1.5, 3.5, 13, 13), 160 * 16, 220 * 16);
+        // Three quarters of an ellipse, open at the lower right.
+        P.setPen(InkPen(1.4));
+        P.drawArc(QRectF(1.5, 3.5, 13, 10), 0, 270 * 16);
         break;
     case TDrawTool::SpPolyBezier: {
         QPainterPath Curve(QPointF(1.5, 12.5));

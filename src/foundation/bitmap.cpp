@@ -2,6 +2,7 @@
 
 #include "foundation/bmp_codec.h"
 #include "foundation/canvas.h"
+#include "foundation/stream_io.h"
 #include "foundation/streams.h"
 
 #include <new>
@@ -195,6 +196,31 @@ void TBitmap::LoadFromFile(const QString& FileName) {
 void TBitmap::SaveToFile(const QString& FileName) const {
     TFileStream File(FileName, fmCreate);
     SaveToStream(File);
+}
+
+void WritePictureBlock(TStream& Stream, const TBitmap* Picture) {
+    TMemoryStream Bytes;
+    if (Picture) Picture->SaveToStream(Bytes);  // an empty picture writes nothing
+    WriteInt64(Stream, Bytes.Size());
+    if (Bytes.Size() > 0) Stream.WriteBuffer(Bytes.Memory(), Bytes.Size());
+}
+
+std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream) {
+    const int64_t Size = ReadInt64(Stream);
+    if (Size < 0 || Size > Stream.Remaining())
+        throw EReadError("Stream read error: picture of " + std::to_string(Size) +
+                         " bytes cannot fit in the remaining " + std::to_string(Stream.Remaining()) + " bytes");
+    if (Size == 0) return nullptr;
+    TMemoryStream Bytes;
+    Bytes.CopyFrom(Stream, Size);
+    Bytes.SetPosition(0);
+    auto Picture = std::make_unique<TBitmap>();
+    try {
+        Picture->LoadFromStream(Bytes);
+    } catch (const EInvalidGraphic&) {
+        return nullptr;
+    }
+    return Picture;
 }
 
 }  // namespace draxa

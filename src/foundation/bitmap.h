@@ -98,6 +98,15 @@ private:
     std::unique_ptr<TCanvas> FCanvas;
 };
 
+// A picture block of documents: Int64 byte count, then the bitmap as a BMP
+// file image; a count of 0 means no picture (nullptr or an empty bitmap).
+void WritePictureBlock(TStream& Stream, const TBitmap* Picture);
+// Reads a picture block: the picture, or nullptr when the block holds none
+// or bytes that are not a readable BMP (the stream is after the block either
+// way, so reading goes on). A size that is negative or larger than the rest
+// of the stream throws EReadError before anything is allocated.
+std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream);
+
 // Qt image format that stores a pixel format (pf24bit -> BGR888 and so on).
 QImage::Format QImageFormatOf(TPixelFormat Format);
 

@@ -583,6 +583,9 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
     if (Text.isEmpty() || !Begin()) return;
     PrepareDevice();
     FPainter->save();
+    // The opaque case fills its own cell below; a fill drawn before must not
+    // leave Qt's background mode behind for the glyphs.
+    FPainter->setBackgroundMode(Qt::TransparentMode);
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     FPainter->setRenderHint(QPainter::TextAntialiasing, FFontAntialias);
     FPainter->translate(X, Y);

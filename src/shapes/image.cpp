@@ -57,33 +57,6 @@ TImageTailLayout TailLayoutOf(const QString& Tag) {
 
 constexpr int TransparentModeCount = int(TTransparentMode::tmFixed) + 1;
 
-void WritePictureBlock(TStream& S, const TBitmap& Picture) {
-    TMemoryStream Bytes;
-    Picture.SaveToStream(Bytes); // an empty picture writes nothing
-    WriteInt64(S, Bytes.Size());
-    if (Bytes.Size() > 0) S.WriteBuffer(Bytes.Memory(), Bytes.Size());
-}
-
-// The picture of a picture block, or nullptr for none or for bytes that are
-// not a readable BMP; the stream is after the block either way.
-std::unique_ptr<TBitmap> ReadPictureBlock(TStream& S) {
-    const int64_t Size = ReadInt64(S);
-    if (Size < 0 || Size > S.Remaining())
-        throw EReadError("Stream read error: image picture of " + std::to_string(Size) +
-                         " bytes cannot fit in the remaining " + std::to_string(S.Remaining()) + " bytes");
-    if (Size == 0) return nullptr;
-    TMemoryStream Bytes;
-    Bytes.CopyFrom(S, Size);
-    Bytes.SetPosition(0);
-    auto Picture = std::make_unique<TBitmap>();
-    try {
-        Picture->LoadFromStream(Bytes);
-    } catch (const EInvalidGraphic&) {
-        return nullptr;
-    }
-    return Picture;
-}
-
 bool InEffectRange(int V) {
     return V >= -TMyImage::ImageEffectLimit && V <= TMyImage::ImageEffectLimit;
 }
@@ -275,7 +248,7 @@ void TMyImage::Paint(TCanvas& Canvas) {
 
 void TMyImage::SaveToStream(TStream& Stream) {
     TMyRectangle::SaveToStream(Stream);
-    WritePictureBlock(Stream, FBitmap);
+    WritePictureBlock(Stream, &FBitmap);
     WriteInt32(Stream, FBrightness);
     WriteInt32(Stream, FContrast);
     WriteBoolean(Stream, FTransparent);

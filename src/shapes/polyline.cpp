@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 namespace draxa {
 

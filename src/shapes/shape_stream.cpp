@@ -152,35 +152,6 @@ void WriteIndexList(TStream& S, const TMyShapeNo& List) {
     for (int V : List) WriteInt32(S, V);
 }
 
-// Picture block: Int64 size, then the bitmap's BMP file image; 0 for none.
-void WritePicture(TStream& S, const TBitmap* Picture) {
-    TMemoryStream Image;
-    if (Picture) Picture->SaveToStream(Image);
-    WriteInt64(S, Image.Size());
-    if (Image.Size() > 0) S.WriteBuffer(Image.Memory(), Image.Size());
-}
-
-// Reads a picture block. Returns the picture, or nullptr when the block holds
-// none or holds bytes that are not a readable BMP (the stream is then after
-// the block all the same).
-std::unique_ptr<TBitmap> ReadPicture(TStream& S) {
-    const int64_t Size = ReadInt64(S);
-    if (Size == 0) return nullptr;
-    if (Size < 0 || Size > S.Remaining())
-        throw EReadError("Stream read error: picture of " + std::to_string(Size) +
-                         " bytes cannot fit in the remaining " + std::to_string(S.Remaining()) + " bytes");
-    TMemoryStream Image;
-    Image.CopyFrom(S, Size);
-    Image.SetPosition(0);
-    auto Picture = std::make_unique<TBitmap>();
-    try {
-        Picture->LoadFromStream(Image);
-    } catch (const EInvalidGraphic&) {
-        return nullptr;
-    }
-    return Picture;
-}
-
 // Silences the change notifications of a shape's pen, brush and font while
 // its record is applied: the record describes this shape alone (its members
 // come with records of their own), so nothing may be passed on to whatever
@@ -224,7 +195,7 @@ void TMyShape::SaveToStream(TStream& Stream) {
     WriteInt32(S, FTag);
     WriteSingle(S, FAngle);
 
-    WritePicture(S, FBrush.Bitmap());
+    WritePictureBlock(S, FBrush.Bitmap());
     WriteColor(S, FBrush.Color());
     WriteEnum(S, FBrush.Style());
     WriteCountedText(S, FCaption);
@@ -298,7 +269,7 @@ void TMyShape::LoadFromStream(TStream& Stream) {
 
     // A pattern picture replaces the brush's colour and style, which are read
     // all the same to stay in step.
-    std::unique_ptr<TBitmap> Pattern = ReadPicture(S);
+    std::unique_ptr<TBitmap> Pattern = ReadPictureBlock(S);
     const TColor BrushColor = ReadColor(S);
     const auto BrushStyle = ReadEnum<TBrushStyle>(S, BrushStyleCount, "brush style");
     if (Pattern) {

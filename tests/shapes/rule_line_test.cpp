@@ -44,7 +44,7 @@ int InkedIn(const QImage& I, int X0, int Y0, int X1, int Y1) {
 
 } // namespace
 
-TEST(RuleLine, TakesItsOwnArrowDefaultsButTheSurfaceOffset) {
+TEST(RuleLine, TakesItsOwnArrowDefaultsAndCopiesOnlyTheUserText) {
     TMyDraxa S;
     S.SetArrowStyle(TArrowStyle::ARight);
     S.SetArrowLength(50);
@@ -54,6 +54,13 @@ TEST(RuleLine, TakesItsOwnArrowDefaultsButTheSurfaceOffset) {
     EXPECT_EQ(R.ArrowStyle(), TArrowStyle::ADouble);
     EXPECT_EQ(R.ArrowLength(), 20);
     EXPECT_EQ(R.ArrowOffset(), 6);
+    // A copy takes the user text but keeps its own tick style.
+    R.SetUserInfo("x");
+    R.SetTickStyle(TTickStyle::tsNone);
+    TMyRuleLine Copy(&S);
+    Copy.Assign(R);
+    EXPECT_EQ(Copy.UserInfo(), "x");
+    EXPECT_EQ(Copy.TickStyle(), TTickStyle::tsLine);
 }
 
 TEST(RuleLine, TextStaysUprightAndCentredAboveWhicheverWayTheLineWasDrawn) {

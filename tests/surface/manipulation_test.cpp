@@ -64,7 +64,6 @@ TEST(Manipulation, DragModeLocksAnAxisAndAReleaseInPlaceChangesNothing) {
         size_t Records;
     } Rows[] = {
         {TDragMode::dgHorz, {60, 40}, {50, 0}, 1},
-        {TDragMode::dgVert, {60, 40}, {0, 30}, 1},
         {TDragMode::dgBoth, {60, 40}, {50, 30}, 1},
         {TDragMode::dgBoth, {10, 10}, {0, 0}, 0},
     };
