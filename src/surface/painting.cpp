@@ -19,6 +19,10 @@ void TMyDraxa::Paint() {
         RenderToBitmap(R);
         Canvas().CopyRect(R, FOffscreen->Canvas(), TRect{0, 0, FOffscreen->Width(), FOffscreen->Height()});
         DrawSelectionHotPoints(Canvas());
+        // A paint of the whole control covers the mark of a hovered line end
+        // or link point; forget it, so the next search does not "erase" a
+        // mark that is no longer there.
+        if (R.Left <= 0 && R.Top <= 0 && R.Right >= Width() && R.Bottom >= Height()) SetHotLineEnd(nullptr, -1);
     }
     if (OnPaint) OnPaint(this);
     FPainting = false;

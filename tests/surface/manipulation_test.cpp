@@ -32,11 +32,6 @@ TEST(Manipulation, DraggingMovesTheSelectionOnceRecordedAndAsTheHandlerSays) {
     T.S.SetShapeTool(TDrawTool::SpSelecting);
     T.S.SelectShape(A);
     T.S.SelectShape(B);
-    int Dragging = 0;
-    T.S.OnShapeMouseDragging = [&](TMyShape*, const TPoint& From, TPoint&) {
-        EXPECT_EQ(From, Point(30, 30));
-        ++Dragging;
-    };
     T.S.OnShapeMouseDragged = [&](TMyShape* S, const TPoint& From, TPoint& To) {
         T.Log << S->Name() + " " + Pt(From) + "->" + Pt(To);
         To.X += 10;
@@ -47,7 +42,6 @@ TEST(Manipulation, DraggingMovesTheSelectionOnceRecordedAndAsTheHandlerSays) {
     EXPECT_EQ(A->GetPoint(0), (TMyPoint{50, 30}));
     EXPECT_EQ(B->GetPoint(0), (TMyPoint{140, 120}));
     EXPECT_EQ(T.Log, QStringList{"A (30,30)->(60,50)"});
-    EXPECT_EQ(Dragging, 8) << "each move reports every selected shape";
     ASSERT_EQ(T.S.UndoHistory().size(), 2u);
     for (const TSavedShape& R : T.S.UndoHistory()) {
         EXPECT_EQ(R.Action, ACT_CHANGE);
