@@ -448,6 +448,9 @@ public:
     void DrawShapes(TCanvas& Canvas, const TRect& R);
     // Hot points of the selection (or of the pressed group member) on Canvas.
     void DrawSelectionHotPoints(TCanvas& Canvas);
+    // True when the shape may paint pixels inside R (screen): its bounds
+    // grown by pen, arrow heads and marks, or the area of its info texts.
+    bool ShapeMayTouch(TMyShape* S, const TRect& R) const;
 
     // ================= events =================
 

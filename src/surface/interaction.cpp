@@ -177,6 +177,18 @@ void TMyDraxa::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TMyDraxa::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    // Whatever happens below, even a handler that throws, the press ends:
+    // the cursor is never left confined and the surface never stays "down".
+    struct TEndPress {
+        TMyDraxa* S;
+        bool Active;
+        ~TEndPress() {
+            if (Active && S->FMouseDown) {
+                S->FMouseDown = false;
+                S->ReleaseMouse();
+            }
+        }
+    } EndPress{this, FMouseDown && Button == TMouseButton::mbLeft};
     // A release without its press, or of another button, is the framework's only.
     if (FMouseDown && Button == TMouseButton::mbLeft && !SettlePress()) {
         switch (FMode) {

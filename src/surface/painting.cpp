@@ -22,7 +22,8 @@ void TMyDraxa::Paint() {
         // A paint of the whole control covers the mark of a hovered line end
         // or link point; forget it, so the next search does not "erase" a
         // mark that is no longer there.
-        if (R.Left <= 0 && R.Top <= 0 && R.Right >= Width() && R.Bottom >= Height()) SetHotLineEnd(nullptr, -1);
+        if (R.Left <= 0 && R.Top <= 0 && R.Right >= Width() && R.Bottom >= Height())
+            SetHotLineEnd(nullptr, -1);
     }
     if (OnPaint) OnPaint(this);
     FPainting = false;
@@ -58,13 +59,17 @@ void TMyDraxa::DrawBackgroundBitmap(TBitmap& Bitmap, int DX, int DY, bool UseBit
     const int BW = FBkBitmap->Width(), BH = FBkBitmap->Height();
     const TRect Source{0, 0, BW, BH};
     switch (FBkBitmapMode) {
-    case TBkBitmapMode::LeftTop: C.CopyRect(TRect{DX, DY, DX + BW, DY + BH}, FBkBitmap->Canvas(), Source); break;
+    case TBkBitmapMode::LeftTop:
+        C.CopyRect(TRect{DX, DY, DX + BW, DY + BH}, FBkBitmap->Canvas(), Source);
+        break;
     case TBkBitmapMode::Center: {
         const int OX = (Width() - BW) / 2, OY = (Height() - BH) / 2;
         C.CopyRect(TRect{OX + DX, OY + DY, OX + BW + DX, OY + BH + DY}, FBkBitmap->Canvas(), Source);
         break;
     }
-    case TBkBitmapMode::Stretch: C.StretchDraw(TRect{DX, DY, Width() + DX, Height() + DY}, *FBkBitmap); break;
+    case TBkBitmapMode::Stretch:
+        C.StretchDraw(TRect{DX, DY, Width() + DX, Height() + DY}, *FBkBitmap);
+        break;
     case TBkBitmapMode::Tiled: {
         const int W = UseBitmapSize ? Bitmap.Width() : Width();
         const int H = UseBitmapSize ? Bitmap.Height() : Height();
@@ -99,7 +104,8 @@ void TMyDraxa::DrawGrid(TBitmap& Bitmap, const TRect& R) {
         const double S = G.GridPenSize;
         for (double X = -OX; X <= BW; X += SX)
             for (double Y = -OY; Y <= BH; Y += SY)
-                C.Rectangle(RoundHalfEven(X - S), RoundHalfEven(Y - S), RoundHalfEven(X + S), RoundHalfEven(Y + S));
+                C.Rectangle(RoundHalfEven(X - S), RoundHalfEven(Y - S), RoundHalfEven(X + S),
+                            RoundHalfEven(Y + S));
         return;
     }
     for (double X = -OX; X <= BW; X += SX) {
@@ -113,17 +119,14 @@ void TMyDraxa::DrawGrid(TBitmap& Bitmap, const TRect& R) {
 }
 
 void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
-    // Which top-level shapes may touch R.
+    // Which top-level shapes may touch R: every shape whose screen bounds,
+    // grown by what it paints beyond its points (pen, arrow heads, hops,
+    // marks), meet R, and every shape whose info text may reach into R. A
+    // test on vertices alone would skip a line crossing a corner of R.
     TArrMyShape Chosen;
-    const double ClipW = std::abs(R.Right - R.Left), ClipH = std::abs(R.Top - R.Bottom);
     for (TMyShape* S : FShapes) {
         if (S->IsGrouped() || !IsLayerVisible(S->LayerId())) continue;
-        bool Touches = ClipW < S->BoundsWidth() * FZoom || ClipH < S->BoundsHeight() * FZoom;
-        for (int I = 0; !Touches && I < S->PointCount(); ++I) {
-            const TMyPoint P = S->GetScreenPoint(I);
-            Touches = P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
-        }
-        if (Touches) Chosen.push_back(S);
+        if (ShapeMayTouch(S, R)) Chosen.push_back(S);
     }
 
     // Members first, then the shape; an invisible shape hides its members.
@@ -158,6 +161,30 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
     for (TMyShape* S : Chosen) MarkTree(S);
 }
 
+bool TMyDraxa::ShapeMayTouch(TMyShape* S, const TRect& R) const {
+    if (S->PointCount() == 0 && S->Info().isEmpty() && S->MultiInfo().isEmpty()) return false;
+    auto Meets = [&R](double L, double T, double Rt, double B) {
+        return L <= R.Right && Rt >= R.Left && T <= R.Bottom && B >= R.Top;
+    };
+    if (S->PointCount() > 0) {
+        const TMyRect Box = ShapesBounds(TArrMyShape{S});
+        const double Margin =
+            std::max(1, S->Pen().Width()) * FZoom + FArrowLength * std::max(1.0, FZoom) + 2 * FHotSize + 8;
+        if (Meets(Box.Left - Margin, Box.Top - Margin, Box.Right + Margin, Box.Bottom + Margin)) return true;
+    }
+    if (!S->Info().isEmpty() || !S->MultiInfo().isEmpty()) {
+        // Info texts are centred on their anchor; a generous box from the
+        // font size and the longest line covers them without measuring.
+        int Chars = S->Info().size();
+        for (const QString& Line : S->MultiInfo()) Chars = std::max(Chars, int(Line.size()));
+        const double Em = std::max(8, std::abs(S->Font().Size())) * FZoom * 2;
+        const double HalfW = Chars * Em / 2 + Em, HalfH = (S->MultiInfo().size() + 1) * Em;
+        const double X = S->InfoPos().X * FZoom, Y = S->InfoPos().Y * FZoom;
+        if (Meets(X - HalfW, Y - HalfH, X + HalfW, Y + HalfH)) return true;
+    }
+    return false;
+}
+
 void TMyDraxa::DrawSelectionHotPoints(TCanvas& Canvas) {
     if (!FHotShow) return;
     if (FChildShape && FChildShape->Visible()) {
@@ -168,4 +195,4 @@ void TMyDraxa::DrawSelectionHotPoints(TCanvas& Canvas) {
         if (S->Visible() && IsLayerVisible(S->LayerId())) S->DrawHotPoints(Canvas);
 }
 
-}  // namespace draxa
+} // namespace draxa

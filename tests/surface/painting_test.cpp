@@ -116,3 +116,20 @@ TEST(SurfacePainting, PaintEventFiresOncePerPaint) {
     EXPECT_FALSE(S.RenderNow()) << "nothing left to paint";
     EXPECT_EQ(Paints, 1);
 }
+
+TEST(SurfacePainting, ALineCrossingTheCornerOfAPartialRepaintIsPainted) {
+    TMyDraxa S;
+    Prepare(S, 200, 200);
+    S.Pen().SetColor(clBlack);
+    // A short diagonal line whose ends both lie outside the area repainted below.
+    ASSERT_GE(S.AddShapeByTool(&S, TDrawTool::SpLine, "Diagonal", {{40, 70}, {70, 40}}, 0, {}), 0);
+    S.UnselectAll();
+    S.Repaint();
+    const QImage Full = S.ScreenImage().copy();
+
+    S.Canvas().Brush().SetColor(clRed);
+    S.Canvas().FillRect(TRect{0, 0, 200, 200});
+    S.InvalidateRect(TRect{50, 50, 150, 150});
+    S.RenderNow();
+    EXPECT_TRUE(S.ScreenImage().copy(50, 50, 100, 100) == Full.copy(50, 50, 100, 100));
+}
