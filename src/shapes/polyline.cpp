@@ -222,35 +222,7 @@ void TMyPolygon::UpdateMeasureInfo(QString& Text) {
     const double D = ScreenPixelsPerInch();
     const double SquareInches = Count * R * R / (D * D);
     const double SquareMm = SquareInches * 25.4 * 25.4;
-    double Value = 0;
-    QString Suffix;
-    switch (FSurface ? FSurface->TheUNIT() : TUnits::mm) {
-    case TUnits::pixel:
-        Value = Count * R * R;
-        Suffix = QStringLiteral("pixel(s)2");
-        break;
-    case TUnits::mm:
-        Value = SquareMm;
-        Suffix = QStringLiteral("mm2");
-        break;
-    case TUnits::cm:
-        Value = SquareMm / 100;
-        Suffix = QStringLiteral("cm2");
-        break;
-    case TUnits::dm:
-        Value = SquareMm / 10000;
-        Suffix = QStringLiteral("dm2");
-        break;
-    case TUnits::m:
-        Value = SquareMm / 1000000;
-        Suffix = QStringLiteral("m2");
-        break;
-    case TUnits::inch:
-        Value = SquareInches;
-        Suffix = QStringLiteral("inch2");
-        break;
-    }
-    Text = QStringLiteral("Area=") + QString::asprintf("%9.2f", Value) + Suffix;
+    Text = AreaText(Count * R * R, SquareMm, SquareInches);
     SetInfo(Text);
 }
 

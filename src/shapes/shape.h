@@ -314,6 +314,10 @@ protected:
     void RebuildMirroredGradient();
     // Repaints the owning surface later.
     void InvalidateSurface() const;
+    // "Area=" and the area in the surface's unit ("%9.2f" and "pixel(s)2",
+    // "mm2", "cm2", "dm2", "m2" or "inch2"), from the same area in square
+    // pixels, square millimetres and square inches.
+    QString AreaText(double SquarePixels, double SquareMm, double SquareInches) const;
 
     TMyDraxa* FSurface;
     QString FName;
