@@ -6,7 +6,9 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QVariant>
 
@@ -37,15 +39,46 @@ QString CutName(const QString& Name) {
     return Cut;
 }
 
-// The engine's words, one trimmed line each (libpq indents its hints).
-QString ErrorText(const QSqlError& Error) {
-    QStringList Lines;
-    // SQLITE_BUSY and SQLITE_LOCKED: the busy timeout ran out.
+const QString KRevision = QStringLiteral("Revision");
+
+// The kind of an engine error. SQLite gives its result code as a number
+// (the low byte is the primary code), PostgreSQL its SQLSTATE.
+TStoreFailure KindOf(const QSqlError& Error, bool Postgres) {
     const QString Code = Error.nativeErrorCode();
-    if (Code == QLatin1String("5") || Code == QLatin1String("6"))
+    if (Postgres) {
+        // lock_not_available; disk_full and the other insufficient resources.
+        if (Code == QLatin1String("55P03")) return TStoreFailure::sfBusy;
+        if (Code.startsWith(QLatin1String("53"))) return TStoreFailure::sfFull;
+        return TStoreFailure::sfOther;
+    }
+    bool Numeric = false;
+    const int Primary = Code.toInt(&Numeric) & 0xFF;
+    if (!Numeric) return TStoreFailure::sfOther;
+    // SQLITE_BUSY and SQLITE_LOCKED: the busy timeout ran out.
+    if (Primary == 5 || Primary == 6) return TStoreFailure::sfBusy;
+    // SQLITE_FULL: no room on the disk, or max_page_count reached.
+    if (Primary == 13) return TStoreFailure::sfFull;
+    return TStoreFailure::sfOther;
+}
+
+// What the user can do about it, then the engine's words, one trimmed line
+// each (libpq indents its hints).
+QString ErrorText(const QSqlError& Error, bool Postgres) {
+    QStringList Lines;
+    switch (KindOf(Error, Postgres)) {
+    case TStoreFailure::sfBusy:
         Lines << QCoreApplication::translate("TDrawingsStore",
                                              "another program is writing to the drawings database; try again "
                                              "in a moment");
+        break;
+    case TStoreFailure::sfFull:
+        Lines << QCoreApplication::translate("TDrawingsStore",
+                                             "the disk that holds the drawings database is full; make room "
+                                             "and try again");
+        break;
+    default:
+        break;
+    }
     for (const QString& Line : Error.text().split(QLatin1Char('\n')))
         if (!Line.trimmed().isEmpty()) Lines << Line.trimmed();
     return Lines.isEmpty() ? QCoreApplication::translate("TDrawingsStore", "unknown database error")
@@ -81,13 +114,18 @@ QString TDrawingsStore::QuotedTable(const QSqlDatabase& Db) const {
     return Db.driver()->escapeIdentifier(FTableName, QSqlDriver::TableName);
 }
 
-void TDrawingsStore::Fail(const QString& What, const QString& Reason) {
+void TDrawingsStore::Fail(const QString& What, const QString& Reason, TStoreFailure Kind) {
     FLastError = Reason.isEmpty() ? What : What + QStringLiteral(": ") + Reason;
+    FLastFailure = Kind;
+}
+
+void TDrawingsStore::Fail(const QString& What, const QSqlError& Error) {
+    Fail(What, ErrorText(Error, FPostgres), KindOf(Error, FPostgres));
 }
 
 bool TDrawingsStore::Exec(QSqlQuery& Query, const QString& What) {
     if (Query.exec()) return true;
-    Fail(What, ErrorText(Query.lastError()));
+    Fail(What, Query.lastError());
     return false;
 }
 
@@ -136,17 +174,18 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
         if (!DatabaseName.isEmpty()) Db.setDatabaseName(DatabaseName);
         Db.setConnectOptions(Options);
         if (!Db.open()) {
-            Fail(What, ErrorText(Db.lastError()));
+            Fail(What, Db.lastError());
             Db = QSqlDatabase();
             QSqlDatabase::removeDatabase(FConnection);
             FConnection.clear();
             return false;
         }
     }
-    if (!CreateTable() || !LoadKeys()) {
+    if (!CreateTable() || !UpgradeTable() || !LoadKeys()) {
         const QString Reason = FLastError;
+        const TStoreFailure Kind = FLastFailure;
         Close();
-        Fail(What, Reason);
+        Fail(What, Reason, Kind);
         return false;
     }
     FCurrent = FKeys.empty() ? -1 : 0;
@@ -168,23 +207,68 @@ void TDrawingsStore::Close() {
 bool TDrawingsStore::CreateTable() {
     QSqlDatabase Db = Database();
     const QString Table = QuotedTable(Db);
-    // The three fields in their order, then the row key. In SQLite an
-    // INTEGER PRIMARY KEY is the rowid itself, kept stable even by VACUUM.
+    // The three fields in their order, then the row key and the revision.
+    // In SQLite an INTEGER PRIMARY KEY is the rowid itself, kept stable even
+    // by VACUUM.
     const QString Sql =
-        FPostgres ? QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Name\" VARCHAR(50), "
+        FPostgres ? QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Name\" VARCHAR(%2), "
                                    "\"LastUpdate\" TIMESTAMP WITH TIME ZONE, \"Draw\" BYTEA, "
-                                   "\"Id\" BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY)")
+                                   "\"Id\" BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, "
+                                   "\"Revision\" BIGINT NOT NULL DEFAULT 0)")
                         .arg(Table)
-                  : QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Name\" VARCHAR(50), "
-                                   "\"LastUpdate\" TIMESTAMP, \"Draw\" BLOB, \"Id\" INTEGER PRIMARY KEY)")
-                        .arg(Table);
+                        .arg(NameMaxLength)
+                  : QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Name\" VARCHAR(%2), "
+                                   "\"LastUpdate\" TIMESTAMP, \"Draw\" BLOB, \"Id\" INTEGER PRIMARY KEY, "
+                                   "\"Revision\" INTEGER NOT NULL DEFAULT 0)")
+                        .arg(Table)
+                        .arg(NameMaxLength);
     // Run as it is, not prepared: PostgreSQL prepares no CREATE statement.
     // The text holds no values, only our own quoted table name.
     QSqlQuery Query(Db);
     if (Query.exec(Sql)) return true;
     Fail(QCoreApplication::translate("TDrawingsStore", "Cannot create the table %1").arg(Table),
-         ErrorText(Query.lastError()));
+         Query.lastError());
     return false;
+}
+
+bool TDrawingsStore::UpgradeTable() {
+    const QString What =
+        QCoreApplication::translate("TDrawingsStore", "Cannot bring the table %1 up to date").arg(FTableName);
+    const QSqlRecord Fields = Database().record(FTableName);
+    const QSqlField NameField = Fields.field(QStringLiteral("Name"));
+    // PostgreSQL keeps names to the width the table was made with; earlier
+    // versions made it narrower. (SQLite does not limit the text.)
+    const bool WidenName = FPostgres && NameField.length() > 0 && NameField.length() < NameMaxLength;
+    if (Fields.contains(KRevision) && !WidenName) return true;
+    // In one write transaction, so that two programs opening an old table
+    // at once do not both add the column; existing records start at
+    // revision 0.
+    return InTransaction(What, [&](QSqlDatabase& Db) {
+        const QString Table = QuotedTable(Db);
+        QStringList Steps;
+        if (FPostgres) {
+            Steps << QStringLiteral(
+                         "ALTER TABLE %1 ADD COLUMN IF NOT EXISTS \"Revision\" BIGINT NOT NULL DEFAULT 0")
+                         .arg(Table);
+            if (WidenName)
+                Steps << QStringLiteral("ALTER TABLE %1 ALTER COLUMN \"Name\" TYPE VARCHAR(%2)")
+                             .arg(Table)
+                             .arg(NameMaxLength);
+        } else if (!Db.record(FTableName).contains(KRevision)) {
+            Steps << QStringLiteral("ALTER TABLE %1 ADD COLUMN \"Revision\" INTEGER NOT NULL DEFAULT 0")
+                         .arg(Table);
+        }
+        for (const QString& Sql : Steps) {
+            // Our own statements with our own quoted table name, run as they
+            // are: PostgreSQL prepares no ALTER statement.
+            QSqlQuery Query(Db);
+            if (!Query.exec(Sql)) {
+                Fail(What, Query.lastError());
+                return false;
+            }
+        }
+        return true;
+    });
 }
 
 bool TDrawingsStore::LoadKeys() {
@@ -198,6 +282,15 @@ bool TDrawingsStore::LoadKeys() {
     while (Query.next()) Keys.push_back(Query.value(0).toLongLong());
     FKeys = std::move(Keys);
     return true;
+}
+
+bool TDrawingsStore::ReloadKeysAfterWrite() {
+    const QString Error = FLastError;
+    const bool Loaded = LoadKeys();
+    // The write succeeded; a failed reload is no failure of it.
+    FLastError = Error;
+    FLastFailure = TStoreFailure::sfNone;
+    return Loaded;
 }
 
 void TDrawingsStore::First() {
@@ -231,23 +324,36 @@ bool TDrawingsStore::Refresh() {
 
 bool TDrawingsStore::ReadCurrent(TDrawingRecord& Record) {
     if (!IsOpen() || FCurrent < 0) {
-        Fail(QCoreApplication::translate("TDrawingsStore", "There is no current drawing"), QString());
+        Fail(QCoreApplication::translate("TDrawingsStore", "There is no current drawing"), QString(),
+             TStoreFailure::sfMissing);
         return false;
     }
+    return Read(CurrentKey(), Record);
+}
+
+bool TDrawingsStore::Read(int64_t Key, TDrawingRecord& Record) {
+    const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot read the drawing");
+    if (!IsOpen()) {
+        Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
+        return false;
+    }
+    FLastFailure = TStoreFailure::sfNone;
     QSqlDatabase Db = Database();
     QSqlQuery Query(Db);
     Query.setForwardOnly(true);
-    Query.prepare(QStringLiteral("SELECT \"Name\", \"LastUpdate\", \"Draw\" FROM %1 WHERE \"Id\" = ?")
-                      .arg(QuotedTable(Db)));
-    Query.addBindValue(qlonglong(CurrentKey()));
-    if (!Exec(Query, QCoreApplication::translate("TDrawingsStore", "Cannot read the drawing"))) return false;
+    Query.prepare(
+        QStringLiteral("SELECT \"Name\", \"LastUpdate\", \"Draw\", \"Revision\" FROM %1 WHERE \"Id\" = ?")
+            .arg(QuotedTable(Db)));
+    Query.addBindValue(qlonglong(Key));
+    if (!Exec(Query, What)) return false;
     if (!Query.next()) {
         Fail(QCoreApplication::translate("TDrawingsStore",
                                          "The drawing is no longer in the table (someone else deleted it)"),
-             QString());
+             QString(), TStoreFailure::sfMissing);
         return false;
     }
-    Record.Key = CurrentKey();
+    Record.Key = Key;
+    Record.Revision = Query.value(3).toLongLong();
     Record.Name = Query.value(0).toString();
     // SQLite keeps the time as ISO 8601 text in UTC; PostgreSQL hands back a
     // time stamp. Both are shown in local time.
@@ -265,6 +371,7 @@ template <typename TBody> bool TDrawingsStore::InTransaction(const QString& What
         Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
         return false;
     }
+    FLastFailure = TStoreFailure::sfNone;
     QSqlDatabase Db = Database();
     // SQLite: the write lock is taken here, waiting up to the busy timeout,
     // so the statements that follow never meet a lock half-way.
@@ -275,21 +382,25 @@ template <typename TBody> bool TDrawingsStore::InTransaction(const QString& What
     };
     const bool Begun = FPostgres ? Db.transaction() : Statement("BEGIN IMMEDIATE");
     if (!Begun) {
-        if (FPostgres) Fail(What, ErrorText(Db.lastError()));
+        if (FPostgres) Fail(What, Db.lastError());
         return false;
     }
     if (Body(Db)) {
+        // A COMMIT that fails (SQLite: busy or full) leaves the transaction
+        // open; the rollback below ends it with nothing written.
         const bool Committed = FPostgres ? Db.commit() : Statement("COMMIT");
         if (Committed) return true;
-        if (FPostgres) Fail(What, ErrorText(Db.lastError()));
+        if (FPostgres) Fail(What, Db.lastError());
     }
     // Keep the reason the body or the commit gave, not the rollback's.
     const QString Reason = FLastError;
+    const TStoreFailure Kind = FLastFailure;
     if (FPostgres)
         Db.rollback();
     else
         Statement("ROLLBACK");
     FLastError = Reason;
+    FLastFailure = Kind;
     return false;
 }
 
@@ -319,38 +430,61 @@ bool TDrawingsStore::Insert(const QString& Name, const QDateTime& LastUpdate, co
         return true;
     });
     if (!Done) return false;
-    if (!LoadKeys()) return false;
+    // The record is written whatever follows: a list of records that cannot
+    // be read again just now only leaves others' changes for the next
+    // refresh.
+    if (!ReloadKeysAfterWrite() && std::find(FKeys.begin(), FKeys.end(), NewKey) == FKeys.end())
+        FKeys.push_back(NewKey);
     const auto Found = std::find(FKeys.begin(), FKeys.end(), NewKey);
     FCurrent = Found != FKeys.end() ? int(Found - FKeys.begin()) : RecordCount() - 1;
     return true;
 }
 
-bool TDrawingsStore::Update(int64_t Key, const QString& Name, const QDateTime& LastUpdate,
+bool TDrawingsStore::Update(int64_t Key, int64_t& Revision, const QString& Name, const QDateTime& LastUpdate,
                             const QByteArray& Draw) {
     const QString What =
         QCoreApplication::translate("TDrawingsStore", "Cannot save the drawing \"%1\"").arg(Name);
+    const int64_t NewRevision = Revision + 1;
     const bool Done = InTransaction(What, [&](QSqlDatabase& Db) {
+        // One statement rewrites the record in place, and only in the
+        // revision the caller read: after someone else's save it matches
+        // nothing.
         QSqlQuery Query(Db);
-        Query.prepare(
-            QStringLiteral("UPDATE %1 SET \"Name\" = ?, \"LastUpdate\" = ?, \"Draw\" = ? WHERE \"Id\" = ?")
-                .arg(QuotedTable(Db)));
+        Query.prepare(QStringLiteral("UPDATE %1 SET \"Name\" = ?, \"LastUpdate\" = ?, \"Draw\" = ?, "
+                                     "\"Revision\" = ? WHERE \"Id\" = ? AND \"Revision\" = ?")
+                          .arg(QuotedTable(Db)));
         Query.addBindValue(CutName(Name));
         Query.addBindValue(StoredTime(LastUpdate, FPostgres));
         Query.addBindValue(Draw);
+        Query.addBindValue(qlonglong(NewRevision));
         Query.addBindValue(qlonglong(Key));
+        Query.addBindValue(qlonglong(Revision));
         if (!Exec(Query, What)) return false;
-        if (Query.numRowsAffected() != 1) {
-            Fail(What, QCoreApplication::translate(
-                           "TDrawingsStore", "its record is no longer in the table (someone else deleted "
-                                             "it); refresh the list"));
-            return false;
-        }
-        return true;
+        if (Query.numRowsAffected() == 1) return true;
+        // Nothing matched: the record is gone, or it has a newer revision.
+        QSqlQuery Probe(Db);
+        Probe.setForwardOnly(true);
+        Probe.prepare(QStringLiteral("SELECT \"Revision\" FROM %1 WHERE \"Id\" = ?").arg(QuotedTable(Db)));
+        Probe.addBindValue(qlonglong(Key));
+        if (!Exec(Probe, What)) return false;
+        if (!Probe.next())
+            Fail(What,
+                 QCoreApplication::translate("TDrawingsStore",
+                                             "its record is no longer in the table (someone "
+                                             "else deleted it); refresh the list"),
+                 TStoreFailure::sfMissing);
+        else
+            Fail(What,
+                 QCoreApplication::translate("TDrawingsStore",
+                                             "someone else saved this drawing after you opened it"),
+                 TStoreFailure::sfConflict);
+        return false;
     });
     if (!Done) return false;
+    Revision = NewRevision;
     // The record keeps its place; only others' changes can move the cursor.
     const int64_t Current = CurrentKey();
-    if (!LoadKeys()) return false;
+    ReloadKeysAfterWrite();
     const auto Found = std::find(FKeys.begin(), FKeys.end(), Current);
     FCurrent = Found != FKeys.end() ? int(Found - FKeys.begin()) : std::min(FCurrent, RecordCount() - 1);
     return true;
@@ -372,7 +506,7 @@ bool TDrawingsStore::DeleteCurrent() {
         return Exec(Query, What);
     });
     if (!Done) return false;
-    if (!LoadKeys()) return false;
+    if (!ReloadKeysAfterWrite()) FKeys.erase(std::remove(FKeys.begin(), FKeys.end(), Key), FKeys.end());
     FCurrent = FKeys.empty() ? -1 : std::min(Place, RecordCount() - 1);
     return true;
 }

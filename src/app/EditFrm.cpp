@@ -76,6 +76,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FDraxaEdit->setObjectName(QStringLiteral("DraxaEdit"));
     FDraxaEdit->SetBounds(8, 8, 378, 242);
     ApplyFormSurfaceSettings(*FDraxaEdit);
+    FDraxaEdit->SetAutoLinkPoints(true);
     FDraxaEdit->OnShapeAdded = [this](TMyShape*& AShape, int ShapeCount) {
         DraxaEditShapeAdded(AShape, ShapeCount);
     };
@@ -124,8 +125,9 @@ void TEditForm::CreateToolButtons() {
         FToolButtons->addButton(B, int(Place.Tool));
     }
     sbtnSelecting()->setChecked(true);
-    connect(FToolButtons, &QButtonGroup::idClicked, this,
-            [this](int Id) { FDraxaEdit->SetShapeTool(TDrawTool(Id)); });
+    connect(FToolButtons, &QButtonGroup::idClicked, this, [this](int Id) {
+        RunGuarded(tr("Choosing the tool"), [&] { FDraxaEdit->SetShapeTool(TDrawTool(Id)); });
+    });
 }
 
 QToolButton* TEditForm::ToolButton(TDrawTool Tool) const {
@@ -137,6 +139,7 @@ TModalResult TEditForm::EditRecord(const TDrawingRecord& Record) {
     if (!ShowRecordDrawing(*FDraxaEdit, Record)) return mrNone;
     FMode = TagExisting;
     FRecordKey = Record.Key;
+    FRecordRevision = Record.Revision;
     RestoreMode();
     FedtName->setFocus();
     return Dialogs().ExecuteModal(*this);
@@ -156,6 +159,10 @@ TModalResult TEditForm::NewDrawing() {
 }
 
 void TEditForm::bbtnOKClick() {
+    RunGuarded(tr("Saving the drawing"), [this] { SaveDrawing(); });
+}
+
+void TEditForm::SaveDrawing() {
     TMemoryStream Stream;
     if (!FDraxaEdit->SaveToStream(Stream)) {
         Dialogs().ShowMessage(tr("The drawing could not be written out, so nothing was saved."));
@@ -163,21 +170,83 @@ void TEditForm::bbtnOKClick() {
     }
     const QString Name = FedtName->text();
     const QDateTime Now = QDateTime::currentDateTime();
-    const bool Saved = FDraxaEdit->Tag() == TagNew
-                           ? FStore.Insert(Name, Now, Stream.ToByteArray())
-                           : FStore.Update(FRecordKey, Name, Now, Stream.ToByteArray());
+    const bool New = FDraxaEdit->Tag() == TagNew;
+    int64_t Revision = FRecordRevision;
+    const bool Saved = New ? FStore.Insert(Name, Now, Stream.ToByteArray())
+                           : FStore.Update(FRecordKey, Revision, Name, Now, Stream.ToByteArray());
     if (!Saved) {
         // The editor stays open with the drawing, so the user loses nothing
-        // and can try again or cancel.
-        Dialogs().ShowMessage(FStore.LastError());
+        // and can try again, keep it as a new drawing or cancel.
+        const TStoreFailure Kind = FStore.LastFailure();
+        if (!New && (Kind == TStoreFailure::sfConflict || Kind == TStoreFailure::sfMissing))
+            ResolveSaveConflict(Kind);
+        else
+            Dialogs().ShowMessage(FStore.LastError());
         return;
     }
+    FRecordRevision = Revision;
     if (OnSaved) OnSaved();
     Dialogs().ShowMessage(tr("Save success!"));
     done(mrOk);
 }
 
+void TEditForm::ResolveSaveConflict(TStoreFailure Kind) {
+    const QString Name = FedtName->text();
+    if (Kind == TStoreFailure::sfMissing) {
+        if (Dialogs().MessageDlg(tr("Someone else has deleted the drawing \"%1\" since you opened it, so "
+                                    "your drawing was not saved. It is still open.\n\nKeep it as a new "
+                                    "drawing? (Press OK again to save it.)")
+                                     .arg(Name),
+                                 TMsgDlgType::mtWarning, mbYes | mbNo) == mrYes)
+            KeepAsNewDrawing();
+        return;
+    }
+    const TModalResult Answer = Dialogs().MessageDlg(
+        tr("Someone else has saved the drawing \"%1\" since you opened it, so your changes were not "
+           "saved. Your drawing is still open.\n\n"
+           "Yes: keep your drawing as a new one; give it another name and press OK to save it.\n"
+           "No: reload the drawing as it is saved now; your changes are discarded.\n"
+           "Cancel: go back to your drawing.")
+            .arg(Name),
+        TMsgDlgType::mtWarning, mbYes | mbNo | mbCancel);
+    if (Answer == mrYes)
+        KeepAsNewDrawing();
+    else if (Answer == mrNo)
+        ReloadRecord();
+}
+
+void TEditForm::KeepAsNewDrawing() {
+    FMode = TagNew;
+    FRecordKey = -1;
+    FRecordRevision = 0;
+    RestoreMode();
+    FedtName->setFocus();
+    FedtName->selectAll();
+}
+
+void TEditForm::ReloadRecord() {
+    TDrawingRecord Record;
+    if (!FStore.Read(FRecordKey, Record)) {
+        // Deleted meanwhile as well: the drawing stays as it is.
+        Dialogs().ShowMessage(FStore.LastError());
+        return;
+    }
+    FedtName->setText(Record.Name);
+    if (!ShowRecordDrawing(*FDraxaEdit, Record)) {
+        // The saved drawing cannot be read (the user has been told): it is
+        // not offered for editing, as when the editor opens.
+        done(mrCancel);
+        return;
+    }
+    FRecordRevision = Record.Revision;
+    RestoreMode();
+}
+
 void TEditForm::btnLoadClick() {
+    RunGuarded(tr("Loading the drawing"), [this] { LoadDocumentFile(); });
+}
+
+void TEditForm::LoadDocumentFile() {
     QString FileName;
     if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(),
                                      QCoreApplication::applicationDirPath()))

@@ -7,6 +7,10 @@
 // rewrites the record the editor was opened for. Loading a document also
 // restores the stored Tag, so the editor puts its own mode back after every
 // load.
+//
+// When OK finds that someone else saved (or deleted) the record after the
+// editor opened it, nothing is written and the editor stays open with the
+// drawing: the user may keep it as a new drawing or reload the saved one.
 #pragma once
 
 #include "foundation/dialogs.h"
@@ -28,6 +32,7 @@ namespace draxa {
 
 class TDrawingsStore;
 struct TDrawingRecord;
+enum class TStoreFailure : uint8_t;
 
 class TEditForm : public QDialog {
     Q_OBJECT
@@ -50,6 +55,7 @@ public:
     TModalResult NewDrawing();
 
     // Button and surface handlers (the controls call them; so may tests).
+    // Whatever they throw is reported to the user; the editor stays usable.
     void bbtnOKClick();
     void btnLoadClick();
     void DraxaEditShapeAdded(TMyShape*& AShape, int ShapeCount);
@@ -81,10 +87,22 @@ private:
     void CreateToolButtons();
     // Puts the editor's mode back on the surface (after a load).
     void RestoreMode() { FDraxaEdit->SetTag(FMode); }
+    // OK: writes the drawing into the table and closes the editor.
+    void SaveDrawing();
+    // Load: reads a document file into the drawing.
+    void LoadDocumentFile();
+    // The record changed (sfConflict) or went away (sfMissing) since the
+    // editor read it: asks the user what to do with the drawing.
+    void ResolveSaveConflict(TStoreFailure Kind);
+    // From now on OK adds the drawing as a new record.
+    void KeepAsNewDrawing();
+    // Replaces the drawing with the record as it is saved now.
+    void ReloadRecord();
 
     TDrawingsStore& FStore;
     int FMode = TagNew;
-    int64_t FRecordKey = -1; // the record OK rewrites in TagExisting mode
+    int64_t FRecordKey = -1;     // the record OK rewrites in TagExisting mode
+    int64_t FRecordRevision = 0; // its revision when the editor read it
 
     QLabel* FImage1;
     QLineEdit* FedtName;

@@ -58,7 +58,9 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
     FMyDraxa1->setEnabled(false);
 
     FDBNavigator1->setGeometry(80, 408, 320, 25);
-    FDBNavigator1->OnClick = [this](TNavigateBtn Which) { DBNavigator1Click(Which); };
+    FDBNavigator1->OnClick = [this](TNavigateBtn Which) {
+        RunGuarded(tr("Showing the drawings"), [&] { DBNavigator1Click(Which); });
+    };
 
     CentreOnScreen(*this);
     // Start-up shows the first record.
@@ -110,7 +112,10 @@ void TMainForm::EditCurrentRecord() {
         Dialogs().ShowMessage(FStore.LastError());
         return;
     }
-    FEditForm->EditRecord(Record);
+    // After a save the main window has shown the record already; an editor
+    // closed otherwise may have met someone else's newer version of it.
+    const TModalResult Result = FEditForm->EditRecord(Record);
+    if (Result != mrNone && Result != mrOk) ShowRecord();
 }
 
 } // namespace draxa

@@ -20,6 +20,23 @@
 
 namespace {
 
+// The last safety net: every handler catches what its own work throws, and
+// whatever still escapes one is reported here instead of ending the program
+// with the user's drawing.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* Receiver, QEvent* Event) override {
+        try {
+            return QApplication::notify(Receiver, Event);
+        } catch (...) {
+            draxa::ReportFailure(QCoreApplication::translate("TApplication", "Handling an event"),
+                                 std::current_exception());
+            return false;
+        }
+    }
+};
+
 // The real dialogs, with the string list editor for the text boxes.
 class TAppDialogs : public draxa::TQtDialogs {
 public:
@@ -31,7 +48,7 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication App(argc, argv);
+    TApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tdraxa"));
 
     QCommandLineParser Options;

@@ -214,10 +214,22 @@ std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream) {
     TMemoryStream Bytes;
     Bytes.CopyFrom(Stream, Size);
     Bytes.SetPosition(0);
+    // The pixels are paid for before they are decoded, at the 24 bits a
+    // picture ends up with; a picture that then fails to decode is refunded.
+    int64_t Width = 0, Height = 0;
+    try {
+        ReadBmpSize(Bytes, Width, Height);
+    } catch (const EInvalidGraphic&) {
+        return nullptr;
+    }
+    const int64_t Decoded = Width * Height * 3;
+    TDecodeBudget* Budget = TDecodeBudget::Current();
+    if (Budget) Budget->Take(Decoded, "a picture");
     auto Picture = std::make_unique<TBitmap>();
     try {
         Picture->LoadFromStream(Bytes);
     } catch (const EInvalidGraphic&) {
+        if (Budget) Budget->GiveBack(Decoded);
         return nullptr;
     }
     return Picture;

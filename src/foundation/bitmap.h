@@ -102,9 +102,11 @@ private:
 // file image; a count of 0 means no picture (nullptr or an empty bitmap).
 void WritePictureBlock(TStream& Stream, const TBitmap* Picture);
 // Reads a picture block: the picture, or nullptr when the block holds none
-// or bytes that are not a readable BMP (the stream is after the block either
-// way, so reading goes on). A size that is negative or larger than the rest
-// of the stream throws EReadError before anything is allocated.
+// or bytes that are not a readable BMP within the picture limits (the stream
+// is after the block either way, so reading goes on). A size that is
+// negative or larger than the rest of the stream throws EReadError before
+// anything is allocated, and so does a picture whose pixels (3 bytes each)
+// the running read's TDecodeBudget cannot pay for.
 std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream);
 
 // Qt image format that stores a pixel format (pf24bit -> BGR888 and so on).

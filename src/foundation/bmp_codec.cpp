@@ -489,6 +489,22 @@ void FillRow(const QImage& Source, int Y, uint8_t* Row) {
 
 } // namespace
 
+void ReadBmpSize(TStream& Stream, int64_t& Width, int64_t& Height) {
+    const int64_t Start = Stream.Position();
+    try {
+        const TBmpHeader H = ReadHeaders(Stream);
+        Stream.SetPosition(Start);
+        Width = H.Width;
+        Height = H.Height;
+    } catch (const EStreamError& E) {
+        Stream.SetPosition(Start);
+        throw EInvalidGraphic(std::string("Bitmap data is cut short: ") + E.what());
+    } catch (const EInvalidGraphic&) {
+        Stream.SetPosition(Start);
+        throw;
+    }
+}
+
 void WriteBmp(TStream& Stream, const QImage& Image) {
     if (Image.isNull()) Fail("An empty image cannot be stored as a bitmap");
     const int64_t W = Image.width();

@@ -19,10 +19,14 @@ public:
     using runtime_error::runtime_error;
 };
 
+// The most pixels any picture reader makes, whatever a file claims or the
+// environment allows: 2^24, about 16.7 million (4096 x 4096, 48 MiB at 24 bits).
+constexpr int64_t PictureMaxPixels = int64_t(1) << 24;
+
 // Limits both directions enforce, so we never write a file we would refuse to
 // read. A picture larger than this has no place in a drawing.
-constexpr int64_t BmpMaxSide = 65535;         // pixels per side
-constexpr int64_t BmpMaxPixels = 100'000'000; // width * height
+constexpr int64_t BmpMaxSide = 65535;              // pixels per side
+constexpr int64_t BmpMaxPixels = PictureMaxPixels; // width * height
 // An RLE pair expands to at most 255 pixels per 2 bytes, so a compressed
 // picture may claim at most BmpRlePixelsPerByte pixels per byte of data it
 // has, plus BmpRleSlackPixels for pictures made mostly of skipped areas.
@@ -62,5 +66,11 @@ void WriteBmp(TStream& Stream, const QImage& Image);
 // before allocating for a size the data cannot back; stream errors are
 // reported as EInvalidGraphic("Bitmap data is cut short ...").
 QImage ReadBmp(TStream& Stream);
+
+// Reads only the headers of the BMP file at the stream's position and goes
+// back to it: the width and height the file declares, so a caller can judge
+// the memory the picture needs before it is decoded. Throws EInvalidGraphic
+// when ReadBmp would refuse the headers (limits included).
+void ReadBmpSize(TStream& Stream, int64_t& Width, int64_t& Height);
 
 } // namespace draxa

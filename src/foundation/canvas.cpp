@@ -7,7 +7,9 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace draxa {
 
@@ -64,6 +66,132 @@ QRectF FigureRect(int X1, int Y1, int X2, int Y2) {
     return QRectF(X1, Y1, std::max(0, X2 - X1 - 1), std::max(0, Y2 - Y1 - 1));
 }
 
+// Regions are kept to the square of +-RegionLimit pixels, twice the largest
+// control: a region costs memory and time for every row it spans, and a
+// shape's far-off coordinates would otherwise ask for billions of them.
+constexpr int RegionLimit = 32768;
+
+// The part of a polygon inside the square (Sutherland-Hodgman, one side at a
+// time). Cutting against a convex area keeps the winding number of every
+// point inside it, so the region is the same there under either fill rule.
+std::vector<QPointF> ClipToRegionLimit(std::vector<QPointF> Poly) {
+    const double L = RegionLimit;
+    for (int Side = 0; Side < 4 && !Poly.empty(); ++Side) {
+        auto Inside = [Side, L](const QPointF& P) {
+            switch (Side) {
+            case 0: return P.x() >= -L;
+            case 1: return P.x() <= L;
+            case 2: return P.y() >= -L;
+            default: return P.y() <= L;
+            }
+        };
+        auto Cross = [Side, L](const QPointF& A, const QPointF& B) {
+            const bool Vertical = Side < 2;
+            const double Edge = Side % 2 == 0 ? -L : L;
+            const double T = Vertical ? (Edge - A.x()) / (B.x() - A.x()) : (Edge - A.y()) / (B.y() - A.y());
+            return Vertical ? QPointF(Edge, A.y() + T * (B.y() - A.y()))
+                            : QPointF(A.x() + T * (B.x() - A.x()), Edge);
+        };
+        std::vector<QPointF> Out;
+        for (size_t I = 0; I < Poly.size(); ++I) {
+            const QPointF& Cur = Poly[I];
+            const QPointF& Prev = Poly[(I + Poly.size() - 1) % Poly.size()];
+            if (Inside(Cur)) {
+                if (!Inside(Prev)) Out.push_back(Cross(Prev, Cur));
+                Out.push_back(Cur);
+            } else if (Inside(Prev)) {
+                Out.push_back(Cross(Prev, Cur));
+            }
+        }
+        Poly.swap(Out);
+    }
+    return Poly;
+}
+
+// Scan conversion of a polygon into the rectangles of a region, with the
+// pixel rules of QRegion's own: an edge from its upper end (X1, Y1) down to Y2
+// is sampled on scanlines Y1 .. Y2 - 1 at the x it reaches there, rounded up;
+// horizontal edges take no part; a span covers the pixels from one sample up
+// to, not including, the next. QRegion's builder copies its list of
+// rectangles once for every row, which takes seconds for a tall, slanted
+// shape; this takes time in proportion to rows times edges. Coordinates are
+// within +-RegionLimit.
+QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
+    struct TEdge {
+        int64_t X1, Y1, Y2, Dx; // Y1 < Y2
+        int Dir;                // +1 downwards, -1 upwards
+    };
+    std::vector<TEdge> Edges;
+    int64_t Top = 0, Bottom = 0;
+    for (size_t I = 0; I < Points.size(); ++I) {
+        const QPoint& A = Points[(I + Points.size() - 1) % Points.size()];
+        const QPoint& B = Points[I];
+        if (A.y() == B.y()) continue;
+        const bool Down = A.y() < B.y();
+        const QPoint& U = Down ? A : B;
+        const QPoint& D = Down ? B : A;
+        Edges.push_back(TEdge{U.x(), U.y(), D.y(), int64_t(D.x()) - U.x(), Down ? 1 : -1});
+        Top = Edges.size() == 1 ? U.y() : std::min<int64_t>(Top, U.y());
+        Bottom = Edges.size() == 1 ? D.y() : std::max<int64_t>(Bottom, D.y());
+    }
+    if (Edges.empty()) return QRegion();
+    std::sort(Edges.begin(), Edges.end(), [](const TEdge& A, const TEdge& B) { return A.Y1 < B.Y1; });
+
+    std::vector<QRect> Rects;
+    std::vector<std::pair<int64_t, int>> Crossings; // x, direction
+    std::vector<std::pair<int, int>> Spans, Previous;
+    size_t RowStart = 0; // first rectangle of the band that may grow downwards
+    size_t Next = 0;     // next edge to become active
+    std::vector<const TEdge*> Active;
+    for (int64_t Y = Top; Y < Bottom; ++Y) {
+        while (Next < Edges.size() && Edges[Next].Y1 <= Y) Active.push_back(&Edges[Next++]);
+        Active.erase(std::remove_if(Active.begin(), Active.end(), [Y](const TEdge* E) { return E->Y2 <= Y; }),
+                     Active.end());
+        Crossings.clear();
+        for (const TEdge* E : Active) {
+            // X1 + ceil((Y - Y1) * Dx / Dy), with a floor division that rounds towards minus infinity.
+            const int64_t Num = (Y - E->Y1) * E->Dx, Dy = E->Y2 - E->Y1;
+            const int64_t Floor = Num >= 0 ? Num / Dy : -((-Num + Dy - 1) / Dy);
+            const int64_t Ceil = Floor * Dy == Num ? Floor : Floor + 1;
+            Crossings.emplace_back(E->X1 + Ceil, E->Dir);
+        }
+        std::sort(Crossings.begin(), Crossings.end());
+        Spans.clear();
+        auto AddSpan = [&Spans](int64_t X1, int64_t X2) {
+            if (X2 <= X1) return;
+            if (!Spans.empty() && Spans.back().second == X1)
+                Spans.back().second = int(X2);
+            else
+                Spans.emplace_back(int(X1), int(X2));
+        };
+        if (Rule == Qt::OddEvenFill) {
+            for (size_t K = 0; K + 1 < Crossings.size(); K += 2)
+                AddSpan(Crossings[K].first, Crossings[K + 1].first);
+        } else {
+            int Winding = 0;
+            int64_t Start = 0;
+            for (const auto& [X, Dir] : Crossings) {
+                const int Before = Winding;
+                Winding += Dir;
+                if (Before == 0 && Winding != 0) Start = X;
+                if (Before != 0 && Winding == 0) AddSpan(Start, X);
+            }
+        }
+        // A row like the one above it makes that band taller.
+        if (!Spans.empty() && Spans == Previous && RowStart < Rects.size() &&
+            Rects.back().bottom() == Y - 1) {
+            for (size_t K = RowStart; K < Rects.size(); ++K) Rects[K].setBottom(int(Y));
+            continue;
+        }
+        RowStart = Rects.size();
+        for (const auto& [X1, X2] : Spans) Rects.emplace_back(X1, int(Y), X2 - X1, 1);
+        Previous.swap(Spans);
+    }
+    QRegion Region;
+    if (!Rects.empty()) Region.setRects(Rects.data(), int(Rects.size()));
+    return Region;
+}
+
 }  // namespace
 
 // ---- regions ----
@@ -74,9 +202,21 @@ TRegion TRegion::FromPolygon(const TArrPoint& Points, TPolyFillMode Mode) {
 
 TRegion TRegion::FromPolygon(const TPoint* Points, int Count, TPolyFillMode Mode) {
     if (!Points || Count < 3) return TRegion();
-    QPolygon Poly(Count);
-    for (int I = 0; I < Count; ++I) Poly.setPoint(I, Points[I].X, Points[I].Y);
-    return TRegion(QRegion(Poly, Mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill));
+    const Qt::FillRule Rule = Mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
+    std::vector<QPoint> Poly;
+    const bool Within = std::all_of(Points, Points + Count, [](const TPoint& P) {
+        return std::abs(int64_t(P.X)) <= RegionLimit && std::abs(int64_t(P.Y)) <= RegionLimit;
+    });
+    if (Within) {
+        for (int I = 0; I < Count; ++I) Poly.emplace_back(Points[I].X, Points[I].Y);
+    } else {
+        std::vector<QPointF> Exact(static_cast<size_t>(Count));
+        for (int I = 0; I < Count; ++I) Exact[size_t(I)] = QPointF(Points[I].X, Points[I].Y);
+        // Every clipped vertex lies within the square, so it rounds to an int.
+        for (const QPointF& P : ClipToRegionLimit(std::move(Exact)))
+            Poly.emplace_back(int(std::lround(P.x())), int(std::lround(P.y())));
+    }
+    return Poly.size() < 3 ? TRegion() : TRegion(PolygonToRegion(Poly, Rule));
 }
 
 TRegion TRegion::FromRect(const TRect& R) {
@@ -282,7 +422,7 @@ QFont TCanvas::QtFont() const {
     int H = FFont.Height();
     if (H == 0) H = -MulDiv(8, FFont.PixelsPerInch(), 72);
     if (H < 0) {
-        F.setPixelSize(std::max(1, -H));
+        F.setPixelSize(H == INT32_MIN ? INT32_MAX : std::max(1, -H));
     } else {
         // A positive height is the whole cell: find the character height
         // that gives that cell in this face.
@@ -569,6 +709,9 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
 void TCanvas::TextOut(int X, int Y, const QString& Text) {
     const QFont F = QtFont();
     const QFontMetrics M(F, FDevice);
+    // The pen moves past the text; a far-off X (a document's coordinates) stays an int.
+    const int64_t End = int64_t(X) + M.horizontalAdvance(Text);
+    const TPoint After{int(std::clamp<int64_t>(End, INT32_MIN, INT32_MAX)), Y};
     if (FInPath) {
         QPainterPath Glyphs;
         Glyphs.addText(0, M.ascent(), F, Text);
@@ -576,10 +719,10 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
         T.translate(X, Y);
         T.rotate(-FEscapement / 10.0);
         RecordFigure(T.map(Glyphs), true);
-        FPenPos = TPoint{X + M.horizontalAdvance(Text), Y};
+        FPenPos = After;
         return;
     }
-    FPenPos = TPoint{X + M.horizontalAdvance(Text), Y};
+    FPenPos = After;
     if (Text.isEmpty() || !Begin()) return;
     PrepareDevice();
     FPainter->save();

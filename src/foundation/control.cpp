@@ -1,6 +1,10 @@
 #include "foundation/control.h"
 
+#include "foundation/dialogs.h"
+
+#include <QCoreApplication>
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -52,6 +56,25 @@ TShiftState ShiftOf(const QMouseEvent& Event) {
     if (Buttons & Qt::RightButton) S |= ssRight;
     if (Buttons & Qt::MiddleButton) S |= ssMiddle;
     return S;
+}
+
+// What the user reads when a handler for an event of that type failed.
+QString DoingText(int Type) {
+    switch (Type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return QCoreApplication::translate("TGraphicControl", "Handling the mouse press on the drawing");
+    case QEvent::MouseMove:
+        return QCoreApplication::translate("TGraphicControl", "Handling the mouse move on the drawing");
+    case QEvent::MouseButtonRelease:
+        return QCoreApplication::translate("TGraphicControl", "Handling the mouse release on the drawing");
+    case QEvent::Paint:
+        return QCoreApplication::translate("TGraphicControl", "Painting the drawing");
+    case QEvent::Timer:
+        return QCoreApplication::translate("TGraphicControl", "A timed update of the drawing");
+    default:
+        return QCoreApplication::translate("TGraphicControl", "Handling an event of the drawing");
+    }
 }
 
 // Restores the painting flag and the canvas's base clip however Paint() ends.
@@ -141,16 +164,27 @@ void TGraphicControl::Repaint() {
 }
 
 void TGraphicControl::paintEvent(QPaintEvent* Event) {
-    if (const std::optional<QRect> Painted = PaintInvalidArea()) {
-        // Paint() renders the bounding rectangle of the invalid area, which
-        // may reach beyond what this event may draw: copy that part later.
-        const QRegion Rest = QRegion(*Painted) - Event->region();
-        if (!Rest.isEmpty()) update(Rest);
+    std::exception_ptr Failure;
+    try {
+        if (const std::optional<QRect> Painted = PaintInvalidArea()) {
+            // Paint() renders the bounding rectangle of the invalid area, which
+            // may reach beyond what this event may draw: copy that part later.
+            const QRegion Rest = QRegion(*Painted) - Event->region();
+            if (!Rest.isEmpty()) update(Rest);
+            FPaintFailureShown = false;
+        }
+    } catch (...) {
+        // The window still gets the image, with whatever the failed paint drew.
+        Failure = std::current_exception();
     }
-    // Reading the image is safe while the canvas's raster painter is active on
-    // it; only a copy that detaches it is not, and drawImage takes a reference.
-    QPainter Window(this);
-    Window.drawImage(Event->rect(), FImage, Event->rect());
+    {
+        // Reading the image is safe while the canvas's raster painter is active
+        // on it; only a copy that detaches it is not, and drawImage takes a
+        // reference.
+        QPainter Window(this);
+        Window.drawImage(Event->rect(), FImage, Event->rect());
+    }
+    if (Failure) std::rethrow_exception(Failure);
 }
 
 bool TGraphicControl::SyncImageSize() {
@@ -199,6 +233,92 @@ void TGraphicControl::SetColor(TColor Value) {
 
 // ---- mouse -------------------------------------------------------------------
 
+void TGraphicControl::CancelPress() {
+    // Inside a handler (a modal window it opened runs its own event loop)
+    // the press ends once that handler has returned.
+    if (FHandlerDepth > 0) {
+        FPressLost = true;
+        return;
+    }
+    FPressLost = false;
+    // The buttons' releases, when they come, belong to no press any more:
+    // they are dropped, so no handler sees a release without its press.
+    FCancelledButtons |= FButtonsDown;
+    FButtonsDown = Qt::NoButton;
+    FLeftPressed = false;
+    PressCancelled();
+}
+
+void TGraphicControl::PressCancelled() {
+    ReleaseMouse();
+}
+
+bool TGraphicControl::LosesThePress(const QEvent& Event) const {
+    switch (Event.type()) {
+    case QEvent::UngrabMouse:      // someone else grabbed the mouse
+    case QEvent::WindowDeactivate: // a modal window or another window took over
+    case QEvent::Hide:
+        return true;
+    case QEvent::Leave:
+        // While a button is held Qt keeps the mouse on the control and holds
+        // Leave back until the release; one that comes now means the mouse
+        // went elsewhere (a modal window opened).
+        return true;
+    case QEvent::FocusOut: {
+        const Qt::FocusReason Reason = static_cast<const QFocusEvent&>(Event).reason();
+        return Reason == Qt::PopupFocusReason || Reason == Qt::ActiveWindowFocusReason;
+    }
+    case QEvent::EnabledChange:
+        return !isEnabled();
+    default:
+        return false;
+    }
+}
+
+bool TGraphicControl::event(QEvent* Event) {
+    if (PressInProgress() && LosesThePress(*Event)) CancelPress();
+    const int Type = Event->type();
+    bool Handled = true;
+    std::exception_ptr Failure;
+    ++FHandlerDepth;
+    try {
+        Handled = QWidget::event(Event);
+    } catch (...) {
+        Failure = std::current_exception();
+    }
+    --FHandlerDepth;
+    if (Failure) {
+        HandlerFailed(Type, Failure);
+        return true;
+    }
+    if (FPressLost && FHandlerDepth == 0) CancelPress();
+    return Handled;
+}
+
+void TGraphicControl::HandlerFailed(int Type, const std::exception_ptr& Error) {
+    if (Type == QEvent::Paint) {
+        // Not from inside a paint, where a message box would run an event
+        // loop half-way through painting the window; and a paint that fails
+        // every time is told once, until one succeeds again.
+        if (FPaintFailurePending || FPaintFailureShown) return;
+        FPaintFailurePending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, Error] {
+                FPaintFailurePending = false;
+                FPaintFailureShown = true;
+                CancelPress();
+                ReportFailure(DoingText(QEvent::Paint), Error);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    // Whatever the handler was doing is abandoned: the press ends, the
+    // confinement goes, and the control is ready for the next one.
+    CancelPress();
+    ReportFailure(DoingText(Type), Error);
+}
+
 void TGraphicControl::ConfineCursor(const TRect& R) {
     FConfine = R;
 }
@@ -226,6 +346,8 @@ void TGraphicControl::mousePressEvent(QMouseEvent* Event) {
         return;
     }
     const TPoint P = TrackPosition(*Event);
+    FButtonsDown |= Event->button();
+    FCancelledButtons &= ~Qt::MouseButtons(Event->button());
     if (*Button == TMouseButton::mbLeft) FLeftPressed = true;
     MouseDown(*Button, ShiftOf(*Event), P.X, P.Y);
 }
@@ -237,6 +359,8 @@ void TGraphicControl::mouseDoubleClickEvent(QMouseEvent* Event) {
         return;
     }
     const TPoint P = TrackPosition(*Event);
+    FButtonsDown |= Event->button();
+    FCancelledButtons &= ~Qt::MouseButtons(Event->button());
     if (*Button == TMouseButton::mbLeft) {
         // The release of a double click's second press is no click of its own.
         FLeftPressed = false;
@@ -256,8 +380,13 @@ void TGraphicControl::mouseReleaseEvent(QMouseEvent* Event) {
         Event->ignore();
         return;
     }
+    if (FCancelledButtons & Event->button()) {
+        FCancelledButtons &= ~Qt::MouseButtons(Event->button());
+        return;
+    }
     const bool Inside = rect().contains(Event->position().toPoint());
     const TPoint P = TrackPosition(*Event);
+    FButtonsDown &= ~Qt::MouseButtons(Event->button());
     if (*Button == TMouseButton::mbLeft && FLeftPressed) {
         FLeftPressed = false;
         if (Inside) Click();

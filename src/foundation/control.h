@@ -13,6 +13,14 @@
 // confinement rectangle is set, the positions the handlers see are clamped
 // into it.
 //
+// No exception ever leaves the control into Qt's event loop: whatever a
+// handler throws (mouse, paint, timer or any other event) is reported to the
+// user through the dialog seam, the press in progress is cancelled, and the
+// control goes on working. A press also ends, without its release, when the
+// mouse is taken away from the control before the button comes up (a modal
+// window or popup opens, the window is deactivated or hidden, the mouse
+// grab is lost): Qt sends that release somewhere else or not at all.
+//
 // All coordinates here are client pixels of the control: (0, 0) is its
 // top-left corner.
 #pragma once
@@ -27,6 +35,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <exception>
 #include <optional>
 
 namespace draxa {
@@ -98,6 +107,15 @@ public:
     TPoint CursorPos() const { return FCursorPos; }
     // True between MouseEnter and MouseLeave.
     bool MouseInControl() const { return FMouseInside; }
+    // True while a mouse button pressed on the control is held (until its
+    // release or CancelPress).
+    bool PressInProgress() const { return FButtonsDown != Qt::NoButton; }
+    // Ends the press in progress as if its button had come up, but without
+    // what a release does: no MouseUp, no Click. PressCancelled() then drops
+    // whatever the press had begun. The control calls it itself when the
+    // mouse is taken away or a handler fails. Called while one of the
+    // control's handlers runs, it takes effect when that handler returns.
+    void CancelPress();
 
     // ---- cursor and hint ----
 
@@ -141,6 +159,16 @@ protected:
     virtual void DblClick();
     // The size changed; the screen image already has the new size.
     virtual void Resize();
+    // A press was cancelled (CancelPress), or a handler failed: a derived
+    // control drops its feedback and anything the press left half done.
+    // Never called while one of the control's handlers is running. The base
+    // version ends the confinement (ReleaseMouse).
+    virtual void PressCancelled();
+
+    // Every event passes here: it runs the handlers inside one guard that
+    // catches and reports what they throw, and it ends a press when the
+    // mouse is taken away.
+    bool event(QEvent* Event) override;
 
     // Qt plumbing.
     void paintEvent(QPaintEvent* Event) override;
@@ -161,6 +189,10 @@ private:
     // Stores the event's position (clamped) as the cursor position.
     TPoint TrackPosition(const QMouseEvent& Event);
     void PopUpHint();
+    // True for an event that takes the mouse away from a press in progress.
+    bool LosesThePress(const QEvent& Event) const;
+    // A handler of event Type threw Error: cancel the press and tell the user.
+    void HandlerFailed(int Type, const std::exception_ptr& Error);
 
     QImage FImage; // before FCanvas: the canvas draws on it from construction on
     TCanvas FCanvas;
@@ -171,7 +203,13 @@ private:
     std::optional<TRect> FConfine;
     TPoint FCursorPos;
     bool FMouseInside = false;
-    bool FLeftPressed = false; // a single left press is waiting for its release (Click)
+    bool FLeftPressed = false;          // a single left press is waiting for its release (Click)
+    Qt::MouseButtons FButtonsDown;      // buttons pressed on the control and not yet released
+    Qt::MouseButtons FCancelledButtons; // held buttons whose press was cancelled
+    int FHandlerDepth = 0;              // handlers of this control running (nested event loops count)
+    bool FPressLost = false;            // the mouse went away while a handler ran: cancel when it returns
+    bool FPaintFailurePending = false;  // a paint failed; its report waits for the event loop
+    bool FPaintFailureShown = false;    // reported already; again only after a paint succeeds
 
     TCursor FCursor = crDefault;
     QString FHint;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 
 #include <array>
+#include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -37,6 +39,8 @@ constexpr std::array<TButtonInfo, 11> KButtons{{
 }};
 
 TDialogs* GInstalled = nullptr;
+// A failure report is on the screen.
+bool GReportingFailure = false;
 
 QWidget* DialogParent() {
     return QApplication::activeWindow();
@@ -154,6 +158,33 @@ void TQtDialogs::Terminate() {
     if (QCoreApplication* App = QCoreApplication::instance())
         QMetaObject::invokeMethod(
             App, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+// ---- handlers that fail ----------------------------------------------------
+
+QString ExceptionText(const std::exception_ptr& Error) {
+    try {
+        if (Error) std::rethrow_exception(Error);
+    } catch (const std::bad_alloc&) {
+        return QCoreApplication::translate("TDialogs", "there is not enough memory");
+    } catch (const std::exception& E) {
+        const QString Text = QString::fromUtf8(E.what()).trimmed();
+        if (!Text.isEmpty()) return Text;
+    } catch (...) {
+    }
+    return QCoreApplication::translate("TDialogs", "an unexpected error occurred");
+}
+
+void ReportFailure(const QString& Doing, const std::exception_ptr& Error) {
+    if (GReportingFailure) return;
+    GReportingFailure = true;
+    try {
+        Dialogs().ShowMessage(
+            QCoreApplication::translate("TDialogs", "%1 failed: %2").arg(Doing, ExceptionText(Error)));
+    } catch (...) {
+        // Not even the message could be shown; the program goes on all the same.
+    }
+    GReportingFailure = false;
 }
 
 // ---- the seam ---------------------------------------------------------------

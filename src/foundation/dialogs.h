@@ -2,6 +2,10 @@
 // message boxes, modal dialogs, the file and picture pickers, and the request
 // to end the application.
 //
+// It is also where a handler that failed tells the user so: nothing may
+// throw into Qt's event loop, so every handler Qt calls (events, slots,
+// timers) catches what its work throws and reports it here (RunGuarded).
+//
 // Code never calls QMessageBox, QFileDialog or QDialog::exec directly; it calls
 // Dialogs(). The program runs with TQtDialogs; tests install a scripted
 // replacement (TScopedDialogs), so that every path that would ask the user runs
@@ -12,6 +16,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <exception>
+#include <utility>
 
 class QDialog;
 
@@ -115,6 +121,27 @@ TDialogs& Dialogs();
 // Installs Dialogs (not owned; nullptr returns to the real dialogs) and
 // returns the previously installed one (nullptr when it was the real one).
 TDialogs* SetDialogs(TDialogs* Dialogs);
+
+// ---- handlers that fail ----
+
+// The words for a failure: the exception's own text, or a general phrase
+// for one that has none (not enough memory, an unknown exception).
+QString ExceptionText(const std::exception_ptr& Error);
+// Tells the user, through Dialogs(), that Doing ("Saving the drawing")
+// failed and why. While one such report is on the screen a further one is
+// dropped, so a failure that repeats cannot stack boxes on one another.
+void ReportFailure(const QString& Doing, const std::exception_ptr& Error);
+// Runs Body; when it throws, reports that through ReportFailure and returns
+// false, so the exception goes no further.
+template <typename TBody> bool RunGuarded(const QString& Doing, TBody&& Body) {
+    try {
+        std::forward<TBody>(Body)();
+        return true;
+    } catch (...) {
+        ReportFailure(Doing, std::current_exception());
+        return false;
+    }
+}
 
 // Installs a replacement for its lifetime and puts the previous one back.
 class TScopedDialogs {

@@ -157,12 +157,18 @@ TMyPoint ToMyPoint(const TPoint& P) {
     return MyPoint(static_cast<float>(P.X), static_cast<float>(P.Y));
 }
 
+namespace {
+int RoundToPixel(double V) {
+    return std::clamp(RoundHalfEven(V), -PixelLimit, PixelLimit);
+}
+} // namespace
+
 TPoint RoundMyPoint(const TMyPoint& P) {
-    return Point(RoundHalfEven(P.X), RoundHalfEven(P.Y));
+    return Point(RoundToPixel(P.X), RoundToPixel(P.Y));
 }
 
 TRect RoundMyRect(const TMyRect& R) {
-    return Rect(RoundHalfEven(R.Left), RoundHalfEven(R.Top), RoundHalfEven(R.Right), RoundHalfEven(R.Bottom));
+    return Rect(RoundToPixel(R.Left), RoundToPixel(R.Top), RoundToPixel(R.Right), RoundToPixel(R.Bottom));
 }
 
 // ---- Float points and rectangles ------------------------------------------

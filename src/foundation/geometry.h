@@ -137,7 +137,13 @@ constexpr TMyPoint MyPoint(float X, float Y) {
 }
 // Integer pixel point as a float point (nearest float beyond 2^24).
 TMyPoint ToMyPoint(const TPoint& P);
-// Float point rounded to pixels, halves to even, clamped to int32.
+// The pixels a float point or rectangle rounds to stay within
+// +-PixelLimit: far beyond any screen, and with room left for the offsets
+// drawing code adds to them (hot-point sizes, pen widths, arrow heads) in
+// plain int arithmetic, whatever coordinates a document held.
+constexpr int32_t PixelLimit = int32_t(1) << 30;
+// Float point rounded to pixels, halves to even, clamped to +-PixelLimit
+// (NaN gives 0).
 TPoint RoundMyPoint(const TMyPoint& P);
 // Each edge of R rounded to pixels like RoundMyPoint.
 TRect RoundMyRect(const TMyRect& R);

@@ -179,9 +179,15 @@ void TFont::SetName(const QString& V) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+namespace {
+// Heights and sizes have opposite signs; INT_MIN (from a document) has no
+// negation, so it saturates.
+int NegatedSaturating(int V) { return V == INT32_MIN ? INT32_MAX : -V; }
+} // namespace
 
-void TFont::SetSize(int V) { SetHeight(-MulDiv(V, FPixelsPerInch, 72)); }
+int TFont::Size() const { return NegatedSaturating(MulDiv(FHeight, 72, FPixelsPerInch)); }
+
+void TFont::SetSize(int V) { SetHeight(NegatedSaturating(MulDiv(V, FPixelsPerInch, 72))); }
 
 void TFont::SetHeight(int V) {
     if (FHeight == V) return;

@@ -40,12 +40,25 @@ void OnJpegMessage(j_common_ptr Info, int Level) {
     if (Level < 0 && Info->err->msg_code == JWRN_JPEG_EOF) OnJpegError(Info);
 }
 
+// Called by libjpeg as it works; stops a picture with more scans than any
+// real encoder writes.
+void OnJpegProgress(j_common_ptr Info) {
+    if (!Info->is_decompressor) return;
+    const int Scan = reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number;
+    if (Scan <= JpegMaxScans) return;
+    auto* Manager = reinterpret_cast<TJpegErrorManager*>(Info->err);
+    std::snprintf(Manager->Message, sizeof Manager->Message, "the picture has more than %d scans",
+                  JpegMaxScans);
+    longjmp(Manager->Jump, 1);
+}
+
 enum class TDecodeResult { Ok, LibraryError, TooLarge, NoMemory };
 
 // Everything Decode touches lives here, outside the frame that calls setjmp.
 struct TJpegJob {
     jpeg_decompress_struct Info;
     TJpegErrorManager Error;
+    jpeg_progress_mgr Progress;
     FILE* File = nullptr;
     QImage* Out = nullptr;
     int64_t Width = 0;
@@ -84,6 +97,8 @@ TDecodeResult Decode(TJpegJob& Job) {
     if (setjmp(Job.Error.Jump)) return TDecodeResult::LibraryError;
     jpeg_create_decompress(&Info);
     Info.mem->max_memory_to_use = JpegMaxWorkingMemory;
+    Job.Progress.progress_monitor = OnJpegProgress;
+    Info.progress = &Job.Progress;
     jpeg_stdio_src(&Info, Job.File);
     jpeg_read_header(&Info, TRUE);
     Job.Width = Info.image_width;

@@ -161,8 +161,9 @@ QImage ReadIconFile(const QString& FileName) {
     QBuffer Buffer(&Data);
     Buffer.open(QIODevice::ReadOnly);
     QImageReader Reader(&Buffer, "ico");
-    // Qt decodes to 32 bits a pixel: allow the 24-bit limit's pixel count.
-    Reader.setAllocationLimit(int(PictureMaxBytes / 3 * 4 >> 20));
+    // The chosen entry's size is checked above; this only keeps Qt's own
+    // limit from refusing a picture within ours (Qt decodes 4 bytes a pixel).
+    Reader.setAllocationLimit(int(PictureMaxPixels * 4 >> 20) + 1);
     if (!Reader.jumpToImage(Index)) return {};
     const QImage Image = Reader.read();
     if (Image.isNull() || !PictureSizeAllowed(Image.width(), Image.height())) return {};
@@ -201,19 +202,18 @@ std::unique_ptr<TBitmap> LoadJpeg(const QString& FileName) {
 
 bool PictureSizeAllowed(int64_t Width, int64_t Height) {
     return Width >= 1 && Height >= 1 && Width <= PictureMaxSide && Height <= PictureMaxSide &&
-           Width * Height * 3 <= PictureMaxBytes;
+           Width * Height <= PictureMaxPixels;
 }
 
 void CheckPictureSize(int64_t Width, int64_t Height, const QString& FileName) {
     if (PictureSizeAllowed(Width, Height)) return;
     if (Width < 1 || Height < 1) Fail(QString("Picture %1 has no size").arg(Quoted(FileName)));
-    Fail(QString("Picture %1 is %2 x %3 pixels; at most %4 pixels a side and %5 MiB of 24-bit pixels are "
-                 "allowed")
+    Fail(QString("Picture %1 is %2 x %3 pixels; at most %4 pixels a side and %5 pixels in all are allowed")
              .arg(Quoted(FileName))
              .arg(Width)
              .arg(Height)
              .arg(PictureMaxSide)
-             .arg(PictureMaxBytes >> 20));
+             .arg(PictureMaxPixels));
 }
 
 EAssertionFailed::EAssertionFailed(const QString& FileName, const QString& Kind)

@@ -19,9 +19,8 @@
 namespace draxa {
 
 // The largest picture the loader makes: at most PictureMaxSide pixels a side
-// and at most PictureMaxBytes as 24-bit pixels (width * height * 3).
+// and at most PictureMaxPixels (bmp_codec.h) in all, for every file kind.
 constexpr int64_t PictureMaxSide = 32767;
-constexpr int64_t PictureMaxBytes = int64_t(256) << 20;
 
 // True when a picture of Width x Height pixels (both at least 1) is within the limits.
 bool PictureSizeAllowed(int64_t Width, int64_t Height);

@@ -359,4 +359,39 @@ void RequireBytes(TStream& S, int64_t Count) {
                          " bytes cannot fit in the remaining " + std::to_string(Left) + " bytes");
 }
 
+// ---------------------------------------------------------------------------
+// Decode budget
+
+namespace {
+thread_local TDecodeBudget* CurrentBudget = nullptr;
+} // namespace
+
+TDecodeBudget::TDecodeBudget(int64_t Limit) : FLimit(std::max<int64_t>(Limit, 0)), FOuter(CurrentBudget) {
+    CurrentBudget = this;
+}
+
+TDecodeBudget::~TDecodeBudget() {
+    CurrentBudget = FOuter;
+}
+
+TDecodeBudget* TDecodeBudget::Current() {
+    return CurrentBudget;
+}
+
+void TDecodeBudget::Take(int64_t Bytes, const char* What) {
+    if (Bytes < 0 || Bytes > FLimit - FUsed)
+        throw EReadError(std::string("Stream read error: ") + What + " would take " + std::to_string(Bytes) +
+                         " bytes of memory, more than the " + std::to_string(FLimit - FUsed) + " of the " +
+                         std::to_string(FLimit >> 20) + " MiB a document may decode into that are left");
+    FUsed += Bytes;
+}
+
+void TDecodeBudget::GiveBack(int64_t Bytes) {
+    FUsed = std::max<int64_t>(0, FUsed - std::max<int64_t>(Bytes, 0));
+}
+
+void ChargeDecodeBudget(int64_t Bytes, const char* What) {
+    if (TDecodeBudget* B = TDecodeBudget::Current()) B->Take(Bytes, What);
+}
+
 } // namespace draxa

@@ -76,4 +76,40 @@ int32_t ReadCount(TStream& S, int64_t ElementSize);
 // Throws EReadError unless Count (>= 0) bytes remain after the position.
 void RequireBytes(TStream& S, int64_t Count);
 
+// The memory a whole document may decode into beyond its own bytes: its
+// pictures as 24-bit pixels, and point lists that old formats count without
+// storing them. A picture alone is at most 2^24 pixels (48 MiB); a document
+// of many pictures stops here, whatever its pictures claim.
+constexpr int64_t DocumentDecodeBudget = int64_t(256) << 20;
+
+// A budget for the memory one read may decode into, in bytes. While a budget
+// lives, the readers of this thread charge it before they allocate and fail
+// the read (EReadError) when it is spent; without one they only keep to
+// their own limits. Budgets nest: the innermost one counts.
+class TDecodeBudget {
+public:
+    explicit TDecodeBudget(int64_t Limit = DocumentDecodeBudget);
+    ~TDecodeBudget();
+    TDecodeBudget(const TDecodeBudget&) = delete;
+    TDecodeBudget& operator=(const TDecodeBudget&) = delete;
+
+    // The budget of the running read, or nullptr.
+    static TDecodeBudget* Current();
+    // Takes Bytes (>= 0) from the budget, or throws EReadError naming What
+    // and takes nothing when they are not left.
+    void Take(int64_t Bytes, const char* What);
+    // Returns bytes taken for something that was not kept after all.
+    void GiveBack(int64_t Bytes);
+    int64_t Used() const { return FUsed; }
+    int64_t Limit() const { return FLimit; }
+
+private:
+    int64_t FLimit;
+    int64_t FUsed = 0;
+    TDecodeBudget* FOuter;
+};
+
+// Takes Bytes from the current budget, if there is one (see Take).
+void ChargeDecodeBudget(int64_t Bytes, const char* What);
+
 } // namespace draxa

@@ -23,6 +23,8 @@ void TMyLinkPoint::AddPoint(const TPoint& P) {
     for (const TMyPoint& Corner : {MyPoint(float(X - H), float(Y - H)), MyPoint(float(X + H), float(Y - H)),
                                    MyPoint(float(X + H), float(Y + H)), MyPoint(float(X - H), float(Y + H))})
         AddScreenPoint(Corner);
+    // A connection point is where connectors attach: its one link point sits at its centre.
+    FLinkPoints.assign(1, GetRotateCenter());
 }
 
 void TMyLinkPoint::Paint(TCanvas& Canvas) {
@@ -66,6 +68,7 @@ void TMyLinkPoint::LoadFromStream(TStream& Stream) {
 
 void TMyLineLinkLine::AddPoint(const TPoint& P) {
     TMyLinkPoint::AddPoint(P);
+    // Also a junction made from code with its four corners given offers its centre.
     if (PointCount() == 4) FLinkPoints.assign(1, GetRotateCenter());
 }
 
@@ -78,11 +81,12 @@ void TMyLineLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt
     TMyPoint C = GetRotateCenter();
     TMyLinkLine* Line = nullptr;
     // Moves C onto the segment found.
-    if (FSurface->FindLinkLineSegment(C, Line, nullptr) < 0 || !Line) return;
+    const int K = FSurface->FindLinkLineSegment(C, Line, nullptr);
+    if (K < 0 || !Line) return;
 
-    // The connector is split at C with this shape as the junction by the
-    // surface's SplitLinkLine (connector routing), which records the undo
-    // steps; it is to be called here, before the square moves.
+    // The connector is cut at C into two that both end on this junction;
+    // the surface records the undo steps.
+    FSurface->SplitLinkLineAtShape(C, Line, this, K);
 
     // The square is rebuilt around the snapped centre, its link point with it.
     const double Z = Zoom();

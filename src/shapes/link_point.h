@@ -1,6 +1,6 @@
 // Connection points, placed with one click: a free link point, drawn as a
 // cross, and the junction where connector lines meet, drawn as a filled
-// circle with one link point at its centre.
+// circle. Both offer one link point at their centre.
 //
 // Both are squares of side Size (logical units) in the rectangle's corner
 // order. They have no hot points: the mouse never resizes them.
@@ -23,8 +23,8 @@ public:
     // A circle of Size screen pixels with its top-left at P1 (P2 is not used).
     void DrawCreating(TCanvas& Canvas, const TPoint& P1, const TPoint& P2) override;
     // With no points yet: the four corners of the square of side Size
-    // (logical) centred on the screen point P. Later calls do nothing, so
-    // one click completes the shape.
+    // (logical) centred on the screen point P, and one link point at its
+    // centre. Later calls do nothing, so one click completes the shape.
     void AddPoint(const TPoint& P) override;
     // A cross over the square's diagonals with the shape's pen.
     void Paint(TCanvas& Canvas) override;
@@ -57,14 +57,16 @@ public:
 
     // The junction step, run once the shape has been placed (the mouse points
     // are not used): the rotate centre and info anchor are reset; when a
-    // connector segment lies under the centre, the square is rebuilt around
-    // the point of that segment nearest to it. Away from every connector the
-    // shape stays where it was dropped.
+    // connector segment lies under the centre, the surface cuts that
+    // connector there into two that end on this junction, and the square
+    // (with its link point) is rebuilt around the point of the segment
+    // nearest to the centre. Away from every connector the shape stays
+    // where it was dropped.
     void ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) override;
     // A lime circle with a black outline over the square (its selection mark).
     void DrawHotPoints(TCanvas& Canvas) override;
     // The link point's AddPoint; once the square is complete its single link
-    // point sits at its centre.
+    // point sits at its centre (also when the corners were given otherwise).
     void AddPoint(const TPoint& P) override;
     // A circle filled in the shape's pen colour.
     void Paint(TCanvas& Canvas) override;

@@ -101,6 +101,31 @@ void TMyShape::RemoveLinkLine(int Index) {
     if (Last != FLinkLines.rend()) FLinkLines.erase(std::next(Last).base());
 }
 
+// ---- link points -----------------------------------------------------------
+
+int TMyShape::AddLinkPoint(const TMyPoint& P) {
+    FLinkPoints.push_back(P);
+    InvalidateSurface();
+    return LinkPointCount() - 1;
+}
+
+bool TMyShape::DeleteLinkPoint(int Index) {
+    if (Index < 0 || Index >= LinkPointCount()) return false;
+    // Connectors name link points by index: the surface frees and renumbers
+    // their ends before the list shrinks.
+    if (FSurface) FSurface->DetachLinkPoints(this, Index, 1);
+    FLinkPoints.erase(FLinkPoints.begin() + Index);
+    InvalidateSurface();
+    return true;
+}
+
+void TMyShape::ClearLinkPoints() {
+    if (FLinkPoints.empty()) return;
+    if (FSurface) FSurface->DetachLinkPoints(this, 0, LinkPointCount());
+    FLinkPoints.clear();
+    InvalidateSurface();
+}
+
 // ---- copying ---------------------------------------------------------------
 
 void TMyShape::Assign(const TMyShape& Source) {

@@ -197,6 +197,18 @@ public:
     const TArrMyPoint& Points() const { return FPoints; }
     const TArrMyPoint& LinkPoints() const { return FLinkPoints; }
 
+    // ---- link points, where connector lines attach ----
+
+    // Appends the link point P (logical) and returns its index; the surface repaints.
+    int AddLinkPoint(const TMyPoint& P);
+    // Removes link point Index. A shape in the surface's document first has
+    // an ACT_CHANGE step recorded; connector ends on that link point become
+    // free and ends on later ones follow the renumbering. False (nothing
+    // changes) for an index out of range.
+    bool DeleteLinkPoint(int Index);
+    // Removes every link point the same way (one ACT_CHANGE step).
+    void ClearLinkPoints();
+
     // ---- identity within the surface ----
 
     QString Name() const { return FName; }

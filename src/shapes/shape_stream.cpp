@@ -126,6 +126,9 @@ TMyPoint ReadPoint(TStream& S, const TRecordLayout& L) {
 TArrMyPoint ReadPoints(TStream& S, const TRecordLayout& L) {
     const int64_t ElementSize = !L.HasPoints ? 1 : L.ExtendedCoords ? 20 : 8;
     const int32_t N = ReadCount(S, ElementSize);
+    // Every record of a document could repeat such a count, so the memory
+    // is paid for from the document's decode budget as well.
+    if (!L.HasPoints) ChargeDecodeBudget(int64_t(N) * int64_t(sizeof(TMyPoint)), "a point list");
     TArrMyPoint Points(size_t(N), TMyPoint{});
     if (L.HasPoints)
         for (TMyPoint& P : Points) P = ReadPoint(S, L);
@@ -296,10 +299,12 @@ void TMyShape::LoadFromStream(TStream& Stream) {
     const TFontStyles FontStyle = ReadByte(S);
     // The resolution goes in first so that the size converts to pixels at the
     // resolution it was written with; the height is set before the size, and
-    // the size decides. (SetPixelsPerInch ignores values <= 0.)
+    // the size decides. A height that already gives the stored size is kept as
+    // written: going through the size would round it again, and 2 pixels at
+    // 96 dpi (size 2) would come back as 3. (SetPixelsPerInch ignores values <= 0.)
     FFont.SetPixelsPerInch(FontPixelsPerInch);
     FFont.SetHeight(FontHeight);
-    FFont.SetSize(FontSize);
+    if (FFont.Size() != FontSize) FFont.SetSize(FontSize);
     FFont.SetPitch(FontPitch);
     FFont.SetStyle(FontStyle); // unknown style bits are dropped by the font
     if (L.HasReserved) {

@@ -1,16 +1,21 @@
 // The document format: a whole drawing written to and read from a stream.
 //
 // Loading never trusts the stream: counts are checked against the bytes
-// left before anything is allocated, the control size is bounded, and a
-// document that fails half way leaves the surface exactly as it was before
-// the load (the previous drawing is kept aside and put back).
+// left before anything is allocated, pictures are paid for from one decode
+// budget, the control size and the cross references are checked, and a
+// document that fails anywhere leaves the surface exactly as it was before
+// the load: nothing is taken until all of it has been read.
 #include "surface/draxa.h"
 
 #include "foundation/bitmap.h"
 #include "foundation/bmp_codec.h"
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
+#include "shapes/link_line.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace draxa {
@@ -22,14 +27,26 @@ const QString kProduct = QStringLiteral("TDraxa drawing components for Windows")
 const QString kWrittenVersion = QStringLiteral("KW.j");
 const QString kDate = QStringLiteral("20091209");
 
-// Largest control a document may ask for: big enough for an A0 page at a
-// generous zoom, small enough that the screen image stays affordable.
+// Largest control a document may ask for (its size at zoom 1): a side of
+// 16384 pixels is 4.3 m at 96 dpi, beyond any page. The area is bounded so
+// that the screen image and the off-screen bitmap stay near 110 MiB; an A0
+// page is 14.3 million pixels.
 constexpr int32_t kMaxControlSide = 16384;
-constexpr int64_t kMaxControlPixels = int64_t(64) << 20;
+constexpr int64_t kMaxControlPixels = PictureMaxPixels;
+
+// A larger area than the limit (a huge custom page) still loads the drawing,
+// on the largest control of the same proportions the limit allows.
+void FitControlArea(int32_t& W, int32_t& H) {
+    if (int64_t(W) * H <= kMaxControlPixels) return;
+    const double Scale = std::sqrt(double(kMaxControlPixels) / (double(W) * H));
+    W = std::max(1, int(std::floor(W * Scale)));
+    H = std::max(1, int(std::floor(H * Scale)));
+}
 
 // Versions whose surface block carries the tag and the user data.
 bool HasSurfaceTagAndUserData(const QString& Version) {
-    return Version == QLatin1String("KW.h") || Version == QLatin1String("KW.i") || Version == QLatin1String("KW.j");
+    return Version == QLatin1String("KW.h") || Version == QLatin1String("KW.i") ||
+           Version == QLatin1String("KW.j");
 }
 
 bool IsKnownVersion(const QString& V) {
@@ -38,7 +55,58 @@ bool IsKnownVersion(const QString& V) {
     return Known.contains(V);
 }
 
-}  // namespace
+// The cross references of a document are list indices, and every operation
+// on the drawing relies on them naming shapes of this document and agreeing
+// with each other: a member names its group and the group lists it, a shape
+// lists the connectors whose ends name it and those ends name it back, and
+// no group contains itself. Deleting finds shapes by number, so numbers are
+// unique. A document that breaks this was not written by a surface; taking it
+// would let a later deletion point indices at the wrong shapes, so it is
+// refused.
+void CheckCrossReferences(const std::vector<std::unique_ptr<TMyShape>>& Shapes) {
+    const int N = int(Shapes.size());
+    auto InRange = [N](int I) { return I >= 0 && I < N; };
+    auto Lists = [](const TMyShapeNo& List, int I) { return std::count(List.begin(), List.end(), I); };
+    auto Fail = [](int I, const char* What) {
+        throw EReadError(QString("Shape %1 of the document: %2").arg(I).arg(What).toStdString());
+    };
+    std::vector<int> Numbers;
+    for (const auto& S : Shapes) Numbers.push_back(S->ShapeNo());
+    std::sort(Numbers.begin(), Numbers.end());
+    if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
+        throw EReadError("Two shapes of the document have the same number");
+    for (int I = 0; I < N; ++I) {
+        const TMyShape& S = *Shapes[size_t(I)];
+        const int G = S.GroupIndex();
+        if (G != -1 && (!InRange(G) || G == I || Lists(Shapes[size_t(G)]->Members(), I) != 1))
+            Fail(I, "its group does not list it as a member");
+        for (int M : S.Members())
+            if (!InRange(M) || Shapes[size_t(M)]->GroupIndex() != I || Lists(S.Members(), M) != 1)
+                Fail(I, "a member does not name it as its group");
+        for (int L : S.LinkLines()) {
+            const auto* Line =
+                InRange(L) ? dynamic_cast<const TMyLinkLine*>(Shapes[size_t(L)].get()) : nullptr;
+            if (!Line || (Line->StartShapeIndex() != I && Line->EndShapeIndex() != I) ||
+                Lists(S.LinkLines(), L) != 1)
+                Fail(I, "a listed connector is not attached to it");
+        }
+        if (const auto* Line = dynamic_cast<const TMyLinkLine*>(&S)) {
+            for (int End : {Line->StartShapeIndex(), Line->EndShapeIndex()})
+                if (End != -1 &&
+                    (!InRange(End) || End == I || Lists(Shapes[size_t(End)]->LinkLines(), I) != 1))
+                    Fail(I, "a connector end names a shape that does not list the connector");
+        }
+        // Mutual links alone still allow a ring of groups.
+        // (A group index out of range fails that shape's own check.)
+        int Up = G;
+        for (int Steps = 0; InRange(Up); ++Steps) {
+            if (Steps >= N) Fail(I, "its groups contain each other");
+            Up = Shapes[size_t(Up)]->GroupIndex();
+        }
+    }
+}
+
+} // namespace
 
 bool TMyDraxa::IsDocumentFile(const QString& FileName) {
     TFileStream File(FileName, fmOpenRead);
@@ -107,135 +175,144 @@ bool TMyDraxa::SaveToStream(TStream& Stream) {
 }
 
 bool TMyDraxa::LoadFromStream(TStream& Stream) {
-    // Keep the drawing as it is, so a document that fails half way can be
-    // undone completely instead of leaving a partial drawing behind.
-    TMemoryStream Previous;
-    if (!SaveToStream(Previous)) Previous.Clear();
-    const double PreviousZoom = FZoom;
-    const QString PreviousVersion = FFileVersion;
-    std::vector<TSavedShape> PreviousUndo = std::move(FUndo);
-    FUndo.clear();
-
-    const bool Ok = ReadDocument(Stream);
-    if (Ok) return true;
-
-    // Put the previous drawing back, history and zoom included.
-    if (Previous.Size() > 0) {
-        Previous.SetPosition(0);
-        ReadDocument(Previous);
-    }
-    FFileVersion = PreviousVersion;
-    FUndo = std::move(PreviousUndo);
-    SetZoom(PreviousZoom);
-    return false;
+    return ReadDocument(Stream);
 }
 
+// The whole document is read and checked before the surface takes any of it,
+// so a document that fails anywhere leaves the drawing, its selection, zoom
+// and history exactly as they were. Only what the shape records consult while
+// they are read (the format tag, Zoom and the loading flag) is set early, and
+// put back on failure.
 bool TMyDraxa::ReadDocument(TStream& Stream) {
+    const QString PreviousVersion = FFileVersion;
+    const double PreviousZoom = FZoom;
     FLoading = true;
     struct EndLoading {
         bool& Flag;
         ~EndLoading() { Flag = false; }
     } Guard{FLoading};
+    // Pictures and bodiless point lists are paid for from one budget, so that
+    // no document decodes into more memory than it may, however it is made.
+    TDecodeBudget Budget;
 
-    FZoom = 1.0;
-    int MaxShapeNo = 0, MaxLayerId = 0;
-    UnselectAllAndRepaint();
-    UnselectAll();
-    Clear();
-    FLayers.clear();
-
+    TColor Background = 0;
+    int32_t W = 0, H = 0;
+    TUnits Unit = TUnits::mm;
+    std::unique_ptr<TBitmap> Picture;
+    TBkBitmapMode PictureMode = TBkBitmapMode::Center;
+    double Ratio = 1.0;
+    bool HasTag = false;
+    int32_t Tag = 0;
+    TArrUserDataRecord Pairs;
+    std::vector<LayerRec> Layers;
+    int32_t CurrentLayer = -1;
     std::vector<std::unique_ptr<TMyShape>> Loaded;
+    int64_t MaxShapeNo = 0, MaxLayerId = 0;
     try {
         Stream.SetPosition(0);
-        ReadFixedText(Stream, 64);  // maker
-        ReadFixedText(Stream, 64);  // product
+        ReadFixedText(Stream, 64); // maker
+        ReadFixedText(Stream, 64); // product
         const QString Version = ReadFixedText(Stream, 16);
         if (!IsKnownVersion(Version))
             throw EReadError(QString("Unknown document format \"%1\"").arg(Version).toStdString());
         FFileVersion = Version;
-        ReadFixedText(Stream, 10);  // date
+        FZoom = 1.0;
+        ReadFixedText(Stream, 10); // date
         RequireBytes(Stream, 64);
         Stream.SetPosition(Stream.Position() + 64);
 
-        FColorOfBackGround = TColor(ReadInt32(Stream));
-        const int32_t W = ReadInt32(Stream);
-        const int32_t H = ReadInt32(Stream);
-        if (W < 0 || H < 0 || W > kMaxControlSide || H > kMaxControlSide || int64_t(W) * H > kMaxControlPixels)
+        Background = TColor(ReadInt32(Stream));
+        W = ReadInt32(Stream);
+        H = ReadInt32(Stream);
+        if (W < 0 || H < 0 || W > kMaxControlSide || H > kMaxControlSide)
             throw EReadError(QString("Document size %1 x %2 is out of range").arg(W).arg(H).toStdString());
-        const uint8_t Unit = ReadByte(Stream);
-        if (Unit > uint8_t(TUnits::inch))
-            throw EReadError(QString("Unknown unit %1").arg(Unit).toStdString());
-        FTheUNIT = TUnits(Unit);
-        // The new size makes Resize recompute the page from it.
-        SetBounds(x(), y(), W, H);
-        std::unique_ptr<TBitmap> Picture = ReadPictureBlock(Stream);
-        if (Picture) {
-            SetBkBitmap(*Picture);
-            Canvas().StretchDraw(TRect{0, 0, Width(), Height()}, *FBkBitmap);
-        } else {
-            FBkBitmap->SetSize(0, 0);
-        }
+        FitControlArea(W, H);
+        const uint8_t UnitByte = ReadByte(Stream);
+        if (UnitByte > uint8_t(TUnits::inch))
+            throw EReadError(QString("Unknown unit %1").arg(UnitByte).toStdString());
+        Unit = TUnits(UnitByte);
+        Picture = ReadPictureBlock(Stream);
+        // Made 24-bit now, as the background takes it, so taking it cannot fail later.
+        if (Picture) Picture->SetPixelFormat(TPixelFormat::pf24bit);
         const uint8_t Mode = uint8_t(ReadInt32(Stream) & 0xFF);
-        FBkBitmapMode = Mode <= uint8_t(TBkBitmapMode::LeftTop) ? TBkBitmapMode(Mode) : TBkBitmapMode::Center;
-        FRatio = ReadDouble(Stream);
+        PictureMode = Mode <= uint8_t(TBkBitmapMode::LeftTop) ? TBkBitmapMode(Mode) : TBkBitmapMode::Center;
+        Ratio = ReadDouble(Stream);
 
         if (HasSurfaceTagAndUserData(FFileVersion)) {
-            FTag = ReadInt32(Stream);
-            const int32_t Pairs = ReadCount(Stream, 8);
-            for (int32_t I = 0; I < Pairs; ++I) {
+            HasTag = true;
+            Tag = ReadInt32(Stream);
+            const int32_t N = ReadCount(Stream, 8);
+            Pairs.reserve(size_t(N));
+            for (int32_t I = 0; I < N; ++I) {
                 const QString Key = ReadCountedText(Stream);
-                const QString Value = ReadCountedText(Stream);
-                FUserData.Add(Key, Value);
+                Pairs.push_back(TUserDataRecord{Key, ReadCountedText(Stream)});
             }
         }
 
-        const int32_t Layers = ReadCount(Stream, 12);
-        for (int32_t I = 0; I < Layers; ++I) {
+        const int32_t LayerCount = ReadCount(Stream, 12);
+        Layers.reserve(size_t(LayerCount));
+        for (int32_t I = 0; I < LayerCount; ++I) {
             LayerRec L;
             L.Name = ReadCountedText(Stream);
             L.Id = ReadInt32(Stream);
             L.Visible = ReadInt32(Stream) == 1;
-            MaxLayerId = std::max(MaxLayerId, L.Id);
-            FLayers.push_back(L);
+            MaxLayerId = std::max<int64_t>(MaxLayerId, L.Id);
+            Layers.push_back(L);
         }
-        FCurrentLayer = ReadInt32(Stream);
+        CurrentLayer = ReadInt32(Stream);
 
+        // Each shape takes at least its 16-byte class name.
         const int32_t Count = ReadCount(Stream, 16);
         Loaded.reserve(size_t(Count));
         for (int32_t I = 0; I < Count; ++I) {
             const QString ClassName = ReadFixedText(Stream, 16);
             std::unique_ptr<TMyShape> Shape(CreateShapeByClassName(ClassName));
-            if (!Shape)
-                throw EReadError(QString("Unknown shape class \"%1\"").arg(ClassName).toStdString());
+            if (!Shape) throw EReadError(QString("Unknown shape class \"%1\"").arg(ClassName).toStdString());
             Shape->LoadFromStream(Stream);
             if (Shape->PointCount() > 0) Shape->SetRotateCenter(Shape->GetCorner(4));
-            MaxShapeNo = std::max(MaxShapeNo, Shape->ShapeNo());
+            MaxShapeNo = std::max<int64_t>(MaxShapeNo, Shape->ShapeNo());
             Loaded.push_back(std::move(Shape));
         }
-        // Cross references are list indices: they must name shapes of this document.
-        for (const auto& S : Loaded) {
-            const int N = int(Loaded.size());
-            auto Valid = [N](int I) { return I >= -1 && I < N; };
-            if (!Valid(S->GroupIndex())) throw EReadError("A shape names a group that does not exist");
-            for (int M : S->Members())
-                if (M < 0 || M >= N) throw EReadError("A group names a member that does not exist");
-            for (int L : S->LinkLines())
-                if (L < 0 || L >= N) throw EReadError("A shape names a connector that does not exist");
-        }
+        // The next number and layer id must still be numbers.
+        if (MaxShapeNo >= INT32_MAX || MaxLayerId >= INT32_MAX)
+            throw EReadError("A shape number or layer id leaves no room for the next one");
+        CheckCrossReferences(Loaded);
     } catch (const std::exception&) {
+        FFileVersion = PreviousVersion;
+        FZoom = PreviousZoom;
         return false;
     }
 
-    // Everything was read: the document takes the shapes.
+    // Everything was read: the surface takes the document.
+    UnselectAllAndRepaint();
+    UnselectAll();
+    Clear();
+    FLayers = std::move(Layers);
+    FColorOfBackGround = Background;
+    FTheUNIT = Unit;
+    // The new size makes Resize recompute the page from it.
+    SetBounds(x(), y(), W, H);
+    if (Picture) {
+        SetBkBitmap(*Picture);
+        Canvas().StretchDraw(TRect{0, 0, Width(), Height()}, *FBkBitmap);
+    } else {
+        FBkBitmap->SetSize(0, 0);
+    }
+    FBkBitmapMode = PictureMode;
+    FRatio = Ratio;
+    if (HasTag) FTag = Tag;
+    // A key the surface already holds keeps its value.
+    for (const TUserDataRecord& R : Pairs) FUserData.Add(R.Key, R.Value);
+    FCurrentLayer = CurrentLayer;
     for (auto& S : Loaded) {
         FShapes.push_back(S.release());
         FShapes.back()->SetIndex(ShapeCount() - 1);
     }
-    FNextShapeNo = MaxShapeNo + 1;
-    FNextLayerId = MaxLayerId + 1;
+    FNextShapeNo = int(MaxShapeNo) + 1;
+    FNextLayerId = int(MaxLayerId) + 1;
     Invalidate();
     ClearUndo();
     return true;
 }
 
-}  // namespace draxa
+} // namespace draxa

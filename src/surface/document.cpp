@@ -128,6 +128,8 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
     TMyShape* Slot = Added;
     if (OnShapeAdded) OnShapeAdded(Slot, ShapeCount());
     const int Number = Added->ShapeNo();
+    // As for a box drawn with the mouse: from the box the host left.
+    if (Slot) AddSideLinkPoints(Slot);
     if (Slot) RecordUndo(TArrMyShape{Slot}, ACT_ADD);
     UnselectAll();
     SelectShape(Added);
@@ -269,10 +271,6 @@ void TMyDraxa::FlipShapeVert(TMyShape* AShape) {
     });
 }
 
-void TMyDraxa::RerouteLinkLines(TMyShape* /*AShape*/) {
-    // Connectors keep their vertices until routing is part of the surface.
-}
-
 TMyRect TMyDraxa::PointsBounds(const TArrMyShape& Shapes) const {
     TMyRect R{0, 0, 0, 0};
     bool Seeded = false;
@@ -339,7 +337,11 @@ void TMyDraxa::RemoveShapeAt(int B) {
     };
     for (TMyShape* S : FShapes) {
         if (!S || S == Victim) continue;
-        if (S->FGroupIndex > B) --S->FGroupIndex;
+        // A locked member outlives its group and stands on its own from now on.
+        if (S->FGroupIndex == B)
+            S->FGroupIndex = -1;
+        else if (S->FGroupIndex > B)
+            --S->FGroupIndex;
         if (S->Index() == G) {
             auto It = std::find(S->FMembers.begin(), S->FMembers.end(), B);
             if (It != S->FMembers.end()) S->FMembers.erase(It);

@@ -171,8 +171,40 @@ public:
     // takes the picture's size) and repaints; False for a missing shape, a
     // shape that is not an image, or a picture that cannot be taken.
     bool SetImageBitmap(int Number, const TBitmap& Value);
-    // Re-routes the connector lines attached to the shape (and its members).
+    // Keeps the connector lines attached to the shape (and, first, to its
+    // members) connected after it moved or changed: an automatic route is
+    // computed anew, a route the user edited only where it meets the shape.
     void RerouteLinkLines(TMyShape* AShape);
+
+    // ================= connectors (link_routing.cpp) =================
+
+    // Computes Line's route from StartPt to EndPt (screen) and stores it as
+    // Line's vertices. lldsFree: the two points. lldsHV: an orthogonal route
+    // that leaves StartShape and enters EndShape 25 x Zoom pixels outside
+    // their bounds, perpendicular to the nearest side, and (with
+    // LinklineAroundShape) walks around combined shapes in its way. Kind is
+    // the direction of the move arriving at StartPt (0 left, 1 down, 2
+    // right, 3 up) or 4 for none. With a Canvas the route is drawn there as
+    // an XOR preview, erasing the one drawn before.
+    void RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, TMyPoint EndPt, TMyShape* EndShape,
+                       TMyPoint StartPt, TMyShape* StartShape);
+    // Attaches end End (0 start, 1 end) of Line to the link point under P
+    // (screen), or frees it, keeping the shapes' lists of attached lines in
+    // step; an attached end gets the link point's position back in P.
+    void ConnectLinkLineEnd(TMyLinkLine* Line, int End, TMyPoint& P);
+    // Line A has just been finished with a free end at P (screen), which
+    // lies on segment K of connector B: B is cut at P into two connectors
+    // that meet A at a new junction there. Records ACT_CHANGE for B and
+    // ACT_ADD for the new connector and the junction. False when K < 0.
+    bool SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLine* B);
+    // The junction J, just placed, has its centre C (logical) on segment K
+    // of connector L: L is cut at C into two connectors ending on J.
+    // Records ACT_CHANGE for L and ACT_ADD for the new connector.
+    bool SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape* J, int K);
+    // Called before link points First .. First + Count - 1 of AShape go: for
+    // a shape of this document records ACT_CHANGE, frees the connector ends
+    // on them and renumbers the ends on later link points; repaints.
+    void DetachLinkPoints(TMyShape* AShape, int First, int Count);
 
     // ================= documents =================
 
@@ -309,6 +341,11 @@ public:
     void SetLabelXY(QLabel* V) { FLabelXY = V; }
     bool LinklineAroundShape() const { return FLinklineAroundShape; }
     void SetLinklineAroundShape(bool V) { FLinklineAroundShape = V; }
+    // When True, a rectangle, ellipse, text or image finished with the mouse
+    // or added by AddShapeByTool gets four link points, at the middles of its
+    // sides in its own frame: top, right, bottom, left.
+    bool AutoLinkPoints() const { return FAutoLinkPoints; }
+    void SetAutoLinkPoints(bool V) { FAutoLinkPoints = V; }
     TLinkLineDrawStyle LinkLineDrawStyle() const { return FLinkLineDrawStyle; }
     void SetLinkLineDrawStyle(TLinkLineDrawStyle V) { FLinkLineDrawStyle = V; }
     bool LockBound() const { return FLockBound; }
@@ -448,6 +485,9 @@ public:
     void DrawShapes(TCanvas& Canvas, const TRect& R);
     // Hot points of the selection (or of the pressed group member) on Canvas.
     void DrawSelectionHotPoints(TCanvas& Canvas);
+    // The top-level shapes the paint in progress draws (empty outside a
+    // paint); connectors hop over the connectors among them.
+    const TArrMyShape& PaintList() const { return FPaintList; }
     // True when the shape may paint pixels inside R (screen): its bounds
     // grown by pen, arrow heads and marks, or the area of its info texts.
     bool ShapeMayTouch(TMyShape* S, const TRect& R) const;
@@ -485,6 +525,10 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseLeave() override;
+    // A press ended without its release (the mouse was taken away, or a
+    // handler failed): the outline goes, a drag or resize is dropped, a
+    // shape begun by the press is discarded (interaction.cpp).
+    void PressCancelled() override;
 
 private:
     // Reads a document into the emptied surface (doc_stream.cpp).
@@ -545,6 +589,10 @@ private:
     void RotateRelease();
     void InfoMove(int X, int Y);
     void InfoRelease();
+    // Connector helper (link_routing.cpp): the four side link points of a
+    // box-shaped shape of the document, when AutoLinkPoints asks for them
+    // and the shape has none.
+    void AddSideLinkPoints(TMyShape* AShape);
 
     // Document.
     TArrMyShape FShapes;
@@ -625,6 +673,8 @@ private:
     QPointer<QLabel> FLabelValue;
     QPointer<QLabel> FLabelXY;
     bool FLinklineAroundShape = true;
+    bool FAutoLinkPoints = false;
+    TArrMyShape FPaintList;
     TLinkLineDrawStyle FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
     bool FLockBound = false;
     bool FMouseEffect = true;

@@ -238,6 +238,39 @@ void TMyDraxa::MouseLeave() {
     }
 }
 
+void TMyDraxa::PressCancelled() {
+    const bool WasDown = FMouseDown;
+    FMouseDown = false;
+    FChildShape = nullptr;
+    FClickedShape = nullptr;
+    // A drag, resize, rotation or anchor move applies nothing before its
+    // release, so dropping it leaves the shapes as they were.
+    if (FMode == TInteractionMode::Resizing || FMode == TInteractionMode::Dragging ||
+        FMode == TInteractionMode::InfoMoving || FMode == TInteractionMode::Rotating)
+        FMode = FReturnMode;
+    if (FNewShape && FCurrentShape == FNewShape.get()) {
+        // A shape that this press began (a box, a line, a freehand stroke) is
+        // never completed half-way; a polyline or curve keeps the vertices of
+        // its earlier clicks and stays under construction.
+        if (WasDown && (FNewShape->PointCount() <= 1 || Is<TMyFreeLine>(FNewShape.get()) ||
+                        Is<TMyLinkLine>(FNewShape.get()))) {
+            FCurrentShape = nullptr;
+            FNewShape.reset();
+        }
+    } else if (FMode == TInteractionMode::Drawing) {
+        // A shape that had entered the document when its handler failed is
+        // finished; the slot is free for the next one.
+        FCurrentShape = nullptr;
+    }
+    SetHotLineEnd(nullptr, -1);
+    FLinkTargetShape = FLinkTargetPoint = -1;
+    // The outline on the screen goes with the next paint, which covers the
+    // whole control.
+    FFeedbackShown = false;
+    Invalidate();
+    TGraphicControl::PressCancelled();
+}
+
 // ---- creating shapes ---------------------------------------------------------------
 
 void TMyDraxa::ConstrainDrawing(TMyShape* AShape, TShiftState Shift, const TPoint& R, TPoint& P) const {
@@ -266,6 +299,7 @@ void TMyDraxa::DrawingPress(TShiftState Shift) {
     UseFeedbackPen();
     UnselectAll();
     FReturnMode = FReturnToSelecting ? TInteractionMode::Selecting : TInteractionMode::Drawing;
+    const TPoint Pressed = FDownPoint;
     TPoint P = FDownPoint;
     SnapPoint(P.X, P.Y);
     FDownPoint = FMovePoint = P;
@@ -276,13 +310,15 @@ void TMyDraxa::DrawingPress(TShiftState Shift) {
         if (!FCurrentShape) return;
         FCurrentShape->SetIndex(ShapeCount());
         if (auto* Link = dynamic_cast<TMyLinkLine*>(FCurrentShape)) {
-            // The start takes the link point under the press. Entering the
-            // connector into that shape's list of attached lines (and routing
-            // it) belongs to connector routing.
+            // The start takes the link point under the press (the grid has no
+            // say in that) and begins on it. The shape lists the connector
+            // once it is finished and in the document (ResetRotateCenter).
             int Target = -1, LinkPoint = -1;
-            FindLinkTarget(ToMyPoint(P), Target, LinkPoint);
+            if (FindLinkTarget(ToMyPoint(Pressed), Target, LinkPoint))
+                P = RoundMyPoint(ShapeByIndex(Target)->GetScreenLinkPoint(LinkPoint));
             Link->SetStartShapeIndex(Target);
             Link->SetStartLinkPoint(LinkPoint);
+            Link->SetPreviewShown(false);
         }
         // A plain line notes the end point of another line it starts on.
         if (IsExactly<TMyLine>(FCurrentShape))
@@ -313,9 +349,13 @@ void TMyDraxa::DrawingPress(TShiftState Shift) {
 }
 
 void TMyDraxa::DrawBLineAfterClick(TMyShape* AShape) {
-    // The B-line is told to let the mouse point stand in for its last vertex
-    // during this one outline (its replace-last flag), once the B-line offers it.
-    AShape->DrawCreating(Canvas(), FDownPoint, FMovePoint);
+    // During this one outline the mouse point stands in for the vertex the
+    // click has just added, instead of being appended after it.
+    auto* Curve = dynamic_cast<TMyBLine*>(AShape);
+    if (!Curve) return;
+    Curve->SetReplaceLast(true);
+    Curve->DrawCreating(Canvas(), FDownPoint, FMovePoint);
+    Curve->SetReplaceLast(false);
 }
 
 void TMyDraxa::DrawingMove(TShiftState Shift, int X, int Y) {
@@ -338,8 +378,14 @@ void TMyDraxa::DrawingMove(TShiftState Shift, int X, int Y) {
 
     TMyShape* S = FCurrentShape;
     if (!S) return;
+    // An orthogonal connector preview depends on the link point under the
+    // mouse, which may just have changed: the connector erases the route it
+    // drew itself, unless a repaint has taken it away already.
+    auto* Link = dynamic_cast<TMyLinkLine*>(S);
+    if (Link && !FFeedbackShown) Link->SetPreviewShown(false);
+    const bool ErasesItself = Link && Link->LinkLineDrawStyle() == TLinkLineDrawStyle::lldsHV;
     UseFeedbackPen();
-    if (FFeedbackShown) S->DrawCreating(Canvas(), FDownPoint, FMovePoint);
+    if (FFeedbackShown && !ErasesItself) S->DrawCreating(Canvas(), FDownPoint, FMovePoint);
     FMovePoint = M;
     ConstrainDrawing(S, Shift, FDownPoint, FMovePoint);
     UseFeedbackPen();
@@ -404,8 +450,11 @@ void TMyDraxa::FinishNewShape() {
 
     if (OnShapeAdded) OnShapeAdded(FCurrentShape, ShapeCount());
     // The handler may have emptied the slot (no record, no join) or put
-    // another shape into it, which is then the one recorded.
+    // another shape into it, which is then the one recorded. A box gets its
+    // side link points only now, from the size the host left it (an image
+    // takes its picture's size there).
     if (TMyShape* Added = FCurrentShape) {
+        AddSideLinkPoints(Added);
         if (IsExactly<TMyLine>(Added) && static_cast<TMyLine*>(Added)->JoinsTwoLines())
             JoinLines(static_cast<TMyLine*>(Added));
         else
@@ -456,10 +505,12 @@ void TMyDraxa::JoinLines(TMyLine* Line) {
 
 int TMyDraxa::SegmentIndexAt(TMyShape* AShape, const TPoint& P) {
     // Where a vertex clicked at P goes: the line's segment search serves
-    // polylines, polygons and freehand lines. A B-line searches along its
-    // curve, which it does not offer yet, so it takes no vertex so far.
+    // polylines, polygons and freehand lines; a B-line searches along its curve.
     int Index = -1;
-    if (auto* Line = dynamic_cast<TMyPolyLine*>(AShape)) Line->SegmentAt(P, Index);
+    if (auto* Line = dynamic_cast<TMyPolyLine*>(AShape))
+        Line->SegmentAt(P, Index);
+    else if (auto* Curve = dynamic_cast<TMyBLine*>(AShape))
+        Curve->CurveSegmentAt(P, Index);
     return Index;
 }
 

@@ -344,10 +344,15 @@ void TMyDraxa::ResizeSingle(TMyShape* AShape, const TMyPoint& From, const TMyPoi
     // The side that did not move holds the info anchor's proportions.
     const double X0 = SameEdge(B0.Right, B1.Right) ? B0.Right : B0.Left;
     const double Y0 = SameEdge(B0.Bottom, B1.Bottom) ? B0.Bottom : B0.Top;
-    TMyPoint P = RotateMyPoint(AShape->InfoPos(), C0, -A);
-    if (W0 != 0) P.X = float(X0 + (P.X - X0) * W1 / W0);
-    if (H0 != 0) P.Y = float(Y0 + (P.Y - Y0) * H1 / H0);
-    AShape->SetInfoPos(RotateMyPoint(P, C0, A));
+    // So do the link points: one in the middle of a side stays there.
+    auto Keep = [&](const TMyPoint& Q) {
+        TMyPoint P = RotateMyPoint(Q, C0, -A);
+        if (W0 != 0) P.X = float(X0 + (P.X - X0) * W1 / W0);
+        if (H0 != 0) P.Y = float(Y0 + (P.Y - Y0) * H1 / H0);
+        return RotateMyPoint(P, C0, A);
+    };
+    AShape->SetInfoPos(Keep(AShape->InfoPos()));
+    for (int I = 0; I < AShape->LinkPointCount(); ++I) AShape->SetLinkPoint(I, Keep(AShape->GetLinkPoint(I)));
 }
 
 // ---- rotating ---------------------------------------------------------------------------

@@ -13,7 +13,13 @@ namespace draxa {
 
 void TMyDraxa::Paint() {
     if (FPainting) return;
+    // The busy flag falls again however the paint ends: a handler that
+    // throws must not stop every later paint.
     FPainting = true;
+    struct TBusy {
+        bool& Flag;
+        ~TBusy() { Flag = false; }
+    } Busy{FPainting};
     const TRect R = Canvas().ClipRect();
     if (R.Right > R.Left && R.Bottom > R.Top) {
         RenderToBitmap(R);
@@ -26,7 +32,6 @@ void TMyDraxa::Paint() {
             SetHotLineEnd(nullptr, -1);
     }
     if (OnPaint) OnPaint(this);
-    FPainting = false;
 }
 
 void TMyDraxa::RenderToBitmap(const TRect& R) {
@@ -138,7 +143,10 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
         Path.pop_back();
         S->Paint(Canvas);
     };
+    // Connectors look at the others being painted for their crossings.
+    FPaintList = Chosen;
     for (TMyShape* S : Chosen) PaintTree(S);
+    FPaintList.clear();
 
     if (!FHotShow || !FShowHotLink) return;
     Canvas.Pen().SetWidth(1);

@@ -4,6 +4,7 @@
 #include "app/DrawingsStore.h"
 #include "app/EditFrm.h"
 #include "app/MainFrm.h"
+#include "app/sql_probe.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
 #include "foundation/streams.h"
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace draxa {
@@ -405,6 +407,235 @@ TEST_F(AppTest, NewImageAsksForItsPicture) {
     Edit.ToolButton(TDrawTool::SpRectangle)->click();
     Mouse.Drag(TPoint{100, 120}, TPoint{150, 170});
     EXPECT_EQ(Script.Calls.count(QStringLiteral("PromptForPicture")), 4);
+}
+
+// ---- saves that meet someone else's, or cannot be written ----------------------
+
+TEST_F(AppTest, TwoEditorsOfOneRecordGetOneSuccessAndOneConflict) {
+    ASSERT_TRUE(Store.Insert(QStringLiteral("Plan"), QDateTime::currentDateTime(), DrawingOf(1)));
+    TDrawingsStore TheirStore;
+    ASSERT_TRUE(TheirStore.OpenSQLite(File));
+    TMainForm Main(Store), Theirs(TheirStore);
+    // Another program opens the same record, adds Count rectangles and saves.
+    const auto TheyAdd = [&](int Count) {
+        QueueEditor(
+            [Count](TEditForm& Edit) {
+                for (int I = 0; I < Count; ++I) AddRectangle(Edit, 40.0f + 100 * I);
+            },
+            true);
+        Press(Theirs, TNavigateBtn::nbEdit);
+    };
+
+    Script.QueueModal([&](QDialog& D) {
+        auto& Edit = dynamic_cast<TEditForm&>(D);
+        AddRectangle(Edit, 200);
+        TheyAdd(2);
+
+        // Told, nothing written, the drawing still open; Cancel goes back to it.
+        Script.MessageResults = {mrCancel};
+        Edit.bbtnOK()->click();
+        EXPECT_EQ(Script.Messages.size(), 2);
+        EXPECT_TRUE(Script.Messages.value(1).startsWith(
+            QStringLiteral("Someone else has saved the drawing \"Plan\"")))
+            << S(Script.Messages.value(1));
+        EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 2);
+        EXPECT_EQ(ShapesIn(ReadRows(File)[0].Draw), 3);
+
+        // No: the drawing as saved now replaces it, and OK then saves over it.
+        TheyAdd(1);
+        Script.MessageResults = {mrNo};
+        Edit.bbtnOK()->click();
+        EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 4);
+        EXPECT_EQ(Edit.DraxaEdit()->Tag(), TEditForm::TagExisting);
+        AddRectangle(Edit, 300);
+        Edit.bbtnOK()->click();
+        return D.result();
+    });
+    Press(Main, TNavigateBtn::nbEdit);
+    EXPECT_EQ(ShapesIn(ReadRows(File)[0].Draw), 5);
+
+    // Yes: kept as a new drawing, saved under another name; theirs stays.
+    Script.QueueModal([&](QDialog& D) {
+        auto& Edit = dynamic_cast<TEditForm&>(D);
+        AddRectangle(Edit, 20);
+        TheyAdd(1);
+        Script.MessageResults = {mrYes};
+        Edit.bbtnOK()->click();
+        EXPECT_EQ(Edit.DraxaEdit()->Tag(), TEditForm::TagNew);
+        Edit.edtName()->setText(QStringLiteral("Plan, my version"));
+        Edit.bbtnOK()->click();
+        return D.result();
+    });
+    Press(Main, TNavigateBtn::nbEdit);
+    const std::vector<TRow> Rows = ReadRows(File);
+    ASSERT_EQ(Rows.size(), 2u);
+    EXPECT_EQ(S(Rows[0].Name), "Plan");
+    EXPECT_EQ(ShapesIn(Rows[0].Draw), 6);
+    EXPECT_EQ(S(Rows[1].Name), "Plan, my version");
+    EXPECT_EQ(ShapesIn(Rows[1].Draw), 6);
+    EXPECT_EQ(Script.Messages.filter(QStringLiteral("Someone else")).size(), 3);
+}
+
+TEST_F(AppTest, ASaveThatCannotBeWrittenKeepsTheEditorAndItsDrawing) {
+    // A short wait for the lock keeps the test quick.
+    Store.Close();
+    ASSERT_TRUE(Store.OpenSQLite(File, 50));
+    ASSERT_TRUE(Store.Insert(QStringLiteral("Plan"), QDateTime::currentDateTime(), DrawingOf(1)));
+    TMainForm Main(Store);
+    test::TOtherWriter Other(File);
+    struct TCase {
+        const char* Name;
+        std::function<bool()> Block, Unblock;
+        const char* Told;
+        int Added; // rectangles the drawing grows by
+    } Cases[] = {
+        {"another program holds the lock", [&] { return Other.Exec(QStringLiteral("BEGIN IMMEDIATE")); },
+         [&] { return Other.Exec(QStringLiteral("ROLLBACK")); }, "another program is writing", 2},
+        // The file may not grow beyond its present size.
+        {"the disk is full", [&] { return test::LimitStorePages(File, 1); },
+         [&] { return test::LimitStorePages(File, 1000000); }, "is full", 100},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Script.Messages.clear();
+        const std::vector<TRow> Before = ReadRows(File);
+        Script.QueueModal([&](QDialog& D) {
+            auto& Edit = dynamic_cast<TEditForm&>(D);
+            for (int I = 0; I < Case.Added; ++I) AddRectangle(Edit, 10.0f + 3 * I);
+            const int Shapes = Edit.DraxaEdit()->ShapeCount();
+            EXPECT_TRUE(Case.Block());
+            Edit.bbtnOK()->click();
+            EXPECT_EQ(Script.Messages.size(), 1);
+            EXPECT_TRUE(Script.Messages.join('|').contains(QLatin1String(Case.Told)))
+                << S(Script.Messages.join('|'));
+            EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), Shapes);
+            EXPECT_EQ(ReadRows(File)[0].Draw, Before[0].Draw);
+            // Once the obstacle is gone the same drawing saves.
+            EXPECT_TRUE(Case.Unblock());
+            Edit.bbtnOK()->click();
+            EXPECT_EQ(ShapesIn(ReadRows(File)[0].Draw), Shapes);
+            return D.result();
+        });
+        Press(Main, TNavigateBtn::nbEdit);
+        EXPECT_EQ(S(Script.Messages.last()), "Save success!");
+    }
+}
+
+// ---- handlers that fail, presses that lose the mouse -------------------------------
+
+TEST_F(AppTest, WhatASurfaceHandlerThrowsIsToldAndTheEditorGoesOn) {
+    TMainForm Main(Store);
+    TEditForm& Edit = *Main.EditForm();
+    TMyDraxa& D = *Edit.DraxaEdit();
+    // Each broken handler fails once, as a passing fault would.
+    int Shots = 0;
+    const auto Boom = [&Shots] {
+        if (Shots > 0) {
+            --Shots;
+            throw std::runtime_error("boom");
+        }
+    };
+    const TShapeAdded EditorsOwn = D.OnShapeAdded;
+    struct TCase {
+        const char* Name;
+        std::function<void()> Break, Mend;
+        const char* Told;
+    } Cases[] = {
+        {"press", [&] { D.OnMouseDown = [&](QObject*, TMouseButton, TShiftState, int, int) { Boom(); }; },
+         [&] { D.OnMouseDown = nullptr; }, "Handling the mouse press on the drawing failed: boom"},
+        {"move", [&] { D.OnMouseMove = [&](QObject*, TShiftState, int, int) { Boom(); }; },
+         [&] { D.OnMouseMove = nullptr; }, "Handling the mouse move on the drawing failed: boom"},
+        {"shape added", [&] { D.OnShapeAdded = [&](TMyShape*&, int) { Boom(); }; },
+         [&] { D.OnShapeAdded = EditorsOwn; }, "Handling the mouse release on the drawing failed: boom"},
+        // Painting runs first thing in the press, to clear the screen of outlines.
+        {"paint", [&] { D.OnPaint = [&](QObject*) { Boom(); }; }, [&] { D.OnPaint = nullptr; },
+         "Handling the mouse press on the drawing failed: boom"},
+    };
+    test::TMouseDriver Mouse(D);
+    int Left = 10;
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Script.Messages.clear();
+        D.Invalidate();
+        Shots = 1;
+        Case.Break();
+        Edit.ToolButton(TDrawTool::SpRectangle)->click();
+        Mouse.Drag(TPoint{Left, 20}, TPoint{Left + 40, 60});
+        EXPECT_EQ(S(Script.Messages.join('|')), Case.Told);
+        EXPECT_FALSE(D.MouseIsDown());
+        EXPECT_FALSE(D.CursorConfinement());
+        EXPECT_FALSE(D.PaintBusy());
+
+        // The surface works as before.
+        Case.Mend();
+        const int Count = D.ShapeCount();
+        Edit.ToolButton(TDrawTool::SpRectangle)->click();
+        Mouse.Drag(TPoint{Left, 120}, TPoint{Left + 40, 160});
+        EXPECT_EQ(D.ShapeCount(), Count + 1);
+        D.Repaint();
+        EXPECT_GT(test::CountScreenPixels(D, Rect(Left, 120, Left + 41, 161), clBlack), 0);
+        EXPECT_EQ(Script.Messages.size(), 1);
+        Left += 90;
+    }
+}
+
+TEST_F(AppTest, APressThatLosesTheMouseEndsWithoutAHalfShape) {
+    TMainForm Main(Store);
+    TEditForm& Edit = *Main.EditForm();
+    TMyDraxa& D = *Edit.DraxaEdit();
+    test::TMouseDriver Mouse(D);
+    const auto Send = [&](QEvent::Type Type) {
+        QEvent Event(Type);
+        QCoreApplication::sendEvent(&D, &Event);
+    };
+    struct TCase {
+        const char* Name;
+        std::function<void()> TakeTheMouse; // during the drag
+    } Cases[] = {
+        {"the window is deactivated", [&] { Send(QEvent::WindowDeactivate); }},
+        // A handler opens a modal window: it deactivates ours from inside the handler.
+        {"a handler opens a modal window",
+         [&] {
+             D.OnMouseMove = [&](QObject*, TShiftState, int, int) {
+                 D.OnMouseMove = nullptr;
+                 Send(QEvent::WindowDeactivate);
+             };
+             Mouse.Move(80, 80);
+         }},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Edit.ToolButton(TDrawTool::SpRectangle)->click();
+        D.Repaint();
+        const QImage Before = D.ScreenImage().copy();
+        Mouse.Press(20, 20);
+        Mouse.Move(60, 60);
+        Case.TakeTheMouse();
+        EXPECT_FALSE(D.MouseIsDown());
+        EXPECT_FALSE(D.CursorConfinement());
+        Mouse.Release(100, 100); // it arrives after all: nothing comes of it
+        EXPECT_EQ(D.ShapeCount(), 0);
+        D.RenderNow();
+        EXPECT_TRUE(D.ScreenImage() == Before) << "the outline stays behind";
+        // The next drag draws a rectangle of its own, with nothing left over.
+        Mouse.Drag(TPoint{200, 140}, TPoint{260, 200});
+        ASSERT_EQ(D.ShapeCount(), 1);
+        EXPECT_EQ(D.ShapeByIndex(0)->GetPoint(0), (TMyPoint{200, 140}));
+        D.Clear();
+    }
+
+    // A polyline keeps the vertices of its earlier clicks and goes on.
+    Edit.ToolButton(TDrawTool::SpPolyLine)->click();
+    Mouse.Click(20, 20);
+    Mouse.Click(100, 20);
+    Mouse.Press(100, 100);
+    Send(QEvent::WindowDeactivate);
+    Mouse.Release(100, 100);
+    EXPECT_EQ(D.ShapeCount(), 0);
+    Mouse.DoubleClick(20, 100);
+    ASSERT_EQ(D.ShapeCount(), 1);
+    EXPECT_EQ(D.ShapeByIndex(0)->GetPoint(0), (TMyPoint{20, 20}));
+    EXPECT_EQ(D.ShapeByIndex(0)->GetPoint(1), (TMyPoint{100, 20}));
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "foundation/control.h"
 #include "foundation/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <QToolTip>
@@ -11,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -44,19 +49,38 @@ public:
     QStringList Log;
     std::vector<TRect> PaintClips;
     std::function<void()> DuringPaint;
+    // Runs inside the next MouseDown, after it is logged.
+    std::function<void()> DuringDown;
+    // The hook ("Paint", "Down", "Move") that throws, every time it runs.
+    QString Throws;
     int Resizes = 0;
 
 protected:
     void Paint() override {
         PaintClips.push_back(Canvas().ClipRect());
         if (DuringPaint) std::exchange(DuringPaint, nullptr)();
+        ThrowIf("Paint");
     }
     void MouseDown(TMouseButton B, TShiftState S, int X, int Y) override {
         Log << QString("Down %1 %2 %3,%4").arg(ButtonText(B), ShiftText(S)).arg(X).arg(Y);
+        if (DuringDown) std::exchange(DuringDown, nullptr)();
+        ThrowIf("Down");
     }
     void MouseMove(TShiftState S, int X, int Y) override {
         Log << QString("Move %1 %2,%3").arg(ShiftText(S)).arg(X).arg(Y);
+        ThrowIf("Move");
     }
+    void PressCancelled() override {
+        Log << "Cancelled";
+        TGraphicControl::PressCancelled();
+    }
+
+private:
+    void ThrowIf(const char* Hook) {
+        if (Throws == QLatin1String(Hook)) throw std::runtime_error(std::string("broken ") + Hook);
+    }
+
+protected:
     void MouseUp(TMouseButton B, TShiftState S, int X, int Y) override {
         Log << QString("Up %1 %2 %3,%4").arg(ButtonText(B), ShiftText(S)).arg(X).arg(Y);
     }
@@ -241,6 +265,90 @@ TEST(ControlCursorAndHint, CursorMapsToQtShapesAndHintPopsUpOnlyWhileInside) {
     QToolTip::hideText();
 }
 
+// ---- presses that end without their release, handlers that fail ------------
+
+TEST(ControlMouse, APressEndsWhenTheMouseIsTakenAway) {
+    struct TRow {
+        const char* Name;
+        std::function<QEvent*()> Event;
+    } Rows[] = {
+        {"the window is deactivated", [] { return new QEvent(QEvent::WindowDeactivate); }},
+        {"another widget grabs the mouse", [] { return new QEvent(QEvent::UngrabMouse); }},
+        {"the mouse leaves while held", [] { return new QEvent(QEvent::Leave); }},
+        {"a popup takes the focus", [] { return new QFocusEvent(QEvent::FocusOut, Qt::PopupFocusReason); }},
+    };
+    for (const TRow& Row : Rows) {
+        TProbeControl C;
+        C.SetBounds(0, 0, 100, 100);
+        TMouseDriver Mouse(C);
+        Mouse.Press(10, 10);
+        C.ConfineCursor(C.ClientRect());
+        std::unique_ptr<QEvent> Event(Row.Event());
+        QCoreApplication::sendEvent(&C, Event.get());
+        EXPECT_FALSE(C.PressInProgress()) << Row.Name;
+        EXPECT_FALSE(C.CursorConfinement()) << Row.Name;
+        // The release, when it comes, belongs to no press: no Click, no Up.
+        Mouse.Release(20, 20);
+        Mouse.Click(30, 30);
+        EXPECT_EQ(Lines(C.Log).substr(0, 29), "Down L Left 10,10 | Cancelled") << Row.Name;
+        EXPECT_EQ(Lines(C.Log.mid(C.Log.size() - 3)), "Down L Left 30,30 | Click | Up L  30,30") << Row.Name;
+    }
+
+    // Without a press nothing is cancelled; inside a handler (a modal window
+    // it opened) the press ends once the handler has returned.
+    TProbeControl C;
+    C.SetBounds(0, 0, 100, 100);
+    TMouseDriver Mouse(C);
+    Mouse.Leave();
+    C.DuringDown = [&] {
+        QEvent Deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&C, &Deactivate);
+        C.Log << "handler done";
+    };
+    Mouse.Press(5, 5);
+    EXPECT_EQ(Lines(C.Log), "Leave | Down L Left 5,5 | handler done | Cancelled");
+}
+
+TEST(ControlFailures, WhatAHandlerThrowsIsReportedAndThePressEnds) {
+    test::TScriptedDialogs Script;
+    TScopedDialogs Use(Script);
+    TProbeControl C;
+    C.SetBounds(0, 0, 100, 100);
+    TMouseDriver Mouse(C);
+
+    C.Throws = "Down";
+    C.ConfineCursor(Rect(0, 0, 50, 50));
+    Mouse.Press(10, 10);
+    EXPECT_FALSE(C.PressInProgress());
+    EXPECT_FALSE(C.CursorConfinement());
+    C.Throws = "Move";
+    Mouse.Move(20, 20);
+    Mouse.Release(20, 20);
+    EXPECT_EQ(Lines(C.Log), "Down L Left 10,10 | Cancelled | Move Left 20,20 | Cancelled");
+    EXPECT_EQ(Lines(Script.Messages), "Handling the mouse press on the drawing failed: broken Down | "
+                                      "Handling the mouse move on the drawing failed: broken Move");
+
+    // A paint that fails is told after the paint (never from inside it),
+    // once while it keeps failing, and again after one has succeeded.
+    Script.Messages.clear();
+    C.Throws = "Paint";
+    for (int Paint = 0; Paint < 3; ++Paint) {
+        C.Invalidate();
+        C.grab();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Lines(Script.Messages), "Painting the drawing failed: broken Paint");
+    C.Throws.clear();
+    C.Invalidate();
+    C.grab();
+    C.Throws = "Paint";
+    C.Invalidate();
+    C.grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Script.Messages.size(), 2);
+    EXPECT_FALSE(C.Painting());
+}
+
 // ---- the dialog seam ---------------------------------------------------------
 
 TEST(DialogsSeam, ScriptedDialogsRecordCallsAndAnswerFromTheirQueues) {
@@ -304,6 +412,36 @@ TEST(DialogsSeam, DismissingABoxAnswersItsSafestButton) {
     };
     for (const TRow& Row : Rows) EXPECT_EQ(DismissResult(Row.Buttons), Row.Expected) << Row.Name;
     EXPECT_EQ(ModalResultOf(mbYes | mbNo), mrNone);
+}
+
+TEST(DialogsSeam, FailuresAreToldInWordsAndNeverStack) {
+    test::TScriptedDialogs Script;
+    TScopedDialogs Use(Script);
+    struct TRow {
+        std::function<void()> Throw;
+        const char* Told;
+    } Rows[] = {
+        {[] { throw std::runtime_error("the file is locked"); }, "Saving failed: the file is locked"},
+        {[] { throw std::bad_alloc(); }, "Saving failed: there is not enough memory"},
+        {[] { throw 42; }, "Saving failed: an unexpected error occurred"},
+    };
+    for (const TRow& Row : Rows) {
+        Script.Messages.clear();
+        EXPECT_FALSE(RunGuarded("Saving", Row.Throw));
+        EXPECT_EQ(Lines(Script.Messages), Row.Told);
+    }
+    EXPECT_TRUE(RunGuarded("Saving", [] {}));
+
+    // A failure while one is being told (the box's own event loop) is dropped.
+    struct TNested : test::TScriptedDialogs {
+        void ShowMessage(const QString& Text) override {
+            test::TScriptedDialogs::ShowMessage(Text);
+            RunGuarded("Painting", [] { throw std::runtime_error("again"); });
+        }
+    } Nested;
+    TScopedDialogs UseNested(Nested);
+    RunGuarded("Saving", [] { throw std::runtime_error("first"); });
+    EXPECT_EQ(Lines(Nested.Messages), "Saving failed: first");
 }
 
 TEST(DialogsSeam, RealModalRunReportsTheDialogsResult) {

@@ -58,7 +58,7 @@ TEST(Geometry, RoundHalfEvenRoundsHalvesToEvenAndClamps) {
 
     EXPECT_EQ(Point(2, 4), RoundMyPoint(MyPoint(2.5f, 3.5f)));
     EXPECT_EQ(Point(0, 0), RoundMyPoint(MyPoint(-0.5f, 0.5f)));
-    EXPECT_EQ(Rect(kIntMin, 0, kIntMax, 2), RoundMyRect(TMyRect{-3e38f, -0.5f, 3e38f, 1.5f}));
+    EXPECT_EQ(Rect(-PixelLimit, 0, PixelLimit, 2), RoundMyRect(TMyRect{-3e38f, -0.5f, 3e38f, 1.5f}));
 }
 
 TEST(Geometry, IntegerRectanglesFollowCanvasRulesAndNeverWrap) {

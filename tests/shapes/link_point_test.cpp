@@ -88,3 +88,15 @@ TEST(LineLinkLine, JunctionSnapsOntoAConnectorSegmentOrStaysWhereDropped) {
         EXPECT_EQ(J->Points()[0], MyPoint(R.Centre.X - 4, R.Centre.Y - 4));
     }
 }
+
+TEST(LinkPoint, APlacedConnectionPointOffersItsCentreToConnectors) {
+    TMyDraxa Surface;
+    Surface.SetZoom(2);
+    TMyLinkPoint P(&Surface);
+    P.AddPoint(Point(100, 100));
+    EXPECT_EQ(P.LinkPoints(), TArrMyPoint{MyPoint(50, 50)});
+    // A stored point without one stays without: only placing gives it.
+    TMyLinkPoint Loaded(&Surface);
+    Loaded.AddScreenPoint(MyPoint(92, 92));
+    EXPECT_EQ(Loaded.LinkPointCount(), 0);
+}
