@@ -103,6 +103,8 @@ TMyDraxa& FirstSurface() {
     return ResetSurface(*S);
 }
 
+// Where a saved document is read back: an empty surface too, since loading
+// adds the document's user data to what the surface already holds.
 TMyDraxa& SecondSurface() {
     static TMyDraxa* S = new TMyDraxa;
     return ResetSurface(*S);
@@ -391,19 +393,25 @@ void FuzzDocument(const uint8_t* Data, size_t Size) {
         Require(Save(S) == Before, "a failed load changed the surface");
         return;
     }
-    ExerciseDocument(S);
     const QByteArray First = Save(S);
     TMyDraxa& Again = SecondSurface();
     Require(Load(Again, First), "a saved document does not load again");
     Require(Save(Again) == First, "save, load, save changed the bytes");
+}
 
+void FuzzDocumentUse(const uint8_t* Data, size_t Size) {
+    TScopedDialogs Quiet(SilentDialogs());
+    TMyDraxa& S = FirstSurface();
+    if (!Load(S, Bytes(Data, Size))) return;
+    ExerciseDocument(S);
     // What a user then does with the drawing: flips, and deleting every
-    // shape in turn, each renumbering the rest.
+    // shape in turn, each renumbering the rest, then the layers.
     for (int I = 0; I < S.ShapeCount(); ++I) {
         TMyShape* X = S.ShapeByIndex(I);
         if (X->GroupIndex() == -1) S.FlipShapeHorz(X);
     }
     RequireConsistent(S, "after flipping the loaded shapes");
+    ExerciseDocument(S);
     std::vector<int> Numbers;
     for (int I = 0; I < S.ShapeCount(); ++I) Numbers.push_back(S.ShapeByIndex(I)->ShapeNo());
     for (int Number : Numbers) {
@@ -546,9 +554,11 @@ void FuzzSetUp(int* Argc, char*** Argv) {
 
 const std::vector<TFuzzTarget>& FuzzTargets() {
     static const std::vector<TFuzzTarget> Targets{
-        {"document", FuzzDocument},      {"shape_record", FuzzShapeRecord}, {"bmp", FuzzBmp},
-        {"picture_bmp", FuzzPictureBmp}, {"picture_ico", FuzzPictureIco},   {"picture_jpeg", FuzzPictureJpeg},
-        {"picture_wmf", FuzzPictureWmf}, {"picture_emf", FuzzPictureEmf},   {"metafile_svg", FuzzMetafileSvg},
+        {"document", FuzzDocument},        {"document_use", FuzzDocumentUse},
+        {"shape_record", FuzzShapeRecord}, {"bmp", FuzzBmp},
+        {"picture_bmp", FuzzPictureBmp},   {"picture_ico", FuzzPictureIco},
+        {"picture_jpeg", FuzzPictureJpeg}, {"picture_wmf", FuzzPictureWmf},
+        {"picture_emf", FuzzPictureEmf},   {"metafile_svg", FuzzMetafileSvg},
         {"surface_ops", FuzzSurfaceOps},
     };
     return Targets;

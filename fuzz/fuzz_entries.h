@@ -43,11 +43,13 @@ const TFuzzTarget* FindFuzzTarget(const QString& Name);
 // the first entry; a program that already has an application keeps it.
 void FuzzSetUp(int* Argc, char*** Argv);
 
-// A whole document: loaded into a fresh surface. A failed load must leave the
-// surface consistent and as it was; a successful one must leave it
-// consistent, paint without harm, and save bytes that load again and save to
-// the same bytes.
+// A whole document: loaded into an empty surface. A failed load must leave
+// the surface consistent and as it was; a successful one must leave it
+// consistent and save bytes that load again and save to the same bytes.
 void FuzzDocument(const uint8_t* Data, size_t Size);
+// A document that loads, then used: painted, hit-tested, flipped, and every
+// shape and layer deleted in turn, the invariants checked after each step.
+void FuzzDocumentUse(const uint8_t* Data, size_t Size);
 // One shape record: the first byte picks the class (of the seventeen the
 // factory knows), the second the format version; the rest is the record.
 // A record that loads saves to bytes that load again to the same bytes, and

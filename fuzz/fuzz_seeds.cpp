@@ -291,7 +291,7 @@ void BuildSampleDrawing(TMyDraxa& S, const QStringList& Classes) {
 std::vector<std::pair<QString, QByteArray>> GenerateSeeds(const QString& Target) {
     std::vector<std::pair<QString, QByteArray>> Seeds;
     auto Add = [&Seeds](const QString& Name, const QByteArray& Bytes) { Seeds.emplace_back(Name, Bytes); };
-    if (Target == QLatin1String("document")) {
+    if (Target == QLatin1String("document") || Target == QLatin1String("document_use")) {
         // Small controls: a document's background picture is drawn over the
         // whole control on every load.
         for (const QString& Name : ShapeClassNames()) {

@@ -108,21 +108,23 @@ std::vector<QPointF> ClipToRegionLimit(std::vector<QPointF> Poly) {
     return Poly;
 }
 
-// Scan conversion of a polygon into the rectangles of a region, with the
-// pixel rules of QRegion's own: an edge from its upper end (X1, Y1) down to Y2
-// is sampled on scanlines Y1 .. Y2 - 1 at the x it reaches there, rounded up;
-// horizontal edges take no part; a span covers the pixels from one sample up
-// to, not including, the next. QRegion's builder copies its list of
-// rectangles once for every row, which takes seconds for a tall, slanted
-// shape; this takes time in proportion to rows times edges. Coordinates are
+// Scan conversion with the pixel rules of QRegion's own: an edge from its
+// upper end (X1, Y1) down to Y2 is sampled on scanlines Y1 .. Y2 - 1 at the x
+// it reaches there, rounded up; horizontal edges take no part; a span covers
+// the pixels from one sample up to, not including, the next. QRegion's
+// builder copies its list of rectangles once for every row, which takes
+// seconds for a tall, slanted shape; this takes time in proportion to rows
+// times edges, and a single row on its own for a hit test. Coordinates are
 // within +-RegionLimit.
-QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
-    struct TEdge {
-        int64_t X1, Y1, Y2, Dx; // Y1 < Y2
-        int Dir;                // +1 downwards, -1 upwards
-    };
-    std::vector<TEdge> Edges;
-    int64_t Top = 0, Bottom = 0;
+struct TScanEdge {
+    int64_t X1, Y1, Y2, Dx; // Y1 < Y2
+    int Dir;                // +1 downwards, -1 upwards
+};
+using TSpans = std::vector<std::pair<int, int>>; // [X1, X2) in x order
+
+// The edges of the polygon, upper ends first.
+std::vector<TScanEdge> ScanEdges(const std::vector<QPoint>& Points) {
+    std::vector<TScanEdge> Edges;
     for (size_t I = 0; I < Points.size(); ++I) {
         const QPoint& A = Points[(I + Points.size() - 1) % Points.size()];
         const QPoint& B = Points[I];
@@ -130,53 +132,62 @@ QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
         const bool Down = A.y() < B.y();
         const QPoint& U = Down ? A : B;
         const QPoint& D = Down ? B : A;
-        Edges.push_back(TEdge{U.x(), U.y(), D.y(), int64_t(D.x()) - U.x(), Down ? 1 : -1});
-        Top = Edges.size() == 1 ? U.y() : std::min<int64_t>(Top, U.y());
-        Bottom = Edges.size() == 1 ? D.y() : std::max<int64_t>(Bottom, D.y());
+        Edges.push_back(TScanEdge{U.x(), U.y(), D.y(), int64_t(D.x()) - U.x(), Down ? 1 : -1});
     }
+    std::sort(Edges.begin(), Edges.end(), [](const TScanEdge& A, const TScanEdge& B) { return A.Y1 < B.Y1; });
+    return Edges;
+}
+
+// The spans of scanline Y, from the edges that cross it.
+template <typename TEdges> void RowSpans(const TEdges& Active, int64_t Y, Qt::FillRule Rule, TSpans& Spans) {
+    std::vector<std::pair<int64_t, int>> Crossings; // x, direction
+    for (const TScanEdge* E : Active) {
+        if (Y < E->Y1 || Y >= E->Y2) continue;
+        // X1 + ceil((Y - Y1) * Dx / Dy), with a division that rounds towards minus infinity.
+        const int64_t Num = (Y - E->Y1) * E->Dx, Dy = E->Y2 - E->Y1;
+        const int64_t Floor = Num >= 0 ? Num / Dy : -((-Num + Dy - 1) / Dy);
+        Crossings.emplace_back(E->X1 + (Floor * Dy == Num ? Floor : Floor + 1), E->Dir);
+    }
+    std::sort(Crossings.begin(), Crossings.end());
+    Spans.clear();
+    auto AddSpan = [&Spans](int64_t X1, int64_t X2) {
+        if (X2 <= X1) return;
+        if (!Spans.empty() && Spans.back().second == X1)
+            Spans.back().second = int(X2);
+        else
+            Spans.emplace_back(int(X1), int(X2));
+    };
+    if (Rule == Qt::OddEvenFill) {
+        for (size_t K = 0; K + 1 < Crossings.size(); K += 2)
+            AddSpan(Crossings[K].first, Crossings[K + 1].first);
+        return;
+    }
+    int Winding = 0;
+    int64_t Start = 0;
+    for (const auto& [X, Dir] : Crossings) {
+        const int Before = Winding;
+        Winding += Dir;
+        if (Before == 0 && Winding != 0) Start = X;
+        if (Before != 0 && Winding == 0) AddSpan(Start, X);
+    }
+}
+
+QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
+    const std::vector<TScanEdge> Edges = ScanEdges(Points);
     if (Edges.empty()) return QRegion();
-    std::sort(Edges.begin(), Edges.end(), [](const TEdge& A, const TEdge& B) { return A.Y1 < B.Y1; });
+    int64_t Bottom = Edges.front().Y2;
+    for (const TScanEdge& E : Edges) Bottom = std::max(Bottom, E.Y2);
 
     std::vector<QRect> Rects;
-    std::vector<std::pair<int64_t, int>> Crossings; // x, direction
-    std::vector<std::pair<int, int>> Spans, Previous;
+    TSpans Spans, Previous;
     size_t RowStart = 0; // first rectangle of the band that may grow downwards
     size_t Next = 0;     // next edge to become active
-    std::vector<const TEdge*> Active;
-    for (int64_t Y = Top; Y < Bottom; ++Y) {
+    std::vector<const TScanEdge*> Active;
+    for (int64_t Y = Edges.front().Y1; Y < Bottom; ++Y) {
         while (Next < Edges.size() && Edges[Next].Y1 <= Y) Active.push_back(&Edges[Next++]);
-        Active.erase(std::remove_if(Active.begin(), Active.end(), [Y](const TEdge* E) { return E->Y2 <= Y; }),
-                     Active.end());
-        Crossings.clear();
-        for (const TEdge* E : Active) {
-            // X1 + ceil((Y - Y1) * Dx / Dy), with a floor division that rounds towards minus infinity.
-            const int64_t Num = (Y - E->Y1) * E->Dx, Dy = E->Y2 - E->Y1;
-            const int64_t Floor = Num >= 0 ? Num / Dy : -((-Num + Dy - 1) / Dy);
-            const int64_t Ceil = Floor * Dy == Num ? Floor : Floor + 1;
-            Crossings.emplace_back(E->X1 + Ceil, E->Dir);
-        }
-        std::sort(Crossings.begin(), Crossings.end());
-        Spans.clear();
-        auto AddSpan = [&Spans](int64_t X1, int64_t X2) {
-            if (X2 <= X1) return;
-            if (!Spans.empty() && Spans.back().second == X1)
-                Spans.back().second = int(X2);
-            else
-                Spans.emplace_back(int(X1), int(X2));
-        };
-        if (Rule == Qt::OddEvenFill) {
-            for (size_t K = 0; K + 1 < Crossings.size(); K += 2)
-                AddSpan(Crossings[K].first, Crossings[K + 1].first);
-        } else {
-            int Winding = 0;
-            int64_t Start = 0;
-            for (const auto& [X, Dir] : Crossings) {
-                const int Before = Winding;
-                Winding += Dir;
-                if (Before == 0 && Winding != 0) Start = X;
-                if (Before != 0 && Winding == 0) AddSpan(Start, X);
-            }
-        }
+        const auto Ended = [Y](const TScanEdge* E) { return E->Y2 <= Y; };
+        Active.erase(std::remove_if(Active.begin(), Active.end(), Ended), Active.end());
+        RowSpans(Active, Y, Rule, Spans);
         // A row like the one above it makes that band taller.
         if (!Spans.empty() && Spans == Previous && RowStart < Rects.size() &&
             Rects.back().bottom() == Y - 1) {
@@ -216,7 +227,23 @@ TRegion TRegion::FromPolygon(const TPoint* Points, int Count, TPolyFillMode Mode
         for (const QPointF& P : ClipToRegionLimit(std::move(Exact)))
             Poly.emplace_back(int(std::lround(P.x())), int(std::lround(P.y())));
     }
-    return Poly.size() < 3 ? TRegion() : TRegion(PolygonToRegion(Poly, Rule));
+    TRegion Result;
+    if (Poly.size() < 3) return Result;
+    Result.FPolygon = std::move(Poly);
+    Result.FRule = Rule;
+    return Result;
+}
+
+const QRegion& TRegion::Region() const {
+    if (!FPolygon.empty()) {
+        FRegion = PolygonToRegion(FPolygon, FRule);
+        FPolygon.clear();
+    }
+    return FRegion;
+}
+
+void TRegion::Offset(int DX, int DY) {
+    FRegion = Region().translated(DX, DY);
 }
 
 TRegion TRegion::FromRect(const TRect& R) {
@@ -224,10 +251,19 @@ TRegion TRegion::FromRect(const TRect& R) {
     return TRegion(QRegion(N.Left, N.Top, N.Right - N.Left, N.Bottom - N.Top));
 }
 
-bool TRegion::Contains(const TPoint& P) const { return FRegion.contains(QPoint(P.X, P.Y)); }
+bool TRegion::Contains(const TPoint& P) const {
+    if (FPolygon.empty()) return FRegion.contains(QPoint(P.X, P.Y));
+    const std::vector<TScanEdge> Edges = ScanEdges(FPolygon);
+    std::vector<const TScanEdge*> All;
+    for (const TScanEdge& E : Edges) All.push_back(&E);
+    TSpans Spans;
+    RowSpans(All, P.Y, FRule, Spans);
+    return std::any_of(Spans.begin(), Spans.end(),
+                       [&P](const std::pair<int, int>& S) { return P.X >= S.first && P.X < S.second; });
+}
 
 TRect TRegion::Bounds() const {
-    const QRect B = FRegion.boundingRect();
+    const QRect B = Region().boundingRect();
     if (B.isEmpty()) return TRect{0, 0, 0, 0};
     return TRect{B.left(), B.top(), B.left() + B.width(), B.top() + B.height()};
 }

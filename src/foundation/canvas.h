@@ -92,20 +92,26 @@ public:
     static TRegion FromPolygon(const TArrPoint& Points, TPolyFillMode Mode);
     static TRegion FromPolygon(const TPoint* Points, int Count, TPolyFillMode Mode);
     static TRegion FromRect(const TRect& R);
-    bool IsEmpty() const { return FRegion.isEmpty(); }
+    bool IsEmpty() const { return Region().isEmpty(); }
     // True when the pixel (X, Y) belongs to the region.
     bool Contains(const TPoint& P) const;
     TRect Bounds() const;
-    void Offset(int DX, int DY) { FRegion.translate(DX, DY); }
-    TRegion Intersected(const TRegion& O) const { return TRegion(FRegion.intersected(O.FRegion)); }
-    TRegion United(const TRegion& O) const { return TRegion(FRegion.united(O.FRegion)); }
-    TRegion Subtracted(const TRegion& O) const { return TRegion(FRegion.subtracted(O.FRegion)); }
-    TRegion Xored(const TRegion& O) const { return TRegion(FRegion.xored(O.FRegion)); }
-    const QRegion& ToQRegion() const { return FRegion; }
+    void Offset(int DX, int DY);
+    TRegion Intersected(const TRegion& O) const { return TRegion(Region().intersected(O.Region())); }
+    TRegion United(const TRegion& O) const { return TRegion(Region().united(O.Region())); }
+    TRegion Subtracted(const TRegion& O) const { return TRegion(Region().subtracted(O.Region())); }
+    TRegion Xored(const TRegion& O) const { return TRegion(Region().xored(O.Region())); }
+    const QRegion& ToQRegion() const { return Region(); }
 
 private:
     explicit TRegion(QRegion R) : FRegion(std::move(R)) {}
-    QRegion FRegion;
+    // A polygon's rows are made only when something needs all of them: a hit
+    // test of one pixel looks at the polygon on that pixel's row alone.
+    const QRegion& Region() const;
+
+    mutable QRegion FRegion;
+    mutable std::vector<QPoint> FPolygon; // not yet scan-converted; empty once it is
+    Qt::FillRule FRule = Qt::OddEvenFill;
 };
 
 // The free functions that mirror the platform calls shapes are written against.

@@ -473,7 +473,36 @@ void TMyBLine::Paint(TCanvas& Canvas) {
 // The curve is a chain of straight pieces already: flattening it as a path
 // would give back the same points, so the samples are tested as they are.
 bool TMyBLine::PointInShape(TCanvas&, const TPoint& P) {
-    return ChainNear(CurveThrough(ScreenVertices()), P);
+    return ChainNear(HitCurve(), P);
+}
+
+const TArrPoint& TMyBLine::HitCurve() {
+    // Hover asks on every mouse move; solving the spline each time would cost
+    // far more than comparing the vertices it was solved from.
+    bool Same = FHitValid && FHitVertices.size() == FPoints.size();
+    for (int I = 0; Same && I < PointCount(); ++I) {
+        const TMyPoint V = GetScreenPoint(I);
+        Same = V.X == FHitVertices[size_t(I)].X && V.Y == FHitVertices[size_t(I)].Y;
+    }
+    if (Same) return FHitCurve;
+    FHitVertices = ScreenVertices();
+    FHitCurve = CurveThrough(FHitVertices);
+    FHitValid = true;
+    FHitBounds = Rect(0, 0, 0, 0);
+    if (!FHitCurve.empty()) FHitBounds = Rect(FHitCurve[0].X, FHitCurve[0].Y, FHitCurve[0].X, FHitCurve[0].Y);
+    for (const TPoint& Q : FHitCurve) {
+        FHitBounds.Left = std::min(FHitBounds.Left, Q.X);
+        FHitBounds.Top = std::min(FHitBounds.Top, Q.Y);
+        FHitBounds.Right = std::max(FHitBounds.Right, Q.X);
+        FHitBounds.Bottom = std::max(FHitBounds.Bottom, Q.Y);
+    }
+    return FHitCurve;
+}
+
+bool TMyBLine::HitCurveBounds(TRect& Bounds) {
+    if (HitCurve().empty()) return false;
+    Bounds = FHitBounds;
+    return true;
 }
 
 bool TMyBLine::CurveSegmentAt(const TPoint& P, int& InsertIndex) {

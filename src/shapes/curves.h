@@ -133,6 +133,9 @@ public:
     void Paint(TCanvas& Canvas) override;
     // True within 10 pixels of the curve of the screen vertices.
     bool PointInShape(TCanvas& Canvas, const TPoint& P) override;
+    // Screen bounds of the samples PointInShape tests (kept between calls);
+    // False when the curve has no samples.
+    bool HitCurveBounds(TRect& Bounds);
     // Where the vertex tool puts a vertex clicked at screen point P: the
     // first vertex that the curve reaches after passing P. False and -1 when
     // P is 10 pixels or more from the curve; True and -1 when P lies beyond
@@ -171,11 +174,20 @@ public:
 private:
     // The screen vertices, not rounded.
     TArrMyPoint ScreenVertices() const;
+    // The samples of the curve through the screen vertices, solved again only
+    // when a vertex or the zoom gives other screen vertices than last time.
+    const TArrPoint& HitCurve();
 
     // Index 0 and FControlCount + 1 hold the end control points.
     std::vector<TMyPoint> FControlPoints;
     int FControlCount = 0;
     bool FReplaceLast = false;
+    // Hit-test cache: the screen vertices the samples were solved from, the
+    // samples and their bounds.
+    bool FHitValid = false;
+    TArrMyPoint FHitVertices;
+    TArrPoint FHitCurve;
+    TRect FHitBounds{0, 0, 0, 0};
 };
 
 } // namespace draxa

@@ -400,27 +400,126 @@ void TMyLinkLine::Assign(const TMyShape& Source) {
 
 // ---- painting -------------------------------------------------------------------------------
 
+namespace {
+
+// The vertical segments (screen) of the connectors in one paint list,
+// ordered by x, so that a horizontal segment looks only at those within its
+// own x range. Built at the first crossing asked for in a paint; a connector
+// whose route changes while the paint goes on (tidied as it is painted) is
+// looked at directly instead of through its indexed segments.
+struct TCrossingIndex {
+    struct TSegment {
+        float X, Y1, Y2;
+        const TMyLinkLine* Line;
+    };
+    const TMyDraxa* Surface = nullptr;
+    unsigned Paint = 0;
+    bool Built = false;
+    std::vector<TSegment> Segments;
+    // The connectors of the list (as often as they are in it), by address.
+    std::vector<const TMyLinkLine*> Lines;
+    // Connectors of the list whose routes changed since the index was built.
+    std::vector<const TMyLinkLine*> Changed;
+};
+
+TCrossingIndex& CrossingIndex() {
+    static TCrossingIndex Index;
+    return Index;
+}
+
+// Counts the paints of shape lists; a new paint makes the index stale.
+unsigned PaintsStarted = 0;
+
+// More changed connectors than this and the index is built afresh.
+constexpr size_t ChangedLimit = 32;
+
+bool Across(const TMyPoint& C, const TMyPoint& D, float Y) {
+    return (C.Y < Y && D.Y > Y) || (C.Y > Y && D.Y < Y);
+}
+
+// The x positions where L's vertical segments cross the horizontal line at
+// height Y strictly between Lo and Hi.
+void AddCrossings(const TMyLinkLine* L, float Lo, float Hi, float Y, std::vector<float>& Xs) {
+    for (int I = 0; I + 1 < L->PointCount(); ++I) {
+        const TMyPoint C = L->GetScreenPoint(I), D = L->GetScreenPoint(I + 1);
+        if (TMyLinkLine::SegmentKind(C, D) != 2) continue;
+        if (Across(C, D, Y) && Lo < C.X && C.X < Hi) Xs.push_back(C.X);
+    }
+}
+
+bool IsChanged(const TCrossingIndex& Index, const TMyLinkLine* L) {
+    return std::find(Index.Changed.begin(), Index.Changed.end(), L) != Index.Changed.end();
+}
+
+void BuildCrossingIndex(TCrossingIndex& Index, const TArrMyShape& List) {
+    Index.Segments.clear();
+    Index.Lines.clear();
+    Index.Changed.clear();
+    for (const TMyShape* S : List) {
+        const auto* L = dynamic_cast<const TMyLinkLine*>(S);
+        if (!L) continue;
+        Index.Lines.push_back(L);
+        for (int I = 0; I + 1 < L->PointCount(); ++I) {
+            const TMyPoint C = L->GetScreenPoint(I), D = L->GetScreenPoint(I + 1);
+            // A segment at no number x crosses nothing.
+            if (TMyLinkLine::SegmentKind(C, D) != 2 || std::isnan(C.X)) continue;
+            Index.Segments.push_back({C.X, C.Y, D.Y, L});
+        }
+    }
+    std::sort(Index.Segments.begin(), Index.Segments.end(),
+              [](const auto& P, const auto& Q) { return P.X < Q.X; });
+    std::sort(Index.Lines.begin(), Index.Lines.end());
+    Index.Built = true;
+}
+
+} // namespace
+
+void TMyLinkLine::StartPaintingList() {
+    ++PaintsStarted;
+    TCrossingIndex& Index = CrossingIndex();
+    Index.Built = false;
+    Index.Segments.clear();
+    Index.Lines.clear();
+    Index.Changed.clear();
+}
+
+void TMyLinkLine::RouteChangedInPaint() const {
+    TCrossingIndex& Index = CrossingIndex();
+    if (!Index.Built || Index.Surface != FSurface || Index.Paint != PaintsStarted) return;
+    if (!std::binary_search(Index.Lines.begin(), Index.Lines.end(), this) || IsChanged(Index, this)) return;
+    Index.Changed.push_back(this);
+    if (Index.Changed.size() > ChangedLimit) Index.Built = false;
+}
+
 std::vector<float> TMyLinkLine::CrossingsOf(const TMyPoint& A, const TMyPoint& B) const {
     std::vector<float> Xs;
     if (!FSurface) return Xs;
     const float Lo = std::min(A.X, B.X), Hi = std::max(A.X, B.X);
-    auto Scan = [&](const TMyShape* S) {
-        const auto* L = dynamic_cast<const TMyLinkLine*>(S);
-        if (!L) return;
-        for (int I = 0; I + 1 < L->PointCount(); ++I) {
-            const TMyPoint C = L->GetScreenPoint(I), D = L->GetScreenPoint(I + 1);
-            if (SegmentKind(C, D) != 2) continue;
-            const bool Across = (C.Y < A.Y && D.Y > A.Y) || (C.Y > A.Y && D.Y < A.Y);
-            if (Across && Lo < C.X && C.X < Hi) Xs.push_back(C.X);
-        }
-    };
     // The connectors of the paint in progress; painted on its own, a
     // connector hops over every connector of its surface.
     const TArrMyShape& List = FSurface->PaintList();
-    if (!List.empty()) {
-        for (const TMyShape* S : List) Scan(S);
-    } else {
-        for (int I = 0; I < FSurface->ShapeCount(); ++I) Scan(FSurface->ShapeByIndex(I));
+    if (List.empty()) {
+        for (int I = 0; I < FSurface->ShapeCount(); ++I)
+            if (const auto* L = dynamic_cast<const TMyLinkLine*>(FSurface->ShapeByIndex(I)))
+                AddCrossings(L, Lo, Hi, A.Y, Xs);
+        std::sort(Xs.begin(), Xs.end());
+        return Xs;
+    }
+    TCrossingIndex& Index = CrossingIndex();
+    if (!Index.Built || Index.Surface != FSurface || Index.Paint != PaintsStarted) {
+        Index.Surface = FSurface;
+        Index.Paint = PaintsStarted;
+        BuildCrossingIndex(Index, List);
+    }
+    const auto First = std::upper_bound(Index.Segments.begin(), Index.Segments.end(), Lo,
+                                        [](float V, const auto& S) { return V < S.X; });
+    for (auto It = First; It != Index.Segments.end() && It->X < Hi; ++It) {
+        const bool Cross = (It->Y1 < A.Y && It->Y2 > A.Y) || (It->Y1 > A.Y && It->Y2 < A.Y);
+        if (Cross && (Index.Changed.empty() || !IsChanged(Index, It->Line))) Xs.push_back(It->X);
+    }
+    for (const TMyLinkLine* L : Index.Changed) {
+        const auto Same = std::equal_range(Index.Lines.begin(), Index.Lines.end(), L);
+        for (auto K = Same.first; K != Same.second; ++K) AddCrossings(L, Lo, Hi, A.Y, Xs);
     }
     std::sort(Xs.begin(), Xs.end());
     return Xs;
@@ -430,8 +529,15 @@ void TMyLinkLine::Paint(TCanvas& Canvas) {
     ApplyPenBrush(Canvas);
     const std::optional<TGeometricPen> Previous =
         SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
-    TidyRoute();
     const bool Hops = FSurface && FSurface->CrossLine();
+    if (Hops && FSurface->PaintList().size() > 0) {
+        // The others being painted may already have looked at this route.
+        const TArrMyPoint Before = FPoints;
+        TidyRoute();
+        if (FPoints != Before) RouteChangedInPaint();
+    } else {
+        TidyRoute();
+    }
     const int H = RoundHalfEven(Zoom() * FHopRadius);
     for (int I = 0; I + 1 < PointCount(); ++I) {
         const TMyPoint A = GetScreenPoint(I), B = GetScreenPoint(I + 1);

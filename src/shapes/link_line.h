@@ -120,7 +120,13 @@ public:
     void LoadFromStream(TStream& Stream) override;
     void SaveToStream(TStream& Stream) override;
 
+    // A surface starts painting the shapes of its paint list: the
+    // crossings found for the previous paint no longer hold.
+    static void StartPaintingList();
+
 private:
+    // This connector's route changed while its surface paints its list.
+    void RouteChangedInPaint() const;
     // The screen vertices after dragging hot point Hot by D (the elbows
     // inserted next to attached ends included); First and Last bound the
     // part that changed, with one unchanged vertex on each side.

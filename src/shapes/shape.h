@@ -179,6 +179,8 @@ public:
     TMyPoint GetScreenPoint(int Index) const;
     TMyPoint GetScreenLinkPoint(int Index) const;
     TMyPoint LogicalToScreen(const TMyPoint& P) const;
+    // Logical bounds of the points, (0, 0, 0, 0) when there are none; no allocation.
+    TMyRect PointsBounds() const;
     // Setters and movers take valid indices (callers check).
     void SetPoint(int Index, const TMyPoint& P) { FPoints[size_t(Index)] = P; }
     void SetScreenPoint(int Index, const TMyPoint& P);

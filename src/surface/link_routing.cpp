@@ -68,18 +68,45 @@ TMyPoint LinkExitPoint(const TMyDraxa& D, TMyShape* Shape, const TMyPoint& P) {
     return R;
 }
 
-// The first shown combined shape whose bounds, grown by ObstacleMargin,
-// hold the screen point P. Only combined shapes are in a route's way.
-TMyShape* ObstacleAt(const TMyDraxa& D, const TPoint& P) {
-    for (int I = 0; I < D.ShapeCount(); ++I) {
-        TMyShape* S = D.ShapeByIndex(I);
-        if (!Is<TMyCombine>(S) || !S->Visible() || !D.IsLayerVisible(S->LayerId()) || S->PointCount() == 0)
-            continue;
-        const TRect B = InflateRectSafe(ScreenBox(D, S), ObstacleMargin);
-        if (B.Left <= P.X && P.X <= B.Right && B.Top <= P.Y && P.Y <= B.Bottom) return S;
+// The shown combined shapes, in list order, with their screen bounds grown
+// by ObstacleMargin: only combined shapes are in a route's way. Routing
+// moves connectors alone, so the boxes hold while a shape's connectors are
+// routed one after the other; they are gathered at the first probe.
+class TObstacles {
+public:
+    explicit TObstacles(const TMyDraxa& D) : FSurface(D) {}
+    const TMyDraxa& Surface() const { return FSurface; }
+    // The first of them whose box holds the screen point P.
+    TMyShape* At(const TPoint& P) {
+        if (!FGathered) Gather();
+        for (const TBox& O : FBoxes)
+            if (O.Box.Left <= P.X && P.X <= O.Box.Right && O.Box.Top <= P.Y && P.Y <= O.Box.Bottom)
+                return O.Shape;
+        return nullptr;
     }
-    return nullptr;
-}
+
+private:
+    struct TBox {
+        TMyShape* Shape;
+        TRect Box;
+    };
+    void Gather() {
+        FGathered = true;
+        for (int I = 0; I < FSurface.ShapeCount(); ++I) {
+            TMyShape* S = FSurface.ShapeByIndex(I);
+            if (!Is<TMyCombine>(S) || !S->Visible() || !FSurface.IsLayerVisible(S->LayerId()) ||
+                S->PointCount() == 0)
+                continue;
+            FBoxes.push_back(TBox{S, InflateRectSafe(ScreenBox(FSurface, S), ObstacleMargin)});
+        }
+    }
+    const TMyDraxa& FSurface;
+    bool FGathered = false;
+    std::vector<TBox> FBoxes;
+};
+
+// The obstacles of the re-route in progress, shared by the routes it makes.
+TObstacles* ReroutingObstacles = nullptr;
 
 // The move that takes a route at C, heading for T in direction Dir, around
 // the obstacle O: across Dir to the side of O (grown by DetourMargin) nearer
@@ -206,6 +233,9 @@ void TMyDraxa::RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, T
         Moves.insert(Moves.end(), Steps.rbegin(), Steps.rend());
     };
     Plan(StartPt, Kind);
+    TObstacles Own(*this);
+    TObstacles& Obstacles =
+        (ReroutingObstacles && &ReroutingObstacles->Surface() == this) ? *ReroutingObstacles : Own;
     TMyPoint C = StartPt;
     int Probes = 0;
     bool Probing = true;
@@ -221,8 +251,8 @@ void TMyDraxa::RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, T
                 Probing = false;
                 break;
             }
-            TMyShape* O = ObstacleAt(*this, RoundMyPoint(Q));
-            if (!O || O == ObstacleAt(*this, RoundMyPoint(T))) {
+            TMyShape* O = Obstacles.At(RoundMyPoint(Q));
+            if (!O || O == Obstacles.At(RoundMyPoint(T))) {
                 C = Q;
                 continue;
             }
@@ -252,6 +282,13 @@ void TMyDraxa::RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, T
 void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
     if (!AShape) return;
     const double Z = FZoom;
+    // The routes made here share one gathering of the obstacles.
+    TObstacles Obstacles(*this);
+    struct TShare {
+        TObstacles* Before;
+        explicit TShare(TObstacles* O) : Before(ReroutingObstacles) { ReroutingObstacles = O; }
+        ~TShare() { ReroutingObstacles = Before; }
+    } Share(&Obstacles);
     // Members first: a group's members carry the link points.
     ForEachDepthFirst(AShape, [this, Z](TMyShape* S) {
         const TMyShapeNo Lines = S->LinkLines();

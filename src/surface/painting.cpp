@@ -5,6 +5,7 @@
 
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
+#include "shapes/link_line.h"
 
 #include <algorithm>
 #include <cmath>
@@ -145,6 +146,7 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
     };
     // Connectors look at the others being painted for their crossings.
     FPaintList = Chosen;
+    TMyLinkLine::StartPaintingList();
     for (TMyShape* S : Chosen) PaintTree(S);
     FPaintList.clear();
 
@@ -175,7 +177,11 @@ bool TMyDraxa::ShapeMayTouch(TMyShape* S, const TRect& R) const {
         return L <= R.Right && Rt >= R.Left && T <= R.Bottom && B >= R.Top;
     };
     if (S->PointCount() > 0) {
-        const TMyRect Box = ShapesBounds(TArrMyShape{S});
+        // The same screen bounds as ShapesBounds gives for S alone, without
+        // building a list for every shape on every paint.
+        const TMyRect L = S->PointsBounds();
+        const float Z = float(FZoom);
+        const TMyRect Box{L.Left * Z, L.Top * Z, L.Right * Z, L.Bottom * Z};
         const double Margin =
             std::max(1, S->Pen().Width()) * FZoom + FArrowLength * std::max(1.0, FZoom) + 2 * FHotSize + 8;
         if (Meets(Box.Left - Margin, Box.Top - Margin, Box.Right + Margin, Box.Bottom + Margin)) return true;

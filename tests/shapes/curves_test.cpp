@@ -130,6 +130,18 @@ TEST(Curves, HitWithinTenPixelsAlsoAlongAStraightStretch) {
     }
 }
 
+TEST(BLine, HitTestFollowsMovedVerticesAndTheZoom) {
+    TMyDraxa S;
+    auto* L = AddByTool<TMyBLine>(S, TDrawTool::SpBLine, {{0, 100}, {150, 100}, {300, 100}});
+    ASSERT_TRUE(L->PointInShape(S.Canvas(), Point(150, 100)));
+    L->MovePointBy(1, 0, 100);
+    EXPECT_FALSE(L->PointInShape(S.Canvas(), Point(150, 100)));
+    EXPECT_TRUE(L->PointInShape(S.Canvas(), Point(150, 200)));
+    S.SetZoom(2);
+    EXPECT_FALSE(L->PointInShape(S.Canvas(), Point(150, 200)));
+    EXPECT_TRUE(L->PointInShape(S.Canvas(), Point(300, 400)));
+}
+
 TEST(BLine, StraightRunsStayStraight) {
     const struct {
         const char* Name;

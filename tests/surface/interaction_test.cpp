@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace draxa;
 using namespace draxa::test;
 
@@ -199,6 +201,38 @@ TEST(Interaction, HoverFiresTheNewShapesEnterBeforeTheOldShapesLeave) {
     T.Mouse.Move(120, 120);
     T.Mouse.Leave();
     EXPECT_EQ(T.Log, (QStringList{"enter A", "enter B", "leave A", "leave B", "enter B", "leave B"}));
+}
+
+TEST(Interaction, HoverReachesAsFarAsEachShapesOwnHitTest) {
+    // Points just outside the bounds of the shape's vertices that its own hit
+    // test still accepts: the band beside a level line, and a spline that
+    // swings beyond its vertices.
+    struct Row {
+        const char* Name;
+        TDrawTool Tool;
+        TArrMyPoint Points;
+    } Rows[] = {{"level line", TDrawTool::SpLine, {{50, 100}, {250, 100}}},
+                {"B-line", TDrawTool::SpBLine, {{50, 150}, {150, 150}, {150, 50}, {50, 50}}}};
+    for (const Row& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        TMouseSurface T;
+        TMyShape* Shape = T.S.ShapeByNumber(T.S.AddShapeByTool(&T.S, R.Tool, "C", R.Points, 0, {}));
+        ASSERT_NE(Shape, nullptr);
+        T.S.UnselectAll();
+        T.S.SetShapeTool(TDrawTool::SpSelecting);
+        const TMyRect B = T.S.ShapesBounds({Shape});
+        std::optional<TPoint> Outside;
+        for (int Y = 0; Y < 300 && !Outside; ++Y)
+            for (int X = 0; X < 400 && !Outside; ++X)
+                if ((X < B.Left || X > B.Right || Y < B.Top || Y > B.Bottom) &&
+                    Shape->PointInShape(T.S.Canvas(), Point(X, Y)))
+                    Outside = Point(X, Y);
+        ASSERT_TRUE(Outside);
+        T.Mouse.Move(Outside->X, Outside->Y);
+        EXPECT_EQ(T.S.HoverShape(), Shape);
+        T.Mouse.Move(399, 299);
+        EXPECT_EQ(T.S.HoverShape(), nullptr);
+    }
 }
 
 TEST(Interaction, TheCoordinateLabelShowsUserCoordinates) {
