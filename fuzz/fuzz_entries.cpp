@@ -1,3 +1,5 @@
+// The fuzz entry points and the document invariants they check after every
+// step; see fuzz_entries.h.
 #include "fuzz/fuzz_entries.h"
 
 #include "foundation/bitmap.h"
