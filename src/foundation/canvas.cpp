@@ -63,7 +63,7 @@ bool MapModeScale(TMapMode Mode, double Dpi, double& Scale) {
 QRectF FigureRect(int X1, int Y1, int X2, int Y2) {
     if (X2 < X1) std::swap(X1, X2);
     if (Y2 < Y1) std::swap(Y1, Y2);
-    return QRectF(X1, Y1, std::max(0, X2 - X1 - 1), std::max(0, Y2 - Y1 - 1));
+    return QRectF(X1, Y1, std::max(0.0, double(X2) - X1 - 1), std::max(0.0, double(Y2) - Y1 - 1));
 }
 
 // Regions are kept to the square of +-RegionLimit pixels, twice the largest
@@ -753,7 +753,7 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
         Glyphs.addText(0, M.ascent(), F, Text);
         QTransform T;
         T.translate(X, Y);
-        T.rotate(-FEscapement / 10.0);
+        T.rotate(-double(FEscapement) / 10.0);
         RecordFigure(T.map(Glyphs), true);
         FPenPos = After;
         return;
@@ -769,7 +769,7 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
     FPainter->setRenderHint(QPainter::TextAntialiasing, FFontAntialias);
     FPainter->translate(X, Y);
     // Escapement turns counter-clockwise on screen; Qt's rotation turns clockwise.
-    if (FEscapement != 0) FPainter->rotate(-FEscapement / 10.0);
+    if (FEscapement != 0) FPainter->rotate(-double(FEscapement) / 10.0);
     if (FBkMode == OPAQUE)
         FPainter->fillRect(QRect(0, 0, M.horizontalAdvance(Text), M.height()), ToQColor(FBkColor));
     FPainter->setFont(F);

@@ -139,9 +139,10 @@ constexpr TMyPoint MyPoint(float X, float Y) {
 TMyPoint ToMyPoint(const TPoint& P);
 // The pixels a float point or rectangle rounds to stay within
 // +-PixelLimit: far beyond any screen, and with room left for the offsets
-// drawing code adds to them (hot-point sizes, pen widths, arrow heads) in
-// plain int arithmetic, whatever coordinates a document held.
-constexpr int32_t PixelLimit = int32_t(1) << 30;
+// drawing code adds to them (hot-point sizes, pen widths, arrow heads) and
+// for the difference of two of them, in plain int arithmetic, whatever
+// coordinates a document held.
+constexpr int32_t PixelLimit = int32_t(1) << 29;
 // Float point rounded to pixels, halves to even, clamped to +-PixelLimit
 // (NaN gives 0).
 TPoint RoundMyPoint(const TMyPoint& P);

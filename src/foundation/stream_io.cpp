@@ -312,7 +312,14 @@ QString ReadCountedText(TStream& S) {
     const int Length = static_cast<int>(static_cast<uint32_t>(N) & 0xFF);
     QByteArray Bytes(Length, Qt::Uninitialized);
     S.ReadBuffer(Bytes.data(), Length);
-    return DecodeDocumentText(Bytes);
+    const QString Text = DecodeDocumentText(Bytes);
+    // Single-byte text from elsewhere may take more than 255 bytes as UTF-8.
+    // It is cut now to what a counted text can carry, so that the drawing
+    // holds what saving it will write: two keys that differ only further on
+    // are one key, here as in every saved copy.
+    const QByteArray Utf8 = EncodeDocumentText(Text);
+    if (Utf8.size() <= 255) return Text;
+    return QString::fromUtf8(Utf8.constData(), Utf8PrefixLength(Utf8, 255));
 }
 
 void WriteFixedText(TStream& S, const QString& Text, int Width) {

@@ -55,7 +55,8 @@ QString DecodeDocumentText(const QByteArray& Bytes);
 
 // Counted text: Int32 length N, then N bytes. A text longer than 255 bytes is
 // written as its first 255 bytes cut back to a character boundary, with the
-// length actually written. A reader reads (N mod 256) bytes, whatever N holds.
+// length actually written. A reader reads (N mod 256) bytes, whatever N holds,
+// and cuts a Windows-1252 text the same way when its UTF-8 would not fit.
 void WriteCountedText(TStream& S, const QString& Text);
 QString ReadCountedText(TStream& S);
 
