@@ -264,16 +264,6 @@ QString TMyShape::AreaText(double SquarePixels, double SquareMm, double SquareIn
     return QStringLiteral("Area=") + QString::asprintf("%9.2f", Value) + Suffix;
 }
 
-TMyRect TMyShape::PointsBounds() const {
-    if (FPoints.empty()) return TMyRect{0, 0, 0, 0};
-    TMyRect R{FPoints[0].X, FPoints[0].Y, FPoints[0].X, FPoints[0].Y};
-    for (const TMyPoint& P : FPoints) {
-        R.Left = std::min(R.Left, P.X);
-        R.Top = std::min(R.Top, P.Y);
-        R.Right = std::max(R.Right, P.X);
-        R.Bottom = std::max(R.Bottom, P.Y);
-    }
-    return R;
-}
+TMyRect TMyShape::PointsBounds() const { return BoundsOfMyPoints(FPoints); }
 
 } // namespace draxa
