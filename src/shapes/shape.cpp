@@ -50,7 +50,7 @@ bool IsValidIdent(const QString& Name) {
 // white to black without gradient, visible, texts shown) are the members'
 // initialisers; what the surface decides is taken from it here.
 TMyShape::TMyShape(TMyDraxa* ASurface)
-    : FSurface(ASurface), FGradientBitmap(std::make_unique<TBitmap>(0, 0, TPixelFormat::pf24bit)) {
+    : FSurface(ASurface) {
     if (FSurface) {
         FPenStyleJoinType = FSurface->PenStyleJoinType();
         FPenStyleEndCapType = FSurface->PenStyleEndCapType();
@@ -147,7 +147,7 @@ void TMyShape::CopyFrom(const TMyShape& Source, bool WithIdentity) {
     FLayerId = Source.FLayerId;
     FHotIndex = -1;
 
-    FGradientBitmap->Assign(*Source.FGradientBitmap);
+    FGradient.Assign(Source.FGradient);
 
     FColorBegin = Source.FColorBegin;
     FColorEnd = Source.FColorEnd;
@@ -299,12 +299,11 @@ void TMyShape::SetMultiInfo(const QStringList& V) {
 // ---- gradient image --------------------------------------------------------
 
 void TMyShape::RebuildGradient() {
-    RebuildGradientImage(FColorBegin, FColorEnd, FGradientStyle, *FGradientBitmap);
+    FGradient.Invalidate(false, false);
 }
 
 void TMyShape::RebuildMirroredGradient() {
-    RebuildGradient();
-    MirrorBitmap(*FGradientBitmap, FIsFlipHorz, FIsFlipVert);
+    FGradient.Invalidate(FIsFlipHorz, FIsFlipVert);
 }
 
 // ---- surface access --------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "foundation/graphics.h"
 #include "foundation/input.h"
 #include "foundation/user_data.h"
+#include "shapes/shape_gradient.h"
 #include "shapes/shape_types.h"
 
 #include <QString>
@@ -312,9 +313,12 @@ public:
     TUserData& UserData() { return FUserData; }
     const TUserData& UserData() const { return FUserData; }
     void SetUserData(const TUserData& V) { FUserData.Assign(V); }
-    // The cached gradient image (24 bits), rebuilt when colours, style or flips change.
-    TBitmap& GradientBitmap() { return *FGradientBitmap; }
-    const TBitmap& GradientBitmap() const { return *FGradientBitmap; }
+    // The gradient image (24 bits) of the colours, style and flips; built
+    // at its first use after any of them changed.
+    TBitmap& GradientBitmap() { return FGradient.Image(FColorBegin, FColorEnd, FGradientStyle); }
+    const TBitmap& GradientBitmap() const { return FGradient.Image(FColorBegin, FColorEnd, FGradientStyle); }
+    // False while the gradient image waits for its first use.
+    bool GradientBuilt() const { return !FGradient.Pending(); }
     // Rebuilds the gradient image from the colours and the style (no mirroring).
     void RebuildGradient();
 
@@ -361,7 +365,7 @@ protected:
     int FTag = 0;
     TUserData FUserData;
     bool FVisible = true;
-    std::unique_ptr<TBitmap> FGradientBitmap;
+    mutable TShapeGradient FGradient;
     TMyPoint FRotateCenter{0, 0};
     TMyShapeNo FMembers;
     int FLayerId = 0;

@@ -99,6 +99,37 @@ TEST(ShapePainting, PolygonGradientThroughClearBrushClippedToTheShape) {
     }
 }
 
+TEST(ShapePainting, KeptGradientPicturesFollowEveryChange) {
+    TMyDraxa Surface;
+    TMyPolygon A(&Surface), B(&Surface);
+    for (TMyPolygon* Shape : {&A, &B}) {
+        for (const TMyPoint& P : {MyPoint(10, 10), MyPoint(50, 10), MyPoint(50, 50), MyPoint(10, 50)})
+            Shape->AddScreenPoint(P);
+        Shape->Brush().SetStyle(TBrushStyle::bsClear);
+        Shape->SetColorBegin(clRed);
+        Shape->SetColorEnd(clRed);
+        Shape->SetGradientStyle(TGradientStyle::gsLinearH);
+    }
+    const TArrPoint Screen{TPoint{10, 10}, TPoint{50, 10}, TPoint{50, 50}, TPoint{10, 50}};
+    const auto PaintedAt = [&](TMyPolygon& Shape) {
+        TImageCanvas C;
+        Shape.PaintPolygon(C.Canvas, Screen, true, 4);
+        return C.Canvas.Pixels(30, 30);
+    };
+    EXPECT_EQ(PaintedAt(A), clRed);
+    // A new colour after a paint is not hidden by what that paint kept.
+    A.SetColorBegin(clBlue);
+    A.SetColorEnd(clBlue);
+    EXPECT_EQ(PaintedAt(A), clBlue);
+    // The same gradient shares its picture; drawing on one leaves the other.
+    A.SetColorBegin(clRed);
+    A.SetColorEnd(clRed);
+    B.GradientBitmap().Canvas().Brush().SetColor(clLime);
+    B.GradientBitmap().Canvas().FillRect(Rect(0, 0, 1000, 1000));
+    EXPECT_EQ(PaintedAt(A), clRed);
+    EXPECT_EQ(PaintedAt(B), clLime);
+}
+
 TEST(ShapePainting, OutlinePenTakesJoinAndCapAndIsRestored) {
     TMyDraxa Surface;
     Surface.SetZoom(2);
