@@ -82,9 +82,14 @@ void SetScreenPixelsPerInch(int V) {
 
 int MulDiv(int A, int B, int C) {
     if (C == 0) return -1;
-    const long double R = std::nearbyint(static_cast<long double>(A) * B / C);
-    if (R > INT32_MAX || R < INT32_MIN) return -1;
-    return static_cast<int>(R);
+    // Exact in 64 bits (|A * B| <= 2^62); halves go to the even neighbour.
+    const int64_t P = int64_t(A) * B;
+    int64_t Q = P / C;
+    const int64_t R = P % C;
+    const int64_t TwiceR = 2 * (R < 0 ? -R : R), AbsC = C < 0 ? -int64_t(C) : int64_t(C);
+    if (TwiceR > AbsC || (TwiceR == AbsC && Q % 2 != 0)) Q += (P < 0) != (C < 0) ? -1 : 1;
+    if (Q > INT32_MAX || Q < INT32_MIN) return -1;
+    return static_cast<int>(Q);
 }
 
 // ---- TPen ----

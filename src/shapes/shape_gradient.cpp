@@ -28,7 +28,7 @@ constexpr long long MaxKeptTurnedPixels = 1 << 20;
 
 } // namespace
 
-TShapeGradient::TShapeGradient() : FImage(std::make_unique<TBitmap>(0, 0, TPixelFormat::pf24bit)) {}
+TShapeGradient::TShapeGradient() = default;
 
 void TShapeGradient::Invalidate(bool MirrorHorz, bool MirrorVert) {
     FPending = true;
@@ -44,6 +44,8 @@ TBitmap& TShapeGradient::Image(TColor Begin, TColor End, TGradientStyle Style) {
 }
 
 TBitmap& TShapeGradient::Built(TColor Begin, TColor End, TGradientStyle Style) {
+    // Made at the first use: most shapes never have a gradient.
+    if (!FImage) FImage = std::make_unique<TBitmap>(0, 0, TPixelFormat::pf24bit);
     if (!FPending) return *FImage;
     FPending = false;
     const int Ordinal = int(Style);
@@ -89,7 +91,11 @@ void TShapeGradient::Assign(const TShapeGradient& Source) {
     FMirrorHorz = Source.FMirrorHorz;
     FMirrorVert = Source.FMirrorVert;
     FTurned.reset();
-    if (FPending) return;
+    if (FPending || !Source.FImage) {
+        FImage.reset();
+        return;
+    }
+    if (!FImage) FImage = std::make_unique<TBitmap>(0, 0, TPixelFormat::pf24bit);
     FImage->SetImage(Source.FImage->Image());
 }
 

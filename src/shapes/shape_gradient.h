@@ -45,7 +45,7 @@ private:
     // The picture, built first when out of date; kept turned copies stay.
     TBitmap& Built(TColor Begin, TColor End, TGradientStyle Style);
 
-    std::unique_ptr<TBitmap> FImage;
+    std::unique_ptr<TBitmap> FImage; // none until first asked for
     bool FPending = false;
     bool FMirrorHorz = false;
     bool FMirrorVert = false;

@@ -21,6 +21,8 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QRectF>
+#include <QRegion>
 #include <QString>
 
 #include <functional>
@@ -491,6 +493,15 @@ public:
     // True when the shape may paint pixels inside R (screen): its bounds
     // grown by pen, arrow heads and marks, or the area of its info texts.
     bool ShapeMayTouch(TMyShape* S, const TRect& R) const;
+    // The two screen boxes ShapeMayTouch tests: the points' bounds grown by
+    // pen, arrow heads and marks, and the area of the info texts. False
+    // when the shape has none.
+    bool PointsPaintBox(TMyShape* S, QRectF& Box) const;
+    bool InfoPaintBox(TMyShape* S, QRectF& Box) const;
+    // Adds to Area (screen pixels) both boxes of every shape that moving
+    // Shapes may repaint: the shapes, their members and the connectors
+    // attached to any of them.
+    void AddMoveDamage(const TArrMyShape& Shapes, QRegion& Area);
 
     // ================= events =================
 

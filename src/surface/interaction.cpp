@@ -631,75 +631,6 @@ void TMyDraxa::DragWholeRelease() {
 
 // ---- hover ------------------------------------------------------------------------------
 
-namespace {
-
-// How far beyond the screen bounds of its points a shape's own hit test can
-// reach: lines take a band of 8 pixels beside level and upright segments,
-// curves 10 pixels; freehand lines, polygons and boxes (with everything
-// built on them) stay inside their corners. The extra 2 pixels cover the
-// rounding of the vertices. -1: the hit area is not tied to the points'
-// bounds (arcs, shapes unknown here), so the shape is always asked.
-// BLineReach: the bounds of the curve's samples are asked instead.
-constexpr int BLineReach = -2;
-
-int ReachOfClass(TMyShape* S) {
-    if (dynamic_cast<TMyBLine*>(S)) return BLineReach;
-    if (dynamic_cast<TMyRectangle*>(S) || dynamic_cast<TMyFreeLine*>(S) || dynamic_cast<TMyPolygon*>(S))
-        return 2;
-    if (dynamic_cast<TMyLine*>(S)) return 8 + 2;
-    if (dynamic_cast<TMyPolyBezier*>(S)) return CurveHitDistance + 2;
-    return -1;
-}
-
-// The same per class, remembered by the class's type record: hover asks for
-// every shape on every mouse move, and the casts cost more than the test.
-int HoverReach(TMyShape* S) {
-    thread_local std::vector<std::pair<const std::type_info*, int>> Known;
-    const std::type_info* Type = &typeid(*S);
-    for (const auto& K : Known)
-        if (K.first == Type) return K.second;
-    const int Reach = ReachOfClass(S);
-    if (Known.size() < 64) Known.emplace_back(Type, Reach);
-    return Reach;
-}
-
-// False only where S->PointInShape(P) is certainly false, judged from the
-// screen bounds of S's points (of its curve, for a B-line) grown by the
-// reach of its hit test; the bounds cost no allocation.
-bool MayHover(TMyShape* S, const TPoint& P) {
-    const int Reach = HoverReach(S);
-    if (Reach == BLineReach) {
-        TRect R;
-        // No samples, no hit; the samples are kept on the curve for its test.
-        if (!static_cast<TMyBLine*>(S)->HitCurveBounds(R)) return false;
-        const double D = CurveHitDistance + 2;
-        return P.X >= R.Left - D && P.X <= R.Right + D && P.Y >= R.Top - D && P.Y <= R.Bottom + D;
-    }
-    if (Reach < 0 || S->PointCount() == 0) return true;
-    const TArrMyPoint& Points = S->Points();
-    float L = Points[0].X, T = Points[0].Y, Rt = L, Bm = T;
-    for (const TMyPoint& Q : Points) {
-        // A point off the number line rounds somewhere unforeseeable.
-        if (!std::isfinite(Q.X) || !std::isfinite(Q.Y)) return true;
-        L = std::min(L, Q.X);
-        Rt = std::max(Rt, Q.X);
-        T = std::min(T, Q.Y);
-        Bm = std::max(Bm, Q.Y);
-    }
-    // Scaling keeps (or, for a negative zoom, reverses) the order, so the
-    // corners give the screen bounds.
-    const TMyPoint A = S->LogicalToScreen(MyPoint(L, T)), B = S->LogicalToScreen(MyPoint(Rt, Bm));
-    if (!std::isfinite(A.X) || !std::isfinite(A.Y) || !std::isfinite(B.X) || !std::isfinite(B.Y)) return true;
-    const double SL = std::min(A.X, B.X), SR = std::max(A.X, B.X), ST = std::min(A.Y, B.Y),
-                 SB = std::max(A.Y, B.Y);
-    // The shapes scale in single precision: far from the origin that strays
-    // by more than the rounding allowance.
-    const double Slack = Reach + 1e-6 * std::max({std::abs(SL), std::abs(ST), std::abs(SR), std::abs(SB)});
-    return P.X >= SL - Slack && P.X <= SR + Slack && P.Y >= ST - Slack && P.Y <= SB + Slack;
-}
-
-} // namespace
-
 void TMyDraxa::TrackHover(int X, int Y) {
     const TPoint P = Point(X, Y);
     TMyShape* Found = nullptr;
@@ -707,7 +638,7 @@ void TMyDraxa::TrackHover(int X, int Y) {
         TMyShape* S = FShapes[size_t(I)];
         // Members count through their group; what is not shown is not hovered.
         // The bounds test only spares hit tests that could not succeed.
-        if (S->IsGrouped() || !S->Visible() || !MayHover(S, P) || !IsLayerVisible(S->LayerId())) continue;
+        if (S->IsGrouped() || !S->Visible() || !interaction::MayHit(S, P) || !IsLayerVisible(S->LayerId())) continue;
         if (S->PointInShape(Canvas(), P)) Found = S;
     }
     TMyShape* Previous = FHoverShape;

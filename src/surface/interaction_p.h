@@ -31,4 +31,9 @@ inline int Sign(int V) {
     return (V > 0) - (V < 0);
 }
 
+// False only where S->PointInShape(P) is certainly false, judged from the
+// screen bounds of S's points grown by the reach of its hit test; costs no
+// allocation. True whenever in doubt.
+bool MayHit(TMyShape* S, const TPoint& P);
+
 } // namespace draxa::interaction

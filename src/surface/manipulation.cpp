@@ -134,6 +134,19 @@ void TMyDraxa::DragMove(int X, int Y) {
 
 void TMyDraxa::DragRelease() {
     FModified = true;
+    // What the release repaints: where the moved shapes and their connectors
+    // were and now are, and the outline last drawn. A handler of the drop
+    // may change anything, so with one the whole control is repainted.
+    QRegion Damage;
+    const bool Partial = !OnShapeMouseDragged;
+    if (Partial) {
+        AddMoveDamage(FSelected, Damage);
+        if (FFeedbackShown) {
+            QRegion Outline;
+            AddMoveDamage(FSelected, Outline);
+            Damage += Outline.translated(FMovePoint.X - FDownPoint.X, FMovePoint.Y - FDownPoint.Y);
+        }
+    }
     ApplyDragMode(FDownPoint, FMovePoint);
     if (FMovePoint != FDownPoint && (FSnap || FSnapShape)) {
         TRect R = SelectionScreenBounds();
@@ -159,7 +172,12 @@ void TMyDraxa::DragRelease() {
         }
     }
     FMode = FReturnMode;
-    Invalidate();
+    if (!Partial) {
+        Invalidate();
+        return;
+    }
+    AddMoveDamage(FSelected, Damage);
+    for (const QRect& R : Damage) InvalidateRect(TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1});
 }
 
 // ---- resizing -------------------------------------------------------------------------

@@ -3,9 +3,14 @@
 // screen image in one step; the selection's hot points go on top.
 #include "surface/draxa.h"
 
+#include <QRegion>
+
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
 #include "shapes/link_line.h"
+
+#include <QRectF>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -172,31 +177,63 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
 }
 
 bool TMyDraxa::ShapeMayTouch(TMyShape* S, const TRect& R) const {
-    if (S->PointCount() == 0 && S->Info().isEmpty() && S->MultiInfo().isEmpty()) return false;
-    auto Meets = [&R](double L, double T, double Rt, double B) {
-        return L <= R.Right && Rt >= R.Left && T <= R.Bottom && B >= R.Top;
+    const auto Meets = [&R](const QRectF& B) {
+        return B.left() <= R.Right && B.right() >= R.Left && B.top() <= R.Bottom && B.bottom() >= R.Top;
     };
-    if (S->PointCount() > 0) {
-        // The same screen bounds as ShapesBounds gives for S alone, without
-        // building a list for every shape on every paint.
-        const TMyRect L = S->PointsBounds();
-        const float Z = float(FZoom);
-        const TMyRect Box{L.Left * Z, L.Top * Z, L.Right * Z, L.Bottom * Z};
-        const double Margin =
-            std::max(1, S->Pen().Width()) * FZoom + FArrowLength * std::max(1.0, FZoom) + 2 * FHotSize + 8;
-        if (Meets(Box.Left - Margin, Box.Top - Margin, Box.Right + Margin, Box.Bottom + Margin)) return true;
-    }
-    if (!S->Info().isEmpty() || !S->MultiInfo().isEmpty()) {
-        // Info texts are centred on their anchor; a generous box from the
-        // font size and the longest line covers them without measuring.
-        int Chars = S->Info().size();
-        for (const QString& Line : S->MultiInfo()) Chars = std::max(Chars, int(Line.size()));
-        const double Em = std::max(8, std::abs(S->Font().Size())) * FZoom * 2;
-        const double HalfW = Chars * Em / 2 + Em, HalfH = (S->MultiInfo().size() + 1) * Em;
-        const double X = S->InfoPos().X * FZoom, Y = S->InfoPos().Y * FZoom;
-        if (Meets(X - HalfW, Y - HalfH, X + HalfW, Y + HalfH)) return true;
-    }
-    return false;
+    QRectF Box;
+    return (PointsPaintBox(S, Box) && Meets(Box)) || (InfoPaintBox(S, Box) && Meets(Box));
+}
+
+bool TMyDraxa::PointsPaintBox(TMyShape* S, QRectF& Box) const {
+    if (S->PointCount() == 0) return false;
+    // The same screen bounds as ShapesBounds gives for S alone, without
+    // building a list for every shape on every paint.
+    const TMyRect L = S->PointsBounds();
+    const float Z = float(FZoom);
+    const double Margin =
+        std::max(1, S->Pen().Width()) * FZoom + FArrowLength * std::max(1.0, FZoom) + 2 * FHotSize + 8;
+    const TMyRect Scaled{L.Left * Z, L.Top * Z, L.Right * Z, L.Bottom * Z};
+    Box.setCoords(Scaled.Left - Margin, Scaled.Top - Margin, Scaled.Right + Margin, Scaled.Bottom + Margin);
+    return true;
+}
+
+bool TMyDraxa::InfoPaintBox(TMyShape* S, QRectF& Box) const {
+    if (S->Info().isEmpty() && S->MultiInfo().isEmpty()) return false;
+    // Info texts are centred on their anchor; a generous box from the
+    // font size and the longest line covers them without measuring.
+    int Chars = S->Info().size();
+    for (const QString& Line : S->MultiInfo()) Chars = std::max(Chars, int(Line.size()));
+    const double Em = std::max(8, std::abs(S->Font().Size())) * FZoom * 2;
+    const double HalfW = Chars * Em / 2 + Em, HalfH = (S->MultiInfo().size() + 1) * Em;
+    const double X = S->InfoPos().X * FZoom, Y = S->InfoPos().Y * FZoom;
+    Box.setCoords(X - HalfW, Y - HalfH, X + HalfW, Y + HalfH);
+    return true;
+}
+
+void TMyDraxa::AddMoveDamage(const TArrMyShape& Shapes, QRegion& Area) {
+    const auto Add = [this, &Area](TMyShape* S) {
+        QRectF Box;
+        for (int Which = 0; Which < 2; ++Which) {
+            if (!(Which == 0 ? PointsPaintBox(S, Box) : InfoPaintBox(S, Box))) continue;
+            const double L = Box.left(), T = Box.top(), R = Box.right(), B = Box.bottom();
+            if (!std::isfinite(L + T + R + B)) {
+                Area += QRect(0, 0, Width(), Height());
+                continue;
+            }
+            // Whole pixels outward; boxes far off the control are cut to a
+            // little beyond it, so the conversion cannot overflow.
+            const auto Cut = [](double V) { return std::clamp(V, -1.0e6, 1.0e6); };
+            const int IL = int(std::floor(Cut(L))) - 1, IT = int(std::floor(Cut(T))) - 1;
+            const int IR = int(std::ceil(Cut(R))) + 1, IB = int(std::ceil(Cut(B))) + 1;
+            if (IR > IL && IB > IT) Area += QRect(IL, IT, IR - IL, IB - IT);
+        }
+    };
+    for (TMyShape* Moved : Shapes)
+        ForEachDepthFirst(Moved, [this, &Add](TMyShape* S) {
+            Add(S);
+            for (const int Index : S->LinkLines())
+                if (TMyShape* Line = ShapeByIndex(Index)) Add(Line);
+        });
 }
 
 void TMyDraxa::DrawSelectionHotPoints(TCanvas& Canvas) {

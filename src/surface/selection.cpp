@@ -62,10 +62,13 @@ TPoint TMyDraxa::ToUserXY(const TPoint& P) const {
 
 bool TMyDraxa::ShapeHitTest(TCanvas& Canvas, TMyShape* AShape, const TPoint& P) {
     if (!AShape || !AShape->Visible()) return false;
-    if (AShape->PointInShape(Canvas, P)) return true;
+    // The quick test first: a press searches every shape of the drawing.
+    if (interaction::MayHit(AShape, P) && AShape->PointInShape(Canvas, P)) return true;
     // A group is hit where its members are, whether they are shown or not.
     for (int M : AShape->Members())
-        if (TMyShape* Member = ShapeByIndex(M); Member && Member->PointInShape(Canvas, P)) return true;
+        if (TMyShape* Member = ShapeByIndex(M);
+            Member && interaction::MayHit(Member, P) && Member->PointInShape(Canvas, P))
+            return true;
     return false;
 }
 

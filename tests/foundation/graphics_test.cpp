@@ -80,6 +80,20 @@ TEST(GraphicsObjects, FontSizeAndHeightFollowEachOther) {
     EXPECT_EQ(Font.Style(), fsBold | fsStrikeOut);
 }
 
+TEST(GraphicsObjects, MulDivRoundsExactlyAndRefusesWhatDoesNotFit) {
+    EXPECT_EQ(MulDiv(7, 3, 2), 10);   // 10.5: the even neighbour
+    EXPECT_EQ(MulDiv(9, 1, 2), 4);    // 4.5
+    EXPECT_EQ(MulDiv(-9, 1, 2), -4);  // -4.5
+    EXPECT_EQ(MulDiv(-3, 1, 4), -1);  // -0.75
+    EXPECT_EQ(MulDiv(3, 1, -4), -1);
+    EXPECT_EQ(MulDiv(-3, -1, -4), -1);
+    // Products far beyond 2^53 are still exact.
+    EXPECT_EQ(MulDiv(INT32_MAX, INT32_MAX, INT32_MAX), INT32_MAX);
+    EXPECT_EQ(MulDiv(INT32_MIN, INT32_MIN, INT32_MIN), INT32_MIN);
+    EXPECT_EQ(MulDiv(INT32_MAX, 2, 1), -1);
+    EXPECT_EQ(MulDiv(5, 5, 0), -1);
+}
+
 TEST(Bitmaps, ResizingKeepsTheOverlapAndFormatsConvert) {
     TBitmap Bmp(3, 3);
     EXPECT_EQ(Bmp.PixelFormat(), TPixelFormat::pf24bit);

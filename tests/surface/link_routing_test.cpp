@@ -354,3 +354,36 @@ TEST(LinkPoints, ADocumentKeepsThemAndItsConnectors) {
     EXPECT_EQ(Ends(Copy), "0/1-1/3");
     EXPECT_EQ(Copy->Points(), L->Points());
 }
+
+// The drop repaints only what the move changed: the box where it was and is,
+// its connectors, the hops of connectors crossing them and the outline.
+TEST(Connector, ADropRepaintsOnlyWhatTheMoveChangedAndLeavesNothingBehind) {
+    TLinkSurface T;
+    T.S.GridOperation().GridType = TGridType::gNone;
+    TMyShape* A = T.Box("A", 40, 40, 120, 100);
+    T.Box("B", 240, 140, 320, 200);
+    T.Box("C", 140, 220, 200, 260);
+    T.Box("D", 140, 10, 200, 30);
+    ASSERT_NE(T.Connect(Point(120, 70), Point(240, 170)), nullptr);
+    ASSERT_NE(T.Connect(Point(170, 30), Point(170, 220)), nullptr); // crosses the first
+    T.Box("Far", 340, 240, 390, 290);
+    T.S.SetShapeTool(TDrawTool::SpSelecting);
+    // The outline follows the mouse; the box moves only across.
+    T.S.SetDragMode(TDragMode::dgHorz);
+    T.S.UnselectAll();
+    T.S.SelectShape(A);
+    T.S.Repaint();
+
+    T.Mouse.Press(80, 70);
+    T.Mouse.Move(90, 90);
+    T.Mouse.Move(100, 200); // the outline is on the screen now
+    T.Mouse.Release(100, 200);
+    EXPECT_EQ(A->GetPoint(0), (TMyPoint{60, 40}));
+    ASSERT_TRUE(T.S.HasInvalidArea());
+    const TRect Area = T.S.InvalidRect();
+    EXPECT_LT(Area.Right, 340) << "the far box is not repainted";
+    T.S.RenderNow();
+    const QImage Dropped = T.S.ScreenImage().copy();
+    T.S.Repaint();
+    EXPECT_EQ(Dropped, T.S.ScreenImage());
+}
