@@ -126,6 +126,7 @@ void TGraphicControl::Invalidate() {
 }
 
 void TGraphicControl::InvalidateRect(const TRect& R) {
+    ++FInvalidations;
     if (IsRectEmpty(R)) return;
     const QRect Area = ToQRect(R) & rect();
     if (Area.isEmpty()) return;

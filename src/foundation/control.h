@@ -35,6 +35,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 
@@ -64,6 +65,10 @@ public:
     void InvalidateRect(const TRect& R);
     // True while some area waits for Paint().
     bool HasInvalidArea() const { return !FInvalid.isEmpty(); }
+    // Grows with every call of Invalidate or InvalidateRect (even one that
+    // marks nothing): what was worked out from the picture on the screen
+    // holds while it stays the same.
+    uint64_t InvalidationCount() const { return FInvalidations; }
     // Bounding rectangle of the invalid area ((0,0,0,0) when there is none).
     TRect InvalidRect() const;
     // Runs Paint() for the pending invalid area now, into the screen image,
@@ -197,6 +202,7 @@ private:
     QImage FImage; // before FCanvas: the canvas draws on it from construction on
     TCanvas FCanvas;
     QRegion FInvalid;
+    uint64_t FInvalidations = 0;
     bool FPainting = false;
     TColor FColor = clWhite;
 

@@ -376,6 +376,22 @@ bool TMyElliArc::PointInShape(TCanvas&, const TPoint& P) {
     return ChainNear(CircleArcOutline(Q).Points, P);
 }
 
+bool TMyElliArc::HitBounds(TRect& Bounds) const {
+    TArcPoints Q;
+    if (!ScreenArcPoints(Q)) return false;
+    const TArrPoint Chain = FArcMode == TArcMode::amEllipse ? EllipseArcPoints(Q) : CircleArcOutline(Q).Points;
+    Bounds = TRect{Q[0].X, Q[0].Y, Q[0].X, Q[0].Y};
+    const auto Take = [&Bounds](const TPoint& P) {
+        Bounds.Left = std::min(Bounds.Left, P.X);
+        Bounds.Top = std::min(Bounds.Top, P.Y);
+        Bounds.Right = std::max(Bounds.Right, P.X);
+        Bounds.Bottom = std::max(Bounds.Bottom, P.Y);
+    };
+    for (const TPoint& P : Q) Take(P);
+    for (const TPoint& P : Chain) Take(P);
+    return true;
+}
+
 // ---- stream ------------------------------------------------------------------------
 
 void TMyElliArc::SaveToStream(TStream& Stream) {

@@ -102,6 +102,11 @@ public:
     // The amEllipse polyline from Points[0] to Points[2].
     static TArrPoint EllipseArcPoints(const TArcPoints& Points);
 
+    // Screen bounds of everything PointInShape tests against (the three
+    // points and the curve); a hit lies within CurveHitDistance of them.
+    // False when nothing can be hit.
+    bool HitBounds(TRect& Bounds) const;
+
     // ---- published properties (setters only store) ----
 
     TArcMode ArcMode() const { return FArcMode; }

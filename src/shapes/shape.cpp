@@ -316,6 +316,10 @@ void TMyShape::InvalidateSurface() const {
     if (FSurface) FSurface->Invalidate();
 }
 
+void TMyShape::ForgetHitBoxes() const {
+    if (FSurface) FSurface->ForgetHoverCandidates();
+}
+
 // ---- points ----------------------------------------------------------------
 
 TMyPoint TMyShape::GetPoint(int Index) const {
@@ -342,16 +346,19 @@ TMyPoint TMyShape::LogicalToScreen(const TMyPoint& P) const {
 }
 
 void TMyShape::SetScreenPoint(int Index, const TMyPoint& P) {
+    ForgetHitBoxes();
     const double Z = Zoom();
     FPoints[size_t(Index)] = TMyPoint{float(P.X / Z), float(P.Y / Z)};
 }
 
 void TMyShape::AddScreenPoint(const TMyPoint& P) {
+    ForgetHitBoxes();
     const double Z = Zoom();
     FPoints.push_back(TMyPoint{float(P.X / Z), float(P.Y / Z)});
 }
 
 void TMyShape::MovePointBy(int Index, double DX, double DY) {
+    ForgetHitBoxes();
     const double Z = Zoom();
     TMyPoint& Pt = FPoints[size_t(Index)];
     Pt.X = float(Pt.X + DX / Z);

@@ -183,13 +183,25 @@ public:
     // Logical bounds of the points, (0, 0, 0, 0) when there are none; no allocation.
     TMyRect PointsBounds() const;
     // Setters and movers take valid indices (callers check).
-    void SetPoint(int Index, const TMyPoint& P) { FPoints[size_t(Index)] = P; }
+    void SetPoint(int Index, const TMyPoint& P) {
+        FPoints[size_t(Index)] = P;
+        ForgetHitBoxes();
+    }
     void SetScreenPoint(int Index, const TMyPoint& P);
-    void SetPointX(int Index, float V) { FPoints[size_t(Index)].X = V; }
-    void SetPointY(int Index, float V) { FPoints[size_t(Index)].Y = V; }
+    void SetPointX(int Index, float V) {
+        FPoints[size_t(Index)].X = V;
+        ForgetHitBoxes();
+    }
+    void SetPointY(int Index, float V) {
+        FPoints[size_t(Index)].Y = V;
+        ForgetHitBoxes();
+    }
     void SetLinkPoint(int Index, const TMyPoint& P) { FLinkPoints[size_t(Index)] = P; }
     void AddScreenPoint(const TMyPoint& P);
-    void ClearPoints() { FPoints.clear(); }
+    void ClearPoints() {
+        FPoints.clear();
+        ForgetHitBoxes();
+    }
     void MovePointBy(int Index, double DX, double DY);
     void MoveLinkPointBy(int Index, double DX, double DY);
     // Bounding box corner of the points, logical: 0 top-left, 1 top-right,
@@ -223,9 +235,15 @@ public:
     int Index() const { return FIndex; }
     void SetIndex(int V) { FIndex = V; }
     int LayerId() const { return FLayerId; }
-    void SetLayerId(int V) { FLayerId = V; }
+    void SetLayerId(int V) {
+        FLayerId = V;
+        ForgetHitBoxes();
+    }
     int GroupIndex() const { return FGroupIndex; }
-    void SetGroupIndex(int V) { FGroupIndex = V; }
+    void SetGroupIndex(int V) {
+        FGroupIndex = V;
+        ForgetHitBoxes();
+    }
     int HotIndex() const { return FHotIndex; }
     void SetHotIndex(int V) { FHotIndex = V; }
     const TMyShapeNo& Members() const { return FMembers; }
@@ -298,7 +316,10 @@ public:
     bool RotateEnable() const { return FRotateEnable; }
     void SetRotateEnable(bool V) { FRotateEnable = V; }
     bool Visible() const { return FVisible; }
-    void SetVisible(bool V) { FVisible = V; }
+    void SetVisible(bool V) {
+        FVisible = V;
+        ForgetHitBoxes();
+    }
     const QStringList& MultiInfo() const { return FMultiInfo; }
     // Copies the lines and repaints.
     void SetMultiInfo(const QStringList& V);
@@ -332,6 +353,9 @@ protected:
     void RebuildMirroredGradient();
     // Repaints the owning surface later.
     void InvalidateSurface() const;
+    // Tells the owning surface that what its hover worked out from this
+    // shape's points, visibility, layer or group no longer holds.
+    void ForgetHitBoxes() const;
     // "Area=" and the area in the surface's unit ("%9.2f" and "pixel(s)2",
     // "mm2", "cm2", "dm2", "m2" or "inch2"), from the same area in square
     // pixels, square millimetres and square inches.

@@ -65,6 +65,7 @@ void TMyShape::MoveBy(const TPoint& FromPt, const TPoint& ToPt) {
 }
 
 void TMyShape::Move(double DX, double DY) {
+    ForgetHitBoxes();
     if (DX == 0 && DY == 0) return;
     for (int I = 0; I < PointCount(); ++I) MovePointBy(I, DX, DY);
     for (int I = 0; I < LinkPointCount(); ++I) MoveLinkPointBy(I, DX, DY);
@@ -89,6 +90,7 @@ void TMyShape::ResetRotateCenter(const TPoint&, const TPoint&) {
 // ---- rotating and mirroring ------------------------------------------------
 
 void TMyShape::Rotate(const TMyPoint& Centre, double DAngle) {
+    ForgetHitBoxes();
     if (FPoints.empty()) return;
     const float A = float(DAngle);
     // Read through GetPoint, so a class that reports its points differently
@@ -102,6 +104,7 @@ void TMyShape::Rotate(const TMyPoint& Centre, double DAngle) {
 }
 
 void TMyShape::FlipHorz() {
+    ForgetHitBoxes();
     // A group member mirrors about the axis of its outermost group, so the
     // group keeps its layout.
     TMyShape* Top = (IsGrouped() && FSurface) ? FSurface->TopGroupOf(this) : nullptr;
@@ -116,6 +119,7 @@ void TMyShape::FlipHorz() {
 }
 
 void TMyShape::FlipVert() {
+    ForgetHitBoxes();
     TMyShape* Top = (IsGrouped() && FSurface) ? FSurface->TopGroupOf(this) : nullptr;
     const TMyPoint C = Top ? Top->GetRotateCenter() : GetRotateCenter();
     for (int I = 0; I < PointCount(); ++I) SetPointY(I, MirrorOf(GetPoint(I).Y, C.Y));
@@ -130,6 +134,7 @@ void TMyShape::FlipVert() {
 // ---- scaling and measuring -------------------------------------------------
 
 void TMyShape::ScaleAbout(const TMyPoint& Anchor, const TMyPoint& Centre, double SX, double SY) {
+    ForgetHitBoxes();
     // Scaled in the frame of the group being resized: a member turned by its
     // own angle inside a turned group still follows the group's sides.
     float A = FAngle;

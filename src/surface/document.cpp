@@ -34,6 +34,7 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
     }
     if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
     FShapes.push_back(AShape);
+    FHoverValid = false;
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -48,6 +49,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
     // The slot may hold a placeholder the loader made; the surface owns what it replaces.
     if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
     FShapes[size_t(Index)] = AShape;
+    FHoverValid = false;
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -356,6 +358,7 @@ void TMyDraxa::RemoveShapeAt(int B) {
     FShapes.erase(FShapes.begin() + B);
     for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
     // Nothing may keep pointing at the freed shape.
+    FHoverValid = false;
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
@@ -391,6 +394,7 @@ void TMyDraxa::Clear() {
     FCurrentShape = nullptr;
     FClickedShape = nullptr;
     FHoverShape = nullptr;
+    FHoverValid = false;
     SetHotLineEnd(nullptr, -1);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();

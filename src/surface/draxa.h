@@ -466,6 +466,8 @@ public:
     TPoint MovePoint() const { return FMovePoint; }
     // The shape under the mouse as hover tracking last saw it.
     TMyShape* HoverShape() const { return FHoverShape; }
+    // Hover works out anew what it may find (shapes call it when they change).
+    void ForgetHoverCandidates() { FHoverValid = false; }
     // The link point under the mouse while a connector is drawn (-1, -1 none).
     int LinkTargetShape() const { return FLinkTargetShape; }
     int LinkTargetPoint() const { return FLinkTargetPoint; }
@@ -616,6 +618,21 @@ private:
     TMyShape* FChildShape = nullptr;
     TMyShape* FClickedShape = nullptr;
     TMyShape* FHoverShape = nullptr;
+    // What hover may find, top-most first: each shown top-level shape with
+    // the screen box outside which its hit test fails. Made again at the
+    // first mouse move after anything was invalidated (every change to the
+    // drawing repaints) or the list or the zoom changed.
+    struct THoverCandidate {
+        double Left, Top, Right, Bottom;
+        TMyShape* Shape;
+    };
+    std::vector<THoverCandidate> FHoverCandidates;
+    uint64_t FHoverStamp = 0;
+    size_t FHoverListSize = 0;
+    const void* FHoverListData = nullptr;
+    double FHoverZoom = 0;
+    bool FHoverValid = false;
+    void UpdateHoverCandidates();
     bool FModified = false;
     bool FLoading = false;
     QString FFileVersion = QStringLiteral("KW.j");

@@ -4,6 +4,7 @@
 #include "surface/interaction_p.h"
 
 #include "shapes/curves.h"
+#include "shapes/elli_arc.h"
 #include "shapes/line.h"
 #include "shapes/polyline.h"
 #include "shapes/rectangle.h"
@@ -27,9 +28,12 @@ namespace {
 // bounds (arcs, shapes unknown here), so the shape is always asked.
 // BLineReach: the bounds of the curve's samples are asked instead.
 constexpr int BLineReach = -2;
+// ArcReach: the bounds of the arc's points and curve are asked instead.
+constexpr int ArcReach = -3;
 
 int ReachOfClass(TMyShape* S) {
     if (dynamic_cast<TMyBLine*>(S)) return BLineReach;
+    if (dynamic_cast<TMyElliArc*>(S)) return ArcReach;
     if (dynamic_cast<TMyRectangle*>(S) || dynamic_cast<TMyFreeLine*>(S) || dynamic_cast<TMyPolygon*>(S))
         return 2;
     if (dynamic_cast<TMyLine*>(S)) return 8 + 2;
@@ -49,26 +53,26 @@ int HoverReach(TMyShape* S) {
     return Reach;
 }
 
-// False only where S->PointInShape(P) is certainly false, judged from the
-// screen bounds of S's points (of its curve, for a B-line) grown by the
-// reach of its hit test; the bounds cost no allocation.
 } // namespace
 
-bool MayHit(TMyShape* S, const TPoint& P) {
+THitBox HitBoxOf(TMyShape* S) {
+    const THitBox Anywhere{-HUGE_VAL, -HUGE_VAL, HUGE_VAL, HUGE_VAL, true};
     const int Reach = HoverReach(S);
-    if (Reach == BLineReach) {
+    if (Reach == BLineReach || Reach == ArcReach) {
         TRect R;
-        // No samples, no hit; the samples are kept on the curve for its test.
-        if (!static_cast<TMyBLine*>(S)->HitCurveBounds(R)) return false;
+        // No samples, no hit; a B-line keeps its samples for its own test.
+        const bool Any = Reach == BLineReach ? static_cast<TMyBLine*>(S)->HitCurveBounds(R)
+                                             : static_cast<TMyElliArc*>(S)->HitBounds(R);
+        if (!Any) return THitBox{0, 0, 0, 0, false};
         const double D = CurveHitDistance + 2;
-        return P.X >= R.Left - D && P.X <= R.Right + D && P.Y >= R.Top - D && P.Y <= R.Bottom + D;
+        return THitBox{R.Left - D, R.Top - D, R.Right + D, R.Bottom + D, true};
     }
-    if (Reach < 0 || S->PointCount() == 0) return true;
+    if (Reach < 0 || S->PointCount() == 0) return Anywhere;
     const TArrMyPoint& Points = S->Points();
     float L = Points[0].X, T = Points[0].Y, Rt = L, Bm = T;
     for (const TMyPoint& Q : Points) {
         // A point off the number line rounds somewhere unforeseeable.
-        if (!std::isfinite(Q.X) || !std::isfinite(Q.Y)) return true;
+        if (!std::isfinite(Q.X) || !std::isfinite(Q.Y)) return Anywhere;
         L = std::min(L, Q.X);
         Rt = std::max(Rt, Q.X);
         T = std::min(T, Q.Y);
@@ -77,13 +81,17 @@ bool MayHit(TMyShape* S, const TPoint& P) {
     // Scaling keeps (or, for a negative zoom, reverses) the order, so the
     // corners give the screen bounds.
     const TMyPoint A = S->LogicalToScreen(MyPoint(L, T)), B = S->LogicalToScreen(MyPoint(Rt, Bm));
-    if (!std::isfinite(A.X) || !std::isfinite(A.Y) || !std::isfinite(B.X) || !std::isfinite(B.Y)) return true;
+    if (!std::isfinite(A.X) || !std::isfinite(A.Y) || !std::isfinite(B.X) || !std::isfinite(B.Y)) return Anywhere;
     const double SL = std::min(A.X, B.X), SR = std::max(A.X, B.X), ST = std::min(A.Y, B.Y),
                  SB = std::max(A.Y, B.Y);
     // The shapes scale in single precision: far from the origin that strays
     // by more than the rounding allowance.
     const double Slack = Reach + 1e-6 * std::max({std::abs(SL), std::abs(ST), std::abs(SR), std::abs(SB)});
-    return P.X >= SL - Slack && P.X <= SR + Slack && P.Y >= ST - Slack && P.Y <= SB + Slack;
+    return THitBox{SL - Slack, ST - Slack, SR + Slack, SB + Slack, true};
+}
+
+bool MayHit(TMyShape* S, const TPoint& P) {
+    return HitBoxOf(S).Holds(P);
 }
 
 } // namespace draxa::interaction

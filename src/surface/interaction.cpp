@@ -631,15 +631,37 @@ void TMyDraxa::DragWholeRelease() {
 
 // ---- hover ------------------------------------------------------------------------------
 
-void TMyDraxa::TrackHover(int X, int Y) {
-    const TPoint P = Point(X, Y);
-    TMyShape* Found = nullptr;
-    for (int I = ShapeCount() - 1; I >= 0 && !Found; --I) {
+void TMyDraxa::UpdateHoverCandidates() {
+    const bool Same = FHoverValid && FHoverStamp == InvalidationCount() && FHoverZoom == FZoom &&
+                      FHoverListSize == FShapes.size() && FHoverListData == FShapes.data();
+    if (Same) return;
+    FHoverCandidates.clear();
+    for (int I = ShapeCount() - 1; I >= 0; --I) {
         TMyShape* S = FShapes[size_t(I)];
         // Members count through their group; what is not shown is not hovered.
-        // The bounds test only spares hit tests that could not succeed.
-        if (S->IsGrouped() || !S->Visible() || !interaction::MayHit(S, P) || !IsLayerVisible(S->LayerId())) continue;
-        if (S->PointInShape(Canvas(), P)) Found = S;
+        if (S->IsGrouped() || !S->Visible() || !IsLayerVisible(S->LayerId())) continue;
+        const interaction::THitBox B = interaction::HitBoxOf(S);
+        if (B.Any) FHoverCandidates.push_back(THoverCandidate{B.Left, B.Top, B.Right, B.Bottom, S});
+    }
+    // Working out the boxes may itself have invalidated (a curve's samples).
+    FHoverStamp = InvalidationCount();
+    FHoverZoom = FZoom;
+    FHoverListSize = FShapes.size();
+    FHoverListData = FShapes.data();
+    FHoverValid = true;
+}
+
+void TMyDraxa::TrackHover(int X, int Y) {
+    const TPoint P = Point(X, Y);
+    UpdateHoverCandidates();
+    TMyShape* Found = nullptr;
+    // The boxes only spare hit tests that could not succeed.
+    for (const THoverCandidate& C : FHoverCandidates) {
+        if (P.X < C.Left || P.X > C.Right || P.Y < C.Top || P.Y > C.Bottom) continue;
+        if (C.Shape->PointInShape(Canvas(), P)) {
+            Found = C.Shape;
+            break;
+        }
     }
     TMyShape* Previous = FHoverShape;
     if (Found && Found != Previous && OnMouseEnterShape) OnMouseEnterShape(Found);

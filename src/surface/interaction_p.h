@@ -31,6 +31,19 @@ inline int Sign(int V) {
     return (V > 0) - (V < 0);
 }
 
+// Screen box outside which S->PointInShape is certainly false: the bounds
+// of its points (of its curve, for B-lines and arcs) grown by the reach of
+// its hit test. Unbounded for shapes whose hit area is not tied to their
+// points; Any is false when nothing of the shape can be hit.
+struct THitBox {
+    double Left, Top, Right, Bottom;
+    bool Any;
+    bool Holds(const TPoint& P) const {
+        return Any && P.X >= Left && P.X <= Right && P.Y >= Top && P.Y <= Bottom;
+    }
+};
+THitBox HitBoxOf(TMyShape* S);
+
 // False only where S->PointInShape(P) is certainly false, judged from the
 // screen bounds of S's points grown by the reach of its hit test; costs no
 // allocation. True whenever in doubt.

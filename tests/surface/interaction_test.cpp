@@ -212,7 +212,8 @@ TEST(Interaction, HoverReachesAsFarAsEachShapesOwnHitTest) {
         TDrawTool Tool;
         TArrMyPoint Points;
     } Rows[] = {{"level line", TDrawTool::SpLine, {{50, 100}, {250, 100}}},
-                {"B-line", TDrawTool::SpBLine, {{50, 150}, {150, 150}, {150, 50}, {50, 50}}}};
+                {"B-line", TDrawTool::SpBLine, {{50, 150}, {150, 150}, {150, 50}, {50, 50}}},
+                {"arc", TDrawTool::SpElliArc, {{50, 100}, {100, 60}, {150, 100}}}};
     for (const Row& R : Rows) {
         SCOPED_TRACE(R.Name);
         TMouseSurface T;
@@ -233,6 +234,30 @@ TEST(Interaction, HoverReachesAsFarAsEachShapesOwnHitTest) {
         T.Mouse.Move(399, 299);
         EXPECT_EQ(T.S.HoverShape(), nullptr);
     }
+}
+
+TEST(Interaction, HoverFollowsChangesMadeWithoutARepaint) {
+    TMouseSurface T;
+    TMyShape* A = T.Box("A", 10, 10, 50, 50);
+    T.S.SetShapeTool(TDrawTool::SpSelecting);
+    T.S.RenderNow();
+    T.Mouse.Move(30, 30);
+    EXPECT_EQ(T.S.HoverShape(), A);
+    T.S.MoveShapeBy(A, 200, 0);
+    T.Mouse.Move(31, 30);
+    EXPECT_EQ(T.S.HoverShape(), nullptr);
+    T.Mouse.Move(230, 30);
+    EXPECT_EQ(T.S.HoverShape(), A);
+    A->SetVisible(false);
+    T.Mouse.Move(231, 30);
+    EXPECT_EQ(T.S.HoverShape(), nullptr);
+    A->SetVisible(true);
+    T.Mouse.Move(230, 30);
+    EXPECT_EQ(T.S.HoverShape(), A);
+    ASSERT_TRUE(T.S.DeleteShape(A->ShapeNo(), false));
+    TMyShape* B = T.Box("B", 210, 10, 250, 50); // the list is as long as before
+    T.Mouse.Move(231, 30);
+    EXPECT_EQ(T.S.HoverShape(), B);
 }
 
 TEST(Interaction, TheCoordinateLabelShowsUserCoordinates) {
