@@ -8,12 +8,23 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <utility>
+#include <vector>
 
 namespace draxa::interaction {
 
-// The shape is a T or derives from it.
+// The shape is a T or derives from it. The answer depends on the class
+// alone and is remembered per class: searches over every shape of a drawing
+// ask it, and a cast walks the class tree each time.
 template <class T> bool Is(const TMyShape* S) {
-    return dynamic_cast<const T*>(S) != nullptr;
+    if (!S) return false;
+    thread_local std::vector<std::pair<const std::type_info*, bool>> Known;
+    const std::type_info* Type = &typeid(*S);
+    for (const auto& K : Known)
+        if (K.first == Type) return K.second;
+    const bool Result = dynamic_cast<const T*>(S) != nullptr;
+    if (Known.size() < 64) Known.emplace_back(Type, Result);
+    return Result;
 }
 
 // The shape's class is exactly T (some rules apply to a class but not to its descendants).

@@ -141,7 +141,7 @@ bool TMyDraxa::SelectingPressOnSelected(TShiftState Shift) {
         FClickedShape = nullptr;
         const TRect B = RoundMyRect(ShapesBounds(TArrMyShape{S}));
         for (TMyShape* T : FShapes) {
-            if (T == S || TopGroupOf(T) == S || !ShapeHitTest(Canvas(), T, P)) continue;
+            if (T == S || !ShapeHitTest(Canvas(), T, P) || TopGroupOf(T) == S) continue;
             if (!ShapeInRect(Point(B.Left, B.Top), Point(B.Right, B.Bottom), T)) continue;
             if (!FOperateAllLayer && T->LayerId() != FCurrentLayer) continue;
             FClickedShape = TopGroupOf(T);
