@@ -18,6 +18,7 @@
 #include "foundation/graphics.h"
 #include "foundation/user_data.h"
 #include "shapes/shape.h"
+#include "surface/hover_index.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -618,19 +619,15 @@ private:
     TMyShape* FChildShape = nullptr;
     TMyShape* FClickedShape = nullptr;
     TMyShape* FHoverShape = nullptr;
-    // What hover may find, top-most first: each shown top-level shape with
-    // the screen box outside which its hit test fails. Made again at the
-    // first mouse move after anything was invalidated (every change to the
-    // drawing repaints) or the list or the zoom changed.
-    struct THoverCandidate {
-        double Left, Top, Right, Bottom;
-        TMyShape* Shape;
-    };
-    std::vector<THoverCandidate> FHoverCandidates;
+    // What hover may find, made again at the first mouse move after
+    // anything was invalidated (every change to the drawing repaints), a
+    // shape changed, or the list, the zoom or the size changed.
+    THoverIndex FHoverIndex;
     uint64_t FHoverStamp = 0;
     size_t FHoverListSize = 0;
     const void* FHoverListData = nullptr;
     double FHoverZoom = 0;
+    int FHoverWidth = 0, FHoverHeight = 0;
     bool FHoverValid = false;
     void UpdateHoverCandidates();
     bool FModified = false;

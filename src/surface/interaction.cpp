@@ -633,36 +633,34 @@ void TMyDraxa::DragWholeRelease() {
 
 void TMyDraxa::UpdateHoverCandidates() {
     const bool Same = FHoverValid && FHoverStamp == InvalidationCount() && FHoverZoom == FZoom &&
-                      FHoverListSize == FShapes.size() && FHoverListData == FShapes.data();
+                      FHoverListSize == FShapes.size() && FHoverListData == FShapes.data() &&
+                      FHoverWidth == Width() && FHoverHeight == Height();
     if (Same) return;
-    FHoverCandidates.clear();
+    FHoverIndex.Clear(Width(), Height());
     for (int I = ShapeCount() - 1; I >= 0; --I) {
         TMyShape* S = FShapes[size_t(I)];
         // Members count through their group; what is not shown is not hovered.
         if (S->IsGrouped() || !S->Visible() || !IsLayerVisible(S->LayerId())) continue;
         const interaction::THitBox B = interaction::HitBoxOf(S);
-        if (B.Any) FHoverCandidates.push_back(THoverCandidate{B.Left, B.Top, B.Right, B.Bottom, S});
+        if (B.Any) FHoverIndex.Add(THoverIndex::TCandidate{B.Left, B.Top, B.Right, B.Bottom, S});
     }
+    FHoverIndex.Finish();
     // Working out the boxes may itself have invalidated (a curve's samples).
     FHoverStamp = InvalidationCount();
     FHoverZoom = FZoom;
     FHoverListSize = FShapes.size();
     FHoverListData = FShapes.data();
+    FHoverWidth = Width();
+    FHoverHeight = Height();
     FHoverValid = true;
 }
 
 void TMyDraxa::TrackHover(int X, int Y) {
     const TPoint P = Point(X, Y);
     UpdateHoverCandidates();
-    TMyShape* Found = nullptr;
     // The boxes only spare hit tests that could not succeed.
-    for (const THoverCandidate& C : FHoverCandidates) {
-        if (P.X < C.Left || P.X > C.Right || P.Y < C.Top || P.Y > C.Bottom) continue;
-        if (C.Shape->PointInShape(Canvas(), P)) {
-            Found = C.Shape;
-            break;
-        }
-    }
+    TMyShape* Found =
+        FHoverIndex.FirstAt(P, [this, &P](TMyShape* S) { return S->PointInShape(Canvas(), P); });
     TMyShape* Previous = FHoverShape;
     if (Found && Found != Previous && OnMouseEnterShape) OnMouseEnterShape(Found);
     // A handler may have deleted either shape; deletion forgets the hover
