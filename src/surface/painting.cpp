@@ -3,8 +3,6 @@
 // screen image in one step; the selection's hot points go on top.
 #include "surface/draxa.h"
 
-#include <QRegion>
-
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
 #include "shapes/link_line.h"
