@@ -255,6 +255,21 @@ void HoverDraxa(benchmark::State& St, int N) {
     SetShapes(St, N);
 }
 
+// The first move after a change to the drawing, which works out the hit
+// boxes of every shown shape again (a repaint request stands for the change).
+void HoverAfterChangeDraxa(benchmark::State& St, int N) {
+    TScene& S = SceneOf(N);
+    PrepareHover(S);
+    if (S.HoverPoints.empty()) return St.SkipWithError("no hover points");
+    size_t I = 0;
+    for (auto _ : St) {
+        S.Surface->Invalidate();
+        Hover(*S.Surface, S.HoverPoints[I++ % S.HoverPoints.size()]);
+    }
+    S.Surface->ForgetPendingPaint();
+    SetShapes(St, N);
+}
+
 void HoverItemAt(benchmark::State& St, int N) {
     TScene& S = SceneOf(N);
     PrepareHover(S);
@@ -497,6 +512,8 @@ void RegisterBenchmarks() {
             "Hover/draxa" + S, [N](auto& St) { HoverDraxa(St, N); }, kMicrosecond);
         Add(
             "Hover/itemAt" + S, [N](auto& St) { HoverItemAt(St, N); }, kMicrosecond);
+        Add(
+            "HoverAfterChange/draxa" + S, [N](auto& St) { HoverAfterChangeDraxa(St, N); }, kMicrosecond);
         if (N <= 10000) {
             Add("DragFrame/draxa" + S, [N](auto& St) { DragFrameDraxa(St, N); });
             Add("DragFrame/qgraphicsscene" + S, [N](auto& St) { DragFrameScene(St, N); });

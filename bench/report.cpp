@@ -93,6 +93,7 @@ std::vector<TRow> Rows() {
         if (Hundred)
             Hover.MaxRatio = 0.25, Hover.MaxSeconds = 0.5e-3, Hover.Target = "<= 0.25 x itemAt, <= 0.5 ms";
         Rows.push_back(Hover);
+        Rows.push_back({"first mouse move after a change, " + C, "HoverAfterChange/draxa" + S, "", ""});
         TRow Drag{"drag frame (press, move 1 px, release, repaint), " + C, "DragFrame/draxa" + S,
                   "DragFrame/qgraphicsscene" + S, "QGraphicsScene move + render"};
         if (Ten) Drag.MaxSeconds = 8e-3, Drag.Target = "<= 8 ms";
