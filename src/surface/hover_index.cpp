@@ -31,9 +31,15 @@ void THoverIndex::Finish() {
         Y1 = Cell(C.Bottom, FRows - 1);
         return true;
     };
-    const auto Unbounded = [](const TCandidate& C) {
-        return !std::isfinite(C.Left) || !std::isfinite(C.Top) || !std::isfinite(C.Right) ||
-               !std::isfinite(C.Bottom);
+    // Unbounded boxes, and boxes over a quarter of the grid or more, are
+    // asked everywhere: filed in every cell they reach, many large shapes
+    // would take memory in proportion to their number times the cells.
+    const size_t Crowd = std::max<size_t>(4, Cells / 4);
+    const auto Unbounded = [&](const TCandidate& C) {
+        if (!std::isfinite(C.Left) || !std::isfinite(C.Top) || !std::isfinite(C.Right) || !std::isfinite(C.Bottom))
+            return true;
+        int A, B, X, Y;
+        return Span(C, A, B, X, Y) && size_t(X - A + 1) * size_t(Y - B + 1) >= Crowd;
     };
     // Two passes: count per cell, then place, so each cell's numbers lie
     // together and in list order.

@@ -141,11 +141,8 @@ void TMyDraxa::DragRelease() {
     const bool Partial = !OnShapeMouseDragged;
     if (Partial) {
         AddMoveDamage(FSelected, Damage);
-        if (FFeedbackShown) {
-            QRegion Outline;
-            AddMoveDamage(FSelected, Outline);
-            Damage += Outline.translated(FMovePoint.X - FDownPoint.X, FMovePoint.Y - FDownPoint.Y);
-        }
+        // The outline lies where the same boxes were moved to last.
+        if (FFeedbackShown) Damage += Damage.translated(FMovePoint.X - FDownPoint.X, FMovePoint.Y - FDownPoint.Y);
     }
     ApplyDragMode(FDownPoint, FMovePoint);
     if (FMovePoint != FDownPoint && (FSnap || FSnapShape)) {
