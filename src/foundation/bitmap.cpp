@@ -20,11 +20,14 @@ QVector<QRgb> GreyTable() {
 TPixelFormat PixelFormatOf(const QImage& Image) {
     switch (Image.format()) {
     case QImage::Format_Indexed8:
-    case QImage::Format_Grayscale8: return TPixelFormat::pf8bit;
+    case QImage::Format_Grayscale8:
+        return TPixelFormat::pf8bit;
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32:
-    case QImage::Format_ARGB32_Premultiplied: return TPixelFormat::pf32bit;
-    default: return TPixelFormat::pf24bit;
+    case QImage::Format_ARGB32_Premultiplied:
+        return TPixelFormat::pf32bit;
+    default:
+        return TPixelFormat::pf24bit;
     }
 }
 
@@ -41,24 +44,31 @@ QImage Converted(const QImage& Image, TPixelFormat Format) {
     return Image.convertToFormat(Target);
 }
 
-}  // namespace
+} // namespace
 
 QImage::Format QImageFormatOf(TPixelFormat Format) {
     switch (Format) {
     case TPixelFormat::pf1bit:
     case TPixelFormat::pf4bit:
-    case TPixelFormat::pf8bit: return QImage::Format_Indexed8;
+    case TPixelFormat::pf8bit:
+        return QImage::Format_Indexed8;
     case TPixelFormat::pf32bit:
-    case TPixelFormat::pfDevice: return QImage::Format_RGB32;
-    default: return QImage::Format_BGR888;
+    case TPixelFormat::pfDevice:
+        return QImage::Format_RGB32;
+    default:
+        return QImage::Format_BGR888;
     }
 }
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int Width, int Height, TPixelFormat Format) : FFormat(Format) { SetSize(Width, Height); }
+TBitmap::TBitmap(int Width, int Height, TPixelFormat Format) : FFormat(Format) {
+    SetSize(Width, Height);
+}
 
-TBitmap::~TBitmap() { ReleaseCanvas(); }
+TBitmap::~TBitmap() {
+    ReleaseCanvas();
+}
 
 void TBitmap::ReleaseCanvas() const {
     if (FCanvas) FCanvas->Release();
@@ -165,7 +175,9 @@ void TBitmap::AdoptImage(QImage Image) {
     if (FCanvas) FCanvas->SetDevice(FImage.isNull() ? nullptr : &FImage);
 }
 
-void TBitmap::SetImage(const QImage& Image) { AdoptImage(Image); }
+void TBitmap::SetImage(const QImage& Image) {
+    AdoptImage(Image);
+}
 
 QImage TBitmap::ImageForDraw() const {
     ReleaseCanvas();
@@ -186,7 +198,9 @@ void TBitmap::SaveToStream(TStream& Stream) const {
     WriteBmp(Stream, FImage);
 }
 
-void TBitmap::LoadFromStream(TStream& Stream) { AdoptImage(ReadBmp(Stream)); }
+void TBitmap::LoadFromStream(TStream& Stream) {
+    AdoptImage(ReadBmp(Stream));
+}
 
 void TBitmap::LoadFromFile(const QString& FileName) {
     TFileStream File(FileName, fmOpenRead);
@@ -200,7 +214,7 @@ void TBitmap::SaveToFile(const QString& FileName) const {
 
 void WritePictureBlock(TStream& Stream, const TBitmap* Picture) {
     TMemoryStream Bytes;
-    if (Picture) Picture->SaveToStream(Bytes);  // an empty picture writes nothing
+    if (Picture) Picture->SaveToStream(Bytes); // an empty picture writes nothing
     WriteInt64(Stream, Bytes.Size());
     if (Bytes.Size() > 0) Stream.WriteBuffer(Bytes.Memory(), Bytes.Size());
 }
@@ -209,7 +223,8 @@ std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream) {
     const int64_t Size = ReadInt64(Stream);
     if (Size < 0 || Size > Stream.Remaining())
         throw EReadError("Stream read error: picture of " + std::to_string(Size) +
-                         " bytes cannot fit in the remaining " + std::to_string(Stream.Remaining()) + " bytes");
+                         " bytes cannot fit in the remaining " + std::to_string(Stream.Remaining()) +
+                         " bytes");
     if (Size == 0) return nullptr;
     TMemoryStream Bytes;
     Bytes.CopyFrom(Stream, Size);
@@ -235,4 +250,4 @@ std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream) {
     return Picture;
 }
 
-}  // namespace draxa
+} // namespace draxa

@@ -20,7 +20,17 @@ namespace draxa {
 class TCanvas;
 class TStream;
 
-enum class TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TPixelFormat : uint8_t {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit,
+    pfCustom
+};
 enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
 
 class TBitmap {
@@ -112,4 +122,4 @@ std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream);
 // Qt image format that stores a pixel format (pf24bit -> BGR888 and so on).
 QImage::Format QImageFormatOf(TPixelFormat Format);
 
-}  // namespace draxa
+} // namespace draxa

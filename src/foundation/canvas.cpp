@@ -15,46 +15,79 @@ namespace draxa {
 
 namespace {
 
-QPointF ToQ(const TPoint& P) { return QPointF(P.X, P.Y); }
+QPointF ToQ(const TPoint& P) {
+    return QPointF(P.X, P.Y);
+}
 
 Qt::PenStyle QtDashOf(uint32_t Style) {
     switch (Style & PS_STYLE_MASK) {
-    case PS_DASH: return Qt::DashLine;
-    case PS_DOT: return Qt::DotLine;
-    case PS_DASHDOT: return Qt::DashDotLine;
-    case PS_DASHDOTDOT: return Qt::DashDotDotLine;
-    case PS_NULL: return Qt::NoPen;
-    default: return Qt::SolidLine;
+    case PS_DASH:
+        return Qt::DashLine;
+    case PS_DOT:
+        return Qt::DotLine;
+    case PS_DASHDOT:
+        return Qt::DashDotLine;
+    case PS_DASHDOTDOT:
+        return Qt::DashDotDotLine;
+    case PS_NULL:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
     }
 }
 
 QPainter::CompositionMode RasterOpOf(TPenMode Mode) {
     switch (Mode) {
-    case TPenMode::pmNot: return QPainter::RasterOp_NotDestination;
-    case TPenMode::pmNotCopy: return QPainter::RasterOp_NotSource;
-    case TPenMode::pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
-    case TPenMode::pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
-    case TPenMode::pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
-    case TPenMode::pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
-    case TPenMode::pmMerge: return QPainter::RasterOp_SourceOrDestination;
-    case TPenMode::pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case TPenMode::pmMask: return QPainter::RasterOp_SourceAndDestination;
-    case TPenMode::pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case TPenMode::pmXor: return QPainter::RasterOp_SourceXorDestination;
-    case TPenMode::pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+    case TPenMode::pmNot:
+        return QPainter::RasterOp_NotDestination;
+    case TPenMode::pmNotCopy:
+        return QPainter::RasterOp_NotSource;
+    case TPenMode::pmMergePenNot:
+        return QPainter::RasterOp_SourceOrNotDestination;
+    case TPenMode::pmMaskPenNot:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case TPenMode::pmMergeNotPen:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case TPenMode::pmMaskNotPen:
+        return QPainter::RasterOp_NotSourceAndDestination;
+    case TPenMode::pmMerge:
+        return QPainter::RasterOp_SourceOrDestination;
+    case TPenMode::pmNotMerge:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case TPenMode::pmMask:
+        return QPainter::RasterOp_SourceAndDestination;
+    case TPenMode::pmNotMask:
+        return QPainter::RasterOp_NotSourceOrNotDestination;
+    case TPenMode::pmXor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case TPenMode::pmNotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
     }
 }
 
 // Page-to-device scale of the fixed mapping modes, and whether Y points up.
 bool MapModeScale(TMapMode Mode, double Dpi, double& Scale) {
     switch (Mode) {
-    case MM_LOMETRIC: Scale = Dpi / 254.0; return true;
-    case MM_HIMETRIC: Scale = Dpi / 2540.0; return true;
-    case MM_LOENGLISH: Scale = Dpi / 100.0; return true;
-    case MM_HIENGLISH: Scale = Dpi / 1000.0; return true;
-    case MM_TWIPS: Scale = Dpi / 1440.0; return true;
-    default: Scale = 1.0; return false;
+    case MM_LOMETRIC:
+        Scale = Dpi / 254.0;
+        return true;
+    case MM_HIMETRIC:
+        Scale = Dpi / 2540.0;
+        return true;
+    case MM_LOENGLISH:
+        Scale = Dpi / 100.0;
+        return true;
+    case MM_HIENGLISH:
+        Scale = Dpi / 1000.0;
+        return true;
+    case MM_TWIPS:
+        Scale = Dpi / 1440.0;
+        return true;
+    default:
+        Scale = 1.0;
+        return false;
     }
 }
 
@@ -79,10 +112,14 @@ std::vector<QPointF> ClipToRegionLimit(std::vector<QPointF> Poly) {
     for (int Side = 0; Side < 4 && !Poly.empty(); ++Side) {
         auto Inside = [Side, L](const QPointF& P) {
             switch (Side) {
-            case 0: return P.x() >= -L;
-            case 1: return P.x() <= L;
-            case 2: return P.y() >= -L;
-            default: return P.y() <= L;
+            case 0:
+                return P.x() >= -L;
+            case 1:
+                return P.x() <= L;
+            case 2:
+                return P.y() >= -L;
+            default:
+                return P.y() <= L;
             }
         };
         auto Cross = [Side, L](const QPointF& A, const QPointF& B) {
@@ -203,7 +240,7 @@ QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
     return Region;
 }
 
-}  // namespace
+} // namespace
 
 // ---- regions ----
 
@@ -268,9 +305,13 @@ TRect TRegion::Bounds() const {
     return TRect{B.left(), B.top(), B.left() + B.width(), B.top() + B.height()};
 }
 
-TRegion CreatePolygonRgn(const TArrPoint& Points, TPolyFillMode Mode) { return TRegion::FromPolygon(Points, Mode); }
+TRegion CreatePolygonRgn(const TArrPoint& Points, TPolyFillMode Mode) {
+    return TRegion::FromPolygon(Points, Mode);
+}
 
-bool PtInRegion(const TRegion& Region, int X, int Y) { return Region.Contains(TPoint{X, Y}); }
+bool PtInRegion(const TRegion& Region, int X, int Y) {
+    return Region.Contains(TPoint{X, Y});
+}
 
 // ---- canvas lifetime ----
 
@@ -284,7 +325,9 @@ TCanvas::TCanvas(QPaintDevice* Device) : FDevice(Device) {
     };
 }
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::~TCanvas() {
+    Release();
+}
 
 void TCanvas::SetDevice(QPaintDevice* Device) {
     Release();
@@ -335,7 +378,8 @@ bool TCanvas::RasterCapable() const {
     const QImage* Img = TargetImage();
     if (!Img) return false;
     const auto F = Img->format();
-    return F == QImage::Format_RGB32 || F == QImage::Format_ARGB32 || F == QImage::Format_ARGB32_Premultiplied;
+    return F == QImage::Format_RGB32 || F == QImage::Format_ARGB32 ||
+           F == QImage::Format_ARGB32_Premultiplied;
 }
 
 int TCanvas::PixelsPerInchX() const {
@@ -348,8 +392,12 @@ int TCanvas::PixelsPerInchY() const {
     return FDevice->logicalDpiY();
 }
 
-int TCanvas::DeviceWidth() const { return FDevice ? FDevice->width() : 0; }
-int TCanvas::DeviceHeight() const { return FDevice ? FDevice->height() : 0; }
+int TCanvas::DeviceWidth() const {
+    return FDevice ? FDevice->width() : 0;
+}
+int TCanvas::DeviceHeight() const {
+    return FDevice ? FDevice->height() : 0;
+}
 
 // ---- painter state ----
 
@@ -398,14 +446,26 @@ QPen TCanvas::MakeQPen() const {
         if (Mode == TPenMode::pmWhite) C = Qt::white;
         QPen P(C, std::max(1, G.Width), Dash);
         switch (G.Style & PS_ENDCAP_MASK) {
-        case PS_ENDCAP_SQUARE: P.setCapStyle(Qt::SquareCap); break;
-        case PS_ENDCAP_FLAT: P.setCapStyle(Qt::FlatCap); break;
-        default: P.setCapStyle(Qt::RoundCap); break;
+        case PS_ENDCAP_SQUARE:
+            P.setCapStyle(Qt::SquareCap);
+            break;
+        case PS_ENDCAP_FLAT:
+            P.setCapStyle(Qt::FlatCap);
+            break;
+        default:
+            P.setCapStyle(Qt::RoundCap);
+            break;
         }
         switch (G.Style & PS_JOIN_MASK) {
-        case PS_JOIN_BEVEL: P.setJoinStyle(Qt::BevelJoin); break;
-        case PS_JOIN_MITER: P.setJoinStyle(Qt::MiterJoin); break;
-        default: P.setJoinStyle(Qt::RoundJoin); break;
+        case PS_JOIN_BEVEL:
+            P.setJoinStyle(Qt::BevelJoin);
+            break;
+        case PS_JOIN_MITER:
+            P.setJoinStyle(Qt::MiterJoin);
+            break;
+        default:
+            P.setJoinStyle(Qt::RoundJoin);
+            break;
         }
         // A one-pixel geometric pen stays one device pixel under any transform.
         if (G.Width <= 1) P.setCosmetic(true);
@@ -419,11 +479,20 @@ QPen TCanvas::MakeQPen() const {
     if (W <= 1) {
         Qt::PenStyle S = Qt::SolidLine;
         switch (FPen.Style()) {
-        case TPenStyle::psDash: S = Qt::DashLine; break;
-        case TPenStyle::psDot: S = Qt::DotLine; break;
-        case TPenStyle::psDashDot: S = Qt::DashDotLine; break;
-        case TPenStyle::psDashDotDot: S = Qt::DashDotDotLine; break;
-        default: break;
+        case TPenStyle::psDash:
+            S = Qt::DashLine;
+            break;
+        case TPenStyle::psDot:
+            S = Qt::DotLine;
+            break;
+        case TPenStyle::psDashDot:
+            S = Qt::DashDotLine;
+            break;
+        case TPenStyle::psDashDotDot:
+            S = Qt::DashDotDotLine;
+            break;
+        default:
+            break;
         }
         // A flat-capped cosmetic line leaves out its last pixel, so chained
         // lines touch each pixel once.
@@ -441,14 +510,22 @@ QBrush TCanvas::MakeQBrush(const TBrush& Brush) const {
     if (FPen.Mode() == TPenMode::pmBlack) C = Qt::black;
     if (FPen.Mode() == TPenMode::pmWhite) C = Qt::white;
     switch (Brush.Style()) {
-    case TBrushStyle::bsSolid: return QBrush(C);
-    case TBrushStyle::bsClear: return QBrush(Qt::NoBrush);
-    case TBrushStyle::bsHorizontal: return QBrush(C, Qt::HorPattern);
-    case TBrushStyle::bsVertical: return QBrush(C, Qt::VerPattern);
-    case TBrushStyle::bsFDiagonal: return QBrush(C, Qt::FDiagPattern);
-    case TBrushStyle::bsBDiagonal: return QBrush(C, Qt::BDiagPattern);
-    case TBrushStyle::bsCross: return QBrush(C, Qt::CrossPattern);
-    case TBrushStyle::bsDiagCross: return QBrush(C, Qt::DiagCrossPattern);
+    case TBrushStyle::bsSolid:
+        return QBrush(C);
+    case TBrushStyle::bsClear:
+        return QBrush(Qt::NoBrush);
+    case TBrushStyle::bsHorizontal:
+        return QBrush(C, Qt::HorPattern);
+    case TBrushStyle::bsVertical:
+        return QBrush(C, Qt::VerPattern);
+    case TBrushStyle::bsFDiagonal:
+        return QBrush(C, Qt::FDiagPattern);
+    case TBrushStyle::bsBDiagonal:
+        return QBrush(C, Qt::BDiagPattern);
+    case TBrushStyle::bsCross:
+        return QBrush(C, Qt::CrossPattern);
+    case TBrushStyle::bsDiagCross:
+        return QBrush(C, Qt::DiagCrossPattern);
     }
     return QBrush(C);
 }
@@ -578,7 +655,9 @@ void TCanvas::LineTo(int X, int Y) {
     DrawFigure(P, true, false);
 }
 
-void TCanvas::Polyline(const TArrPoint& Points) { Polyline(Points.data(), int(Points.size())); }
+void TCanvas::Polyline(const TArrPoint& Points) {
+    Polyline(Points.data(), int(Points.size()));
+}
 
 void TCanvas::Polyline(const TPoint* Points, int Count) {
     if (!Points || Count < 2) return;
@@ -587,7 +666,9 @@ void TCanvas::Polyline(const TPoint* Points, int Count) {
     DrawFigure(P, true, false);
 }
 
-void TCanvas::Polygon(const TArrPoint& Points) { Polygon(Points.data(), int(Points.size())); }
+void TCanvas::Polygon(const TArrPoint& Points) {
+    Polygon(Points.data(), int(Points.size()));
+}
 
 void TCanvas::Polygon(const TPoint* Points, int Count) {
     if (!Points || Count < 2) return;
@@ -597,7 +678,9 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
     DrawFigure(P, true, true);
 }
 
-void TCanvas::PolyBezier(const TArrPoint& Points) { PolyBezier(Points.data(), int(Points.size())); }
+void TCanvas::PolyBezier(const TArrPoint& Points) {
+    PolyBezier(Points.data(), int(Points.size()));
+}
 
 void TCanvas::PolyBezier(const TPoint* Points, int Count) {
     if (!Points || Count < 4) return;
@@ -647,12 +730,10 @@ void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
     // Qt measures arc angles on the ellipse's parameter, counter-clockwise on
     // screen; the platform names rays through points, so turn each ray into
     // the parameter of the ellipse point it passes through.
-    auto ParamOf = [&](int X, int Y) {
-        return std::atan2(-(Y - C.y()) * A, (X - C.x()) * B) * 180.0 / M_PI;
-    };
+    auto ParamOf = [&](int X, int Y) { return std::atan2(-(Y - C.y()) * A, (X - C.x()) * B) * 180.0 / M_PI; };
     const double Start = ParamOf(X3, Y3);
     double Sweep = ParamOf(X4, Y4) - Start;
-    while (Sweep <= 0) Sweep += 360.0;  // equal rays give the whole ellipse
+    while (Sweep <= 0) Sweep += 360.0; // equal rays give the whole ellipse
     QPainterPath P;
     P.arcMoveTo(R, Start);
     P.arcTo(R, Start, Sweep);
@@ -812,7 +893,9 @@ void TCanvas::BeginPath() {
     FFigureOpen = false;
 }
 
-void TCanvas::EndPath() { FInPath = false; }
+void TCanvas::EndPath() {
+    FInPath = false;
+}
 
 void TCanvas::AbortPath() {
     FFigures.clear();
@@ -972,4 +1055,4 @@ QTransform TCanvas::DeviceTransform() const {
     return FWorld * Map * QTransform::fromTranslate(-FOrigin.X, -FOrigin.Y);
 }
 
-}  // namespace draxa
+} // namespace draxa

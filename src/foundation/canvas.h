@@ -61,13 +61,13 @@ enum TBkMode : uint8_t { TRANSPARENT = 1, OPAQUE = 2 };
 enum TGraphicsMode : uint8_t { GM_COMPATIBLE = 1, GM_ADVANCED = 2 };
 // Mapping modes: page units and the direction of the Y axis.
 enum TMapMode : uint8_t {
-    MM_TEXT = 1,       // one unit is one pixel, Y down
-    MM_LOMETRIC = 2,   // 0.1 mm, Y up
-    MM_HIMETRIC = 3,   // 0.01 mm, Y up
-    MM_LOENGLISH = 4,  // 0.01 inch, Y up
-    MM_HIENGLISH = 5,  // 0.001 inch, Y up
-    MM_TWIPS = 6,      // 1/1440 inch, Y up
-    MM_ISOTROPIC = 7,  // as MM_TEXT here (no window or viewport extents are kept)
+    MM_TEXT = 1,      // one unit is one pixel, Y down
+    MM_LOMETRIC = 2,  // 0.1 mm, Y up
+    MM_HIMETRIC = 3,  // 0.01 mm, Y up
+    MM_LOENGLISH = 4, // 0.01 inch, Y up
+    MM_HIENGLISH = 5, // 0.001 inch, Y up
+    MM_TWIPS = 6,     // 1/1440 inch, Y up
+    MM_ISOTROPIC = 7, // as MM_TEXT here (no window or viewport extents are kept)
     MM_ANISOTROPIC = 8
 };
 // Point kinds in a path read back with GetPath.
@@ -81,7 +81,8 @@ struct TXForm {
 // A path read back from a canvas, in device pixels.
 struct TPathData {
     TArrPoint Points;
-    std::vector<uint8_t> Types;  // PT_* per point; PT_CLOSEFIGURE is or-ed into the last point of a closed figure
+    std::vector<uint8_t>
+        Types; // PT_* per point; PT_CLOSEFIGURE is or-ed into the last point of a closed figure
 };
 
 // A set of pixels: a polygon under a fill rule, a rectangle, or a combination.
@@ -296,7 +297,7 @@ private:
     // One figure of a recorded path, in logical coordinates.
     struct TPathFigure {
         std::vector<QPointF> Points;
-        std::vector<uint8_t> Types;  // PT_MOVETO, PT_LINETO, PT_BEZIERTO
+        std::vector<uint8_t> Types; // PT_MOVETO, PT_LINETO, PT_BEZIERTO
         bool Closed = false;
     };
 
@@ -323,7 +324,7 @@ private:
     bool FIsPrinter = false;
     int FNumColors = -1;
 
-    bool FDeviceDirty = true;  // clip and transform must be set on the painter again
+    bool FDeviceDirty = true; // clip and transform must be set on the painter again
     std::optional<TGeometricPen> FGeoPen;
     TPolyFillMode FFillMode = ALTERNATE;
     TBkMode FBkMode = OPAQUE;
@@ -334,7 +335,7 @@ private:
 
     bool FInPath = false;
     std::vector<TPathFigure> FFigures;
-    bool FFigureOpen = false;  // the last figure still takes LineTo and PolyBezier points
+    bool FFigureOpen = false; // the last figure still takes LineTo and PolyBezier points
 
     std::optional<TRect> FBaseClip;
     std::optional<QRegion> FClipRegion;
@@ -345,4 +346,4 @@ private:
     TMapMode FMapMode = MM_TEXT;
 };
 
-}  // namespace draxa
+} // namespace draxa

@@ -12,42 +12,42 @@ namespace {
 
 // The classic desktop scheme, indexed by system colour number, as $00BBGGRR.
 constexpr TColor kSystemColors[] = {
-    0xC8C8C8,  //  0 scroll bar
-    0x000000,  //  1 desktop background
-    0x6A240A,  //  2 active caption
-    0x808080,  //  3 inactive caption
-    0xC8D0D4,  //  4 menu
-    0xFFFFFF,  //  5 window
-    0x000000,  //  6 window frame
-    0x000000,  //  7 menu text
-    0x000000,  //  8 window text
-    0xFFFFFF,  //  9 caption text
-    0xC8D0D4,  // 10 active border
-    0xC8D0D4,  // 11 inactive border
-    0x808080,  // 12 application workspace
-    0x6A240A,  // 13 highlight
-    0xFFFFFF,  // 14 highlight text
-    0xC8D0D4,  // 15 button face
-    0x808080,  // 16 button shadow
-    0x808080,  // 17 grey text
-    0x000000,  // 18 button text
-    0xC8D0D4,  // 19 inactive caption text
-    0xFFFFFF,  // 20 button highlight
-    0x404040,  // 21 3D dark shadow
-    0xC8D0D4,  // 22 3D light
-    0x000000,  // 23 info text
-    0xE1FFFF,  // 24 info background
-    0xB5B5B5,  // 25 (unused)
-    0x800000,  // 26 hot light
-    0xF0CAA6,  // 27 gradient active caption
-    0xC0C0C0,  // 28 gradient inactive caption
-    0x6A240A,  // 29 menu highlight
-    0xC8D0D4,  // 30 menu bar
+    0xC8C8C8, //  0 scroll bar
+    0x000000, //  1 desktop background
+    0x6A240A, //  2 active caption
+    0x808080, //  3 inactive caption
+    0xC8D0D4, //  4 menu
+    0xFFFFFF, //  5 window
+    0x000000, //  6 window frame
+    0x000000, //  7 menu text
+    0x000000, //  8 window text
+    0xFFFFFF, //  9 caption text
+    0xC8D0D4, // 10 active border
+    0xC8D0D4, // 11 inactive border
+    0x808080, // 12 application workspace
+    0x6A240A, // 13 highlight
+    0xFFFFFF, // 14 highlight text
+    0xC8D0D4, // 15 button face
+    0x808080, // 16 button shadow
+    0x808080, // 17 grey text
+    0x000000, // 18 button text
+    0xC8D0D4, // 19 inactive caption text
+    0xFFFFFF, // 20 button highlight
+    0x404040, // 21 3D dark shadow
+    0xC8D0D4, // 22 3D light
+    0x000000, // 23 info text
+    0xE1FFFF, // 24 info background
+    0xB5B5B5, // 25 (unused)
+    0x800000, // 26 hot light
+    0xF0CAA6, // 27 gradient active caption
+    0xC0C0C0, // 28 gradient inactive caption
+    0x6A240A, // 29 menu highlight
+    0xC8D0D4, // 30 menu bar
 };
 
 int gScreenPixelsPerInch = 96;
 
-}  // namespace
+} // namespace
 
 TColor ColorToRGB(TColor Color) {
     if (Color == clNone) return clWhite;
@@ -68,14 +68,18 @@ TColor FromQColor(const QColor& Color) {
     return RGB(uint8_t(Color.red()), uint8_t(Color.green()), uint8_t(Color.blue()));
 }
 
-TColor FromQRgb(uint32_t Rgb) { return RGB(uint8_t(Rgb >> 16), uint8_t(Rgb >> 8), uint8_t(Rgb)); }
+TColor FromQRgb(uint32_t Rgb) {
+    return RGB(uint8_t(Rgb >> 16), uint8_t(Rgb >> 8), uint8_t(Rgb));
+}
 
 uint32_t ToQRgb(TColor Color) {
     const TColor C = ColorToRGB(Color);
     return 0xFF000000u | (uint32_t(GetRValue(C)) << 16) | (uint32_t(GetGValue(C)) << 8) | GetBValue(C);
 }
 
-int ScreenPixelsPerInch() { return gScreenPixelsPerInch; }
+int ScreenPixelsPerInch() {
+    return gScreenPixelsPerInch;
+}
 void SetScreenPixelsPerInch(int V) {
     if (V > 0) gScreenPixelsPerInch = V;
 }
@@ -187,12 +191,18 @@ void TFont::SetName(const QString& V) {
 namespace {
 // Heights and sizes have opposite signs; INT_MIN (from a document) has no
 // negation, so it saturates.
-int NegatedSaturating(int V) { return V == INT32_MIN ? INT32_MAX : -V; }
+int NegatedSaturating(int V) {
+    return V == INT32_MIN ? INT32_MAX : -V;
+}
 } // namespace
 
-int TFont::Size() const { return NegatedSaturating(MulDiv(FHeight, 72, FPixelsPerInch)); }
+int TFont::Size() const {
+    return NegatedSaturating(MulDiv(FHeight, 72, FPixelsPerInch));
+}
 
-void TFont::SetSize(int V) { SetHeight(NegatedSaturating(MulDiv(V, FPixelsPerInch, 72))); }
+void TFont::SetSize(int V) {
+    SetHeight(NegatedSaturating(MulDiv(V, FPixelsPerInch, 72)));
+}
 
 void TFont::SetHeight(int V) {
     if (FHeight == V) return;
@@ -244,4 +254,4 @@ void TFont::Assign(const TFont& Source) {
     Changed();
 }
 
-}  // namespace draxa
+} // namespace draxa

@@ -48,10 +48,18 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
 // clNone gives white, clDefault black. An older system-colour encoding with
 // only the top bit set ($80000000 | index) is accepted too.
 TColor ColorToRGB(TColor Color);
-constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16); }
-constexpr uint8_t GetRValue(TColor C) { return uint8_t(C & 0xFF); }
-constexpr uint8_t GetGValue(TColor C) { return uint8_t((C >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(TColor C) { return uint8_t((C >> 16) & 0xFF); }
+constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) {
+    return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16);
+}
+constexpr uint8_t GetRValue(TColor C) {
+    return uint8_t(C & 0xFF);
+}
+constexpr uint8_t GetGValue(TColor C) {
+    return uint8_t((C >> 8) & 0xFF);
+}
+constexpr uint8_t GetBValue(TColor C) {
+    return uint8_t((C >> 16) & 0xFF);
+}
 // Opaque Qt colour of a TColor (system colours resolved).
 QColor ToQColor(TColor Color);
 // TColor of a Qt colour (alpha dropped).
@@ -64,10 +72,33 @@ uint32_t ToQRgb(TColor Color);
 // The order of these enumerations is stored in documents: never reorder.
 enum class TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum class TPenMode : uint8_t {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
-enum class TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum class TBrushStyle : uint8_t {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 enum class TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 constexpr uint8_t DEFAULT_CHARSET = 1, ANSI_CHARSET = 0;
 
@@ -92,7 +123,7 @@ public:
     TColor Color() const { return FColor; }
     void SetColor(TColor V);
     int Width() const { return FWidth; }
-    void SetWidth(int V);  // negative widths become 1
+    void SetWidth(int V); // negative widths become 1
     TPenStyle Style() const { return FStyle; }
     void SetStyle(TPenStyle V);
     TPenMode Mode() const { return FMode; }
@@ -181,4 +212,4 @@ void SetScreenPixelsPerInch(int V);
 // Integer a * b / c rounded to nearest, as the platform's MulDiv (c = 0 gives -1).
 int MulDiv(int A, int B, int C);
 
-}  // namespace draxa
+} // namespace draxa

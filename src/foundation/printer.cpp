@@ -6,7 +6,8 @@
 
 namespace draxa {
 
-TPrinter::TPrinter(const QString& FileName, int Dpi) : FWriter(std::make_unique<QPdfWriter>(FileName)), FDpi(Dpi) {
+TPrinter::TPrinter(const QString& FileName, int Dpi)
+    : FWriter(std::make_unique<QPdfWriter>(FileName)), FDpi(Dpi) {
     FWriter->setResolution(Dpi);
     FWriter->setPageSize(QPageSize(QPageSize::A4));
     FWriter->setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -41,11 +42,15 @@ void TPrinter::NewPage() {
 
 void TPrinter::EndDoc() {
     if (!FPrinting) return;
-    FCanvas.SetDevice(nullptr);  // ending the painter writes the file
+    FCanvas.SetDevice(nullptr); // ending the painter writes the file
     FPrinting = false;
 }
 
-int TPrinter::PageWidth() const { return FWriter->width(); }
-int TPrinter::PageHeight() const { return FWriter->height(); }
+int TPrinter::PageWidth() const {
+    return FWriter->width();
+}
+int TPrinter::PageHeight() const {
+    return FWriter->height();
+}
 
-}  // namespace draxa
+} // namespace draxa

@@ -48,4 +48,4 @@ private:
     bool FPrinting = false;
 };
 
-}  // namespace draxa
+} // namespace draxa

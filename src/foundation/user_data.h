@@ -41,4 +41,4 @@ private:
     TArrUserDataRecord FItems;
 };
 
-}  // namespace draxa
+} // namespace draxa

@@ -12,4 +12,4 @@ void UseLockedPreset(TCanvas& Canvas);
 // Outline previews: white dotted XOR pen, clear brush; drawing twice erases.
 void UsePreviewPreset(TCanvas& Canvas);
 
-}  // namespace draxa
+} // namespace draxa

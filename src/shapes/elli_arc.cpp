@@ -379,7 +379,8 @@ bool TMyElliArc::PointInShape(TCanvas&, const TPoint& P) {
 bool TMyElliArc::HitBounds(TRect& Bounds) const {
     TArcPoints Q;
     if (!ScreenArcPoints(Q)) return false;
-    const TArrPoint Chain = FArcMode == TArcMode::amEllipse ? EllipseArcPoints(Q) : CircleArcOutline(Q).Points;
+    const TArrPoint Chain =
+        FArcMode == TArcMode::amEllipse ? EllipseArcPoints(Q) : CircleArcOutline(Q).Points;
     Bounds = TRect{Q[0].X, Q[0].Y, Q[0].X, Q[0].Y};
     const auto Take = [&Bounds](const TPoint& P) {
         Bounds.Left = std::min(Bounds.Left, P.X);

@@ -49,8 +49,7 @@ bool IsValidIdent(const QString& Name) {
 // The fixed defaults (angle 0, not grouped, unlocked, log size 10 x 10,
 // white to black without gradient, visible, texts shown) are the members'
 // initialisers; what the surface decides is taken from it here.
-TMyShape::TMyShape(TMyDraxa* ASurface)
-    : FSurface(ASurface) {
+TMyShape::TMyShape(TMyDraxa* ASurface) : FSurface(ASurface) {
     if (FSurface) {
         FPenStyleJoinType = FSurface->PenStyleJoinType();
         FPenStyleEndCapType = FSurface->PenStyleEndCapType();

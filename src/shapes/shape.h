@@ -158,7 +158,8 @@ public:
     // Selects the geometric outline pen (join and end cap of the shape) of
     // Style, Width and Color; returns the pen that was selected before, to
     // be selected again by the caller when done.
-    std::optional<TGeometricPen> SelectGeometricPen(TCanvas& Canvas, TPenStyle Style, int Width, TColor Color);
+    std::optional<TGeometricPen> SelectGeometricPen(TCanvas& Canvas, TPenStyle Style, int Width,
+                                                    TColor Color);
     // Closed polygon of screen Points (the first Count): when Fill, the
     // region filled with the gradient (rotated, clipped) and the brush; then
     // the outline stroked through a path with the geometric pen.
@@ -298,7 +299,10 @@ public:
     void SetIsFlipHorz(bool V);
     bool IsFlipVert() const { return FIsFlipVert; }
     void SetIsFlipVert(bool V);
-    void SetFlipDirect(bool Horz, bool Vert) { FIsFlipHorz = Horz; FIsFlipVert = Vert; }
+    void SetFlipDirect(bool Horz, bool Vert) {
+        FIsFlipHorz = Horz;
+        FIsFlipVert = Vert;
+    }
     bool Locked() const { return FLocked; }
     // Sets the flag on the shape and on all its members, then repaints.
     void SetLocked(bool V);

@@ -259,16 +259,29 @@ QString TMyShape::AreaText(double SquarePixels, double SquareMm, double SquareIn
     double Value = SquareMm;
     QString Suffix = QStringLiteral("mm2");
     switch (FSurface ? FSurface->TheUNIT() : TUnits::mm) {
-    case TUnits::pixel: Value = SquarePixels, Suffix = QStringLiteral("pixel(s)2"); break;
-    case TUnits::mm: break;
-    case TUnits::cm: Value = SquareMm / 100, Suffix = QStringLiteral("cm2"); break;
-    case TUnits::dm: Value = SquareMm / 10000, Suffix = QStringLiteral("dm2"); break;
-    case TUnits::m: Value = SquareMm / 1000000, Suffix = QStringLiteral("m2"); break;
-    case TUnits::inch: Value = SquareInches, Suffix = QStringLiteral("inch2"); break;
+    case TUnits::pixel:
+        Value = SquarePixels, Suffix = QStringLiteral("pixel(s)2");
+        break;
+    case TUnits::mm:
+        break;
+    case TUnits::cm:
+        Value = SquareMm / 100, Suffix = QStringLiteral("cm2");
+        break;
+    case TUnits::dm:
+        Value = SquareMm / 10000, Suffix = QStringLiteral("dm2");
+        break;
+    case TUnits::m:
+        Value = SquareMm / 1000000, Suffix = QStringLiteral("m2");
+        break;
+    case TUnits::inch:
+        Value = SquareInches, Suffix = QStringLiteral("inch2");
+        break;
     }
     return QStringLiteral("Area=") + QString::asprintf("%9.2f", Value) + Suffix;
 }
 
-TMyRect TMyShape::PointsBounds() const { return BoundsOfMyPoints(FPoints); }
+TMyRect TMyShape::PointsBounds() const {
+    return BoundsOfMyPoints(FPoints);
+}
 
 } // namespace draxa

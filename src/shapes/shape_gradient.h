@@ -32,7 +32,9 @@ public:
     TBitmap& Image(TColor Begin, TColor End, TGradientStyle Style);
 
     // The same, for reading only: kept turned copies stay.
-    const TBitmap& Picture(TColor Begin, TColor End, TGradientStyle Style) { return Built(Begin, End, Style); }
+    const TBitmap& Picture(TColor Begin, TColor End, TGradientStyle Style) {
+        return Built(Begin, End, Style);
+    }
 
     // The picture stretched to W x H and turned by Angle (radians), as
     // RotatedCopy gives it; kept until the picture or the request changes.

@@ -20,4 +20,4 @@ enum class TArrowStyle : uint8_t { ANone, ALeft, ARight, ADouble };
 // Connector lines: orthogonal routes or straight lines.
 enum class TLinkLineDrawStyle : uint8_t { lldsHV, lldsFree };
 
-}  // namespace draxa
+} // namespace draxa

@@ -60,16 +60,27 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
     bool CountOk = true;
     switch (Tool) {
     case TDrawTool::SpLine:
-    case TDrawTool::SpRuleLine: CountOk = N == 2; break;
+    case TDrawTool::SpRuleLine:
+        CountOk = N == 2;
+        break;
     case TDrawTool::SpPolyLine:
-    case TDrawTool::SpPolygon: CountOk = N >= 2; break;
+    case TDrawTool::SpPolygon:
+        CountOk = N >= 2;
+        break;
     case TDrawTool::SpRectangle:
     case TDrawTool::SpEllipse:
-    case TDrawTool::SpText: CountOk = N == 4; break;
-    case TDrawTool::SpPolyBezier: CountOk = N % 3 == 1; break;
+    case TDrawTool::SpText:
+        CountOk = N == 4;
+        break;
+    case TDrawTool::SpPolyBezier:
+        CountOk = N % 3 == 1;
+        break;
     case TDrawTool::SpElliArc:
-    case TDrawTool::SpBLine: CountOk = N >= 3; break;
-    default: break;
+    case TDrawTool::SpBLine:
+        CountOk = N >= 3;
+        break;
+    default:
+        break;
     }
     if (!CountOk) return -1;
 
@@ -77,26 +88,45 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
     // nothing to build, so the call fails instead of touching another shape.
     std::unique_ptr<TMyShape> Shape;
     switch (Tool) {
-    case TDrawTool::SpLine: Shape = std::make_unique<TMyLine>(this); break;
-    case TDrawTool::SpRuleLine: Shape = std::make_unique<TMyRuleLine>(this); break;
-    case TDrawTool::SpPolyLine: Shape = std::make_unique<TMyPolyLine>(this); break;
-    case TDrawTool::SpRectangle: Shape = std::make_unique<TMyRectangle>(this); break;
-    case TDrawTool::SpLineLinkLine: Shape = std::make_unique<TMyLineLinkLine>(this); break;
-    case TDrawTool::SpEllipse: Shape = std::make_unique<TMyEllipse>(this); break;
+    case TDrawTool::SpLine:
+        Shape = std::make_unique<TMyLine>(this);
+        break;
+    case TDrawTool::SpRuleLine:
+        Shape = std::make_unique<TMyRuleLine>(this);
+        break;
+    case TDrawTool::SpPolyLine:
+        Shape = std::make_unique<TMyPolyLine>(this);
+        break;
+    case TDrawTool::SpRectangle:
+        Shape = std::make_unique<TMyRectangle>(this);
+        break;
+    case TDrawTool::SpLineLinkLine:
+        Shape = std::make_unique<TMyLineLinkLine>(this);
+        break;
+    case TDrawTool::SpEllipse:
+        Shape = std::make_unique<TMyEllipse>(this);
+        break;
     case TDrawTool::SpText:
         Shape = std::make_unique<TMyText>(this);
         Shape->SetInfo(Info);
         break;
-    case TDrawTool::SpPolygon: Shape = std::make_unique<TMyPolygon>(this); break;
-    case TDrawTool::SpPolyBezier: Shape = std::make_unique<TMyPolyBezier>(this); break;
+    case TDrawTool::SpPolygon:
+        Shape = std::make_unique<TMyPolygon>(this);
+        break;
+    case TDrawTool::SpPolyBezier:
+        Shape = std::make_unique<TMyPolyBezier>(this);
+        break;
     case TDrawTool::SpElliArc:
         if (N == 3)
             Shape = std::make_unique<TMyElliArc>(this);
         else
             Shape = std::make_unique<TMyLine>(this);
         break;
-    case TDrawTool::SpBLine: Shape = std::make_unique<TMyBLine>(this); break;
-    default: return -1;
+    case TDrawTool::SpBLine:
+        Shape = std::make_unique<TMyBLine>(this);
+        break;
+    default:
+        return -1;
     }
 
     // User coordinates to screen coordinates.
@@ -126,7 +156,7 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
 
     TMyShape* Added = Shape.get();
     if (!AddShape(Added, false, false)) return -1;
-    Shape.release();  // the surface owns it now
+    Shape.release(); // the surface owns it now
     TMyShape* Slot = Added;
     if (OnShapeAdded) OnShapeAdded(Slot, ShapeCount());
     const int Number = Added->ShapeNo();
@@ -170,21 +200,36 @@ TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
         L->SetLinkLineDrawStyle(FLinkLineDrawStyle);
         return L;
     }
-    case TDrawTool::SpLine: return new TMyLine(this);
-    case TDrawTool::SpRuleLine: return new TMyRuleLine(this);
-    case TDrawTool::SpPolyLine: return new TMyPolyLine(this);
-    case TDrawTool::SpRectangle: return new TMyRectangle(this);
-    case TDrawTool::SpLinkPoint: return new TMyLinkPoint(this);
-    case TDrawTool::SpLineLinkLine: return new TMyLineLinkLine(this);
-    case TDrawTool::SpEllipse: return new TMyEllipse(this);
-    case TDrawTool::SpText: return new TMyText(this);
-    case TDrawTool::SpImage: return new TMyImage(this);
-    case TDrawTool::SpPolygon: return new TMyPolygon(this);
-    case TDrawTool::SpPolyBezier: return new TMyPolyBezier(this);
-    case TDrawTool::SpElliArc: return new TMyElliArc(this);
-    case TDrawTool::SpFreeLine: return new TMyFreeLine(this);
-    case TDrawTool::SpBLine: return new TMyBLine(this);
-    default: return nullptr;
+    case TDrawTool::SpLine:
+        return new TMyLine(this);
+    case TDrawTool::SpRuleLine:
+        return new TMyRuleLine(this);
+    case TDrawTool::SpPolyLine:
+        return new TMyPolyLine(this);
+    case TDrawTool::SpRectangle:
+        return new TMyRectangle(this);
+    case TDrawTool::SpLinkPoint:
+        return new TMyLinkPoint(this);
+    case TDrawTool::SpLineLinkLine:
+        return new TMyLineLinkLine(this);
+    case TDrawTool::SpEllipse:
+        return new TMyEllipse(this);
+    case TDrawTool::SpText:
+        return new TMyText(this);
+    case TDrawTool::SpImage:
+        return new TMyImage(this);
+    case TDrawTool::SpPolygon:
+        return new TMyPolygon(this);
+    case TDrawTool::SpPolyBezier:
+        return new TMyPolyBezier(this);
+    case TDrawTool::SpElliArc:
+        return new TMyElliArc(this);
+    case TDrawTool::SpFreeLine:
+        return new TMyFreeLine(this);
+    case TDrawTool::SpBLine:
+        return new TMyBLine(this);
+    default:
+        return nullptr;
     }
 }
 
@@ -468,4 +513,4 @@ bool TMyDraxa::DeleteAllLayers() {
     return Result;
 }
 
-}  // namespace draxa
+} // namespace draxa

@@ -39,14 +39,43 @@ class TStream;
 
 // The drawing tools, in the order documents and hosts rely on.
 enum class TDrawTool : uint8_t {
-    SpLinkLine, SpSelecting, SpRotateSelecting, SpLine, SpRuleLine, SpPolyLine, SpRectangle, SpLinkPoint,
-    SpLineLinkLine, SpEllipse, SpText, SpImage, SpPolygon, SpPolyBezier, SpElliArc, SpClose,
-    SpPolylinePolygonPointRemoving, SpPolylinePolygonPointAdding, SpDragWhole, SpBrowse, SpFreeLine, SpBLine
+    SpLinkLine,
+    SpSelecting,
+    SpRotateSelecting,
+    SpLine,
+    SpRuleLine,
+    SpPolyLine,
+    SpRectangle,
+    SpLinkPoint,
+    SpLineLinkLine,
+    SpEllipse,
+    SpText,
+    SpImage,
+    SpPolygon,
+    SpPolyBezier,
+    SpElliArc,
+    SpClose,
+    SpPolylinePolygonPointRemoving,
+    SpPolylinePolygonPointAdding,
+    SpDragWhole,
+    SpBrowse,
+    SpFreeLine,
+    SpBLine
 };
 // What a press, move and release do.
 enum class TInteractionMode : uint8_t {
-    Idle, Drawing, Selecting, RotateSelecting, Resizing, Dragging, InfoMoving, Rotating, PointRemoving,
-    PointAdding, DragWhole, Browse
+    Idle,
+    Drawing,
+    Selecting,
+    RotateSelecting,
+    Resizing,
+    Dragging,
+    InfoMoving,
+    Rotating,
+    PointRemoving,
+    PointAdding,
+    DragWhole,
+    Browse
 };
 // The interaction mode each tool selects.
 TInteractionMode ModeOfTool(TDrawTool Tool);
@@ -62,12 +91,12 @@ enum class TGridType : uint8_t { gPixel, gLine, gNone };
 class TGridObject {
 public:
     TColor GridColor = 0xC0C0C0;
-    double GridHeight = 20.0;   // vertical spacing, pixels at Zoom 1
-    uint8_t GridPenSize = 1;    // line width; half-size of dots
-    bool GridInZoom = false;    // spacing follows Zoom when True
+    double GridHeight = 20.0; // vertical spacing, pixels at Zoom 1
+    uint8_t GridPenSize = 1;  // line width; half-size of dots
+    bool GridInZoom = false;  // spacing follows Zoom when True
     bool GridShow = true;
     TGridType GridType = TGridType::gLine;
-    double GridWidth = 20.0;    // horizontal spacing, pixels at Zoom 1
+    double GridWidth = 20.0; // horizontal spacing, pixels at Zoom 1
     // Copies everything but GridInZoom.
     void Assign(const TGridObject& Source);
 };
@@ -82,7 +111,7 @@ struct LayerRec {
 // One undo record: a copy of a shape as it was before a recorded action.
 struct TSavedShape {
     int Step = 0;
-    QString ShapeName;  // at most 255 characters
+    QString ShapeName; // at most 255 characters
     std::unique_ptr<TMyShape> Shape;
     QString Action;
 };
@@ -303,9 +332,9 @@ public:
     TArcMode ArcMode() const { return FArcMode; }
     void SetArcMode(TArcMode V) { FArcMode = V; }
     int ArrowAngle() const { return FArrowAngle; }
-    void SetArrowAngle(int V);         // 0..359, others ignored
+    void SetArrowAngle(int V); // 0..359, others ignored
     uint8_t ArrowLength() const { return FArrowLength; }
-    void SetArrowLength(uint8_t V);    // 10..80, others ignored
+    void SetArrowLength(uint8_t V); // 10..80, others ignored
     uint8_t ArrowOffset() const { return FArrowOffset; }
     void SetArrowOffset(uint8_t V) { FArrowOffset = V; }
     TArrowStyle ArrowStyle() const { return FArrowStyle; }
@@ -369,7 +398,7 @@ public:
     bool ReturnToSelecting() const { return FReturnToSelecting; }
     void SetReturnToSelecting(bool V) { FReturnToSelecting = V; }
     int RotateConstraintDegree() const { return FRotateConstraintDegree; }
-    void SetRotateConstraintDegree(int V);  // negative values ignored
+    void SetRotateConstraintDegree(int V); // negative values ignored
     bool RotateEnable() const { return FRotateEnable; }
     void SetRotateEnable(bool V) { FRotateEnable = V; }
     TDrawTool ShapeTool() const { return FShapeTool; }
@@ -720,4 +749,4 @@ private:
     TXYMode FXYMode = TXYMode::Mode0;
 };
 
-}  // namespace draxa
+} // namespace draxa

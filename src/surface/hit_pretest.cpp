@@ -19,7 +19,6 @@ namespace draxa::interaction {
 
 namespace {
 
-
 // How far beyond the screen bounds of its points a shape's own hit test can
 // reach: lines take a band of 8 pixels beside level and upright segments,
 // curves 10 pixels; freehand lines, polygons and boxes (with everything
@@ -81,7 +80,8 @@ THitBox HitBoxOf(TMyShape* S) {
     // Scaling keeps (or, for a negative zoom, reverses) the order, so the
     // corners give the screen bounds.
     const TMyPoint A = S->LogicalToScreen(MyPoint(L, T)), B = S->LogicalToScreen(MyPoint(Rt, Bm));
-    if (!std::isfinite(A.X) || !std::isfinite(A.Y) || !std::isfinite(B.X) || !std::isfinite(B.Y)) return Anywhere;
+    if (!std::isfinite(A.X) || !std::isfinite(A.Y) || !std::isfinite(B.X) || !std::isfinite(B.Y))
+        return Anywhere;
     const double SL = std::min(A.X, B.X), SR = std::max(A.X, B.X), ST = std::min(A.Y, B.Y),
                  SB = std::max(A.Y, B.Y);
     // The shapes scale in single precision: far from the origin that strays

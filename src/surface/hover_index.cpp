@@ -36,7 +36,8 @@ void THoverIndex::Finish() {
     // would take memory in proportion to their number times the cells.
     const size_t Crowd = std::max<size_t>(4, Cells / 4);
     const auto Unbounded = [&](const TCandidate& C) {
-        if (!std::isfinite(C.Left) || !std::isfinite(C.Top) || !std::isfinite(C.Right) || !std::isfinite(C.Bottom))
+        if (!std::isfinite(C.Left) || !std::isfinite(C.Top) || !std::isfinite(C.Right) ||
+            !std::isfinite(C.Bottom))
             return true;
         int A, B, X, Y;
         return Span(C, A, B, X, Y) && size_t(X - A + 1) * size_t(Y - B + 1) >= Crowd;

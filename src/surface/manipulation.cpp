@@ -142,7 +142,8 @@ void TMyDraxa::DragRelease() {
     if (Partial) {
         AddMoveDamage(FSelected, Damage);
         // The outline lies where the same boxes were moved to last.
-        if (FFeedbackShown) Damage += Damage.translated(FMovePoint.X - FDownPoint.X, FMovePoint.Y - FDownPoint.Y);
+        if (FFeedbackShown)
+            Damage += Damage.translated(FMovePoint.X - FDownPoint.X, FMovePoint.Y - FDownPoint.Y);
     }
     ApplyDragMode(FDownPoint, FMovePoint);
     if (FMovePoint != FDownPoint && (FSnap || FSnapShape)) {

@@ -7,21 +7,33 @@ namespace draxa {
 
 namespace {
 TColor gHotPointColor = 0x0000FF00;
-}  // namespace
+} // namespace
 
-TColor HotPointColor() { return gHotPointColor; }
-void SetHotPointColor(TColor V) { gHotPointColor = V; }
+TColor HotPointColor() {
+    return gHotPointColor;
+}
+void SetHotPointColor(TColor V) {
+    gHotPointColor = V;
+}
 
 TInteractionMode ModeOfTool(TDrawTool Tool) {
     switch (Tool) {
-    case TDrawTool::SpSelecting: return TInteractionMode::Selecting;
-    case TDrawTool::SpRotateSelecting: return TInteractionMode::RotateSelecting;
-    case TDrawTool::SpClose: return TInteractionMode::Idle;
-    case TDrawTool::SpPolylinePolygonPointRemoving: return TInteractionMode::PointRemoving;
-    case TDrawTool::SpPolylinePolygonPointAdding: return TInteractionMode::PointAdding;
-    case TDrawTool::SpDragWhole: return TInteractionMode::DragWhole;
-    case TDrawTool::SpBrowse: return TInteractionMode::Browse;
-    default: return TInteractionMode::Drawing;
+    case TDrawTool::SpSelecting:
+        return TInteractionMode::Selecting;
+    case TDrawTool::SpRotateSelecting:
+        return TInteractionMode::RotateSelecting;
+    case TDrawTool::SpClose:
+        return TInteractionMode::Idle;
+    case TDrawTool::SpPolylinePolygonPointRemoving:
+        return TInteractionMode::PointRemoving;
+    case TDrawTool::SpPolylinePolygonPointAdding:
+        return TInteractionMode::PointAdding;
+    case TDrawTool::SpDragWhole:
+        return TInteractionMode::DragWhole;
+    case TDrawTool::SpBrowse:
+        return TInteractionMode::Browse;
+    default:
+        return TInteractionMode::Drawing;
     }
 }
 
@@ -35,7 +47,8 @@ void TGridObject::Assign(const TGridObject& Source) {
 }
 
 TMyDraxa::TMyDraxa(QWidget* Parent)
-    : TGraphicControl(Parent), FBkBitmap(std::make_unique<TBitmap>()), FOffscreen(std::make_unique<TBitmap>()) {
+    : TGraphicControl(Parent), FBkBitmap(std::make_unique<TBitmap>()),
+      FOffscreen(std::make_unique<TBitmap>()) {
     // The order matters where one setting reads another: the page needs the
     // zoom and the orientation, the first layer fires its event.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -102,4 +115,4 @@ void TMyDraxa::SetSnapPixels(uint8_t V) {
     FSnapPixels = V;
 }
 
-}  // namespace draxa
+} // namespace draxa

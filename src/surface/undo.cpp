@@ -44,7 +44,8 @@ void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) 
     // Full, or over a bound that was lowered: drop the oldest steps.
     while (LastStep >= int(FUndoRedoSize) - 1 && !FUndo.empty()) {
         const int Oldest = FUndo.front().Step;
-        auto End = std::find_if(FUndo.begin(), FUndo.end(), [Oldest](const TSavedShape& R) { return R.Step != Oldest; });
+        auto End = std::find_if(FUndo.begin(), FUndo.end(),
+                                [Oldest](const TSavedShape& R) { return R.Step != Oldest; });
         FUndo.erase(FUndo.begin(), End);
         for (TSavedShape& R : FUndo) --R.Step;
         LastStep = FUndo.empty() ? -1 : FUndo.back().Step;
@@ -64,13 +65,16 @@ void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) 
         if (First->HasMembers() && !First->IsGrouped())
             for (int M : First->Members())
                 if (TMyShape* Member = ShapeByIndex(M)) SaveForUndo(Member, NewStep, ActionName);
-    } else if (ActionName == ACT_GROUP || ActionName == ACT_BRINGTOFRONT || ActionName == ACT_BRINGTOFRONTBYSTEP ||
-               ActionName == ACT_SENDTOBACK || ActionName == ACT_SENDTOBACKBYSTEP) {
+    } else if (ActionName == ACT_GROUP || ActionName == ACT_BRINGTOFRONT ||
+               ActionName == ACT_BRINGTOFRONTBYSTEP || ActionName == ACT_SENDTOBACK ||
+               ActionName == ACT_SENDTOBACKBYSTEP) {
         if (!Shapes.empty() && Shapes.front()) SaveForUndo(Shapes.front(), NewStep, ActionName);
     }
 }
 
-void TMyDraxa::ClearUndo() { FUndo.clear(); }
+void TMyDraxa::ClearUndo() {
+    FUndo.clear();
+}
 
 void TMyDraxa::SetUndoRedoSize(uint8_t Value) {
     if (Value == FUndoRedoSize) return;
@@ -78,4 +82,4 @@ void TMyDraxa::SetUndoRedoSize(uint8_t Value) {
     if (Value == 0) ClearUndo();
 }
 
-}  // namespace draxa
+} // namespace draxa

@@ -11,12 +11,13 @@ namespace draxa {
 namespace {
 
 struct TPageSize {
-    unsigned Width, Height;  // millimetres, portrait
+    unsigned Width, Height; // millimetres, portrait
 };
 
 // Standard sizes by style; CustomerPage has none.
 constexpr TPageSize kPageSizes[] = {
-    {841, 1189}, {594, 841}, {420, 594}, {297, 420}, {210, 297}, {148, 210}, {353, 500}, {257, 364}, {182, 257},
+    {841, 1189}, {594, 841}, {420, 594}, {297, 420}, {210, 297},
+    {148, 210},  {353, 500}, {257, 364}, {182, 257},
 };
 
 // Sets a flag for the lifetime of the guard and restores its old value.
@@ -30,7 +31,7 @@ private:
     bool FOld;
 };
 
-}  // namespace
+} // namespace
 
 int TMyDraxa::PageMmToPixels(double Mm) const {
     return RoundHalfEven(Mm * FZoom * ScreenPixelsPerInch() / 25.4);
@@ -122,4 +123,4 @@ void TMyDraxa::ShowValueText(const QString& Text) {
     if (FLabelValue) FLabelValue->setText(Text);
 }
 
-}  // namespace draxa
+} // namespace draxa

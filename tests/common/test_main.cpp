@@ -1,7 +1,7 @@
 // Entry point of every test executable: a QApplication on Qt's offscreen
 // platform, so widgets, fonts and images work with no display.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,8 +3,8 @@
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
 
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 #include <functional>
 
@@ -34,7 +34,9 @@ int CountPixels(const QImage& Img, QRgb Colour) {
     return N;
 }
 
-bool IsBlack(const QImage& Img, int X, int Y) { return (Img.pixel(X, Y) & 0xFFFFFF) == 0; }
+bool IsBlack(const QImage& Img, int X, int Y) {
+    return (Img.pixel(X, Y) & 0xFFFFFF) == 0;
+}
 
 // Every kind of figure the interaction code draws as feedback.
 void DrawFeedback(TCanvas& C) {
@@ -50,7 +52,7 @@ void DrawFeedback(TCanvas& C) {
     C.Arc(10, 10, 100, 90, 100, 50, 10, 50);
 }
 
-}  // namespace
+} // namespace
 
 TEST(CanvasRasterModes, DrawingTwiceInXorOrNotXorRestoresEveryPixel) {
     struct Row {
@@ -74,7 +76,8 @@ TEST(CanvasRasterModes, DrawingTwiceInXorOrNotXorRestoresEveryPixel) {
         // NotXor with a white pen changes nothing, so that row uses red like the hover marker.
         C.Pen().SetColor(R.Mode == TPenMode::pmXor ? clWhite : clRed);
         C.Pen().SetWidth(R.Width);
-        C.Pen().SetStyle(R.Mode == TPenMode::pmNotXor && R.Width == 1 ? TPenStyle::psDot : TPenStyle::psSolid);
+        C.Pen().SetStyle(R.Mode == TPenMode::pmNotXor && R.Width == 1 ? TPenStyle::psDot
+                                                                      : TPenStyle::psSolid);
         C.Pen().SetMode(R.Mode);
         C.Brush().SetColor(0x00336699);
         C.Brush().SetStyle(R.Brush);
@@ -247,7 +250,7 @@ TEST(CanvasPens, GeometricEndCapsAndSelectingThePenAgain) {
     QImage Img = WhiteImage();
     TCanvas C(&Img);
     EXPECT_FALSE(C.SelectGeometricPen(TGeometricPen{PS_GEOMETRIC, 9, clBlack}).has_value());
-    C.Pen().SetColor(clRed);  // editing the pen selects it again
+    C.Pen().SetColor(clRed); // editing the pen selects it again
     EXPECT_FALSE(C.GeometricPen().has_value());
 }
 
@@ -279,7 +282,7 @@ TEST(CanvasRegions, ClipRegionStaysInsideTheBaseClip) {
     EXPECT_FALSE(IsBlack(Img, 5, 5));
     EXPECT_FALSE(IsBlack(Img, 25, 5));
 
-    C.SelectClipRgn(nullptr);  // back to the base clip only
+    C.SelectClipRgn(nullptr); // back to the base clip only
     C.FillRect(TRect{0, 0, 40, 40});
     C.Release();
     EXPECT_EQ(CountPixels(Img, 0), 20 * 40);
@@ -340,7 +343,7 @@ TEST(CanvasText, TextCellStartsAtTheGivenTopLeftAndTurnsWithEscapement) {
     EXPECT_EQ(C.PenPos(), (TPoint{100 + Ext.X, 100})) << "TextOut advances the pen";
 
     Img.fill(Qt::white);
-    C.SetFontEscapement(900);  // a quarter turn counter-clockwise: the text runs upwards
+    C.SetFontEscapement(900); // a quarter turn counter-clockwise: the text runs upwards
     C.TextOut(100, 100, "HHHH");
     C.Release();
     const QRect Up = InkBounds(Img);
@@ -381,6 +384,6 @@ TEST(CanvasDevices, BitmapCanvasWritesBlueGreenRedRowsAndPdfIsADevice) {
     EXPECT_EQ(Bmp.Canvas().Pixels(2, 1), clBlack);
 
     TCanvas Detached;
-    Detached.Rectangle(0, 0, 10, 10);  // no device: nothing happens
+    Detached.Rectangle(0, 0, 10, 10); // no device: nothing happens
     EXPECT_EQ(Detached.ClipRect(), (TRect{0, 0, 0, 0}));
 }

@@ -6,9 +6,9 @@
 #include "foundation/printer.h"
 #include "foundation/streams.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace draxa;
 
@@ -37,7 +37,7 @@ TEST(GraphicsObjects, ChangesNotifyOnceAndOnlyWhenSomethingChanged) {
     Pen.OnChange = [&] { ++Changes; };
     Pen.SetColor(clRed);
     Pen.SetColor(clRed);
-    Pen.SetWidth(-4);  // a negative width is one pixel, which the pen already has
+    Pen.SetWidth(-4); // a negative width is one pixel, which the pen already has
     EXPECT_EQ(Changes, 1);
     TPen Other;
     Other.SetWidth(3);
@@ -74,17 +74,17 @@ TEST(GraphicsObjects, FontSizeAndHeightFollowEachOther) {
     EXPECT_EQ(Font.Height(), -16);
     Font.SetHeight(-32);
     EXPECT_EQ(Font.Size(), 24);
-    Font.SetPixelsPerInch(0);  // refused: a later size would divide by zero
+    Font.SetPixelsPerInch(0); // refused: a later size would divide by zero
     EXPECT_EQ(Font.PixelsPerInch(), 96);
     Font.SetStyle(fsBold | fsStrikeOut | 0x80);
     EXPECT_EQ(Font.Style(), fsBold | fsStrikeOut);
 }
 
 TEST(GraphicsObjects, MulDivRoundsExactlyAndRefusesWhatDoesNotFit) {
-    EXPECT_EQ(MulDiv(7, 3, 2), 10);   // 10.5: the even neighbour
-    EXPECT_EQ(MulDiv(9, 1, 2), 4);    // 4.5
-    EXPECT_EQ(MulDiv(-9, 1, 2), -4);  // -4.5
-    EXPECT_EQ(MulDiv(-3, 1, 4), -1);  // -0.75
+    EXPECT_EQ(MulDiv(7, 3, 2), 10);  // 10.5: the even neighbour
+    EXPECT_EQ(MulDiv(9, 1, 2), 4);   // 4.5
+    EXPECT_EQ(MulDiv(-9, 1, 2), -4); // -4.5
+    EXPECT_EQ(MulDiv(-3, 1, 4), -1); // -0.75
     EXPECT_EQ(MulDiv(3, 1, -4), -1);
     EXPECT_EQ(MulDiv(-3, -1, -4), -1);
     // Products far beyond 2^53 are still exact.
@@ -107,13 +107,13 @@ TEST(Bitmaps, ResizingKeepsTheOverlapAndFormatsConvert) {
 
     Bmp.SetPixelFormat(TPixelFormat::pf8bit);
     EXPECT_EQ(Bmp.Image().format(), QImage::Format_Indexed8);
-    Bmp.Canvas();  // drawing on indexed pixels turns them into 24-bit ones
+    Bmp.Canvas(); // drawing on indexed pixels turns them into 24-bit ones
     EXPECT_EQ(Bmp.PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(Bmp.Canvas().Pixels(1, 1), clGreen);
 
     Bmp.SetSize(0, 4);
     EXPECT_TRUE(Bmp.Empty());
-    Bmp.Canvas().Rectangle(0, 0, 2, 2);  // an empty bitmap's canvas draws nothing, safely
+    Bmp.Canvas().Rectangle(0, 0, 2, 2); // an empty bitmap's canvas draws nothing, safely
 }
 
 TEST(Bitmaps, TransparentColourIsLeftOutWhenDrawn) {

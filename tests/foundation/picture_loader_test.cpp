@@ -334,8 +334,8 @@ TEST(PictureSize, LimitsOnSideAndBytes) {
     const struct {
         int64_t W, H;
         bool Allowed;
-    } Cases[] = {{1, 1, true},       {0, 5, false},       {5, -1, false},     {32767, 1, true},
-                 {32768, 1, false},  {1, 32768, false},   {4096, 4096, true}, {4097, 4096, false},
+    } Cases[] = {{1, 1, true},       {0, 5, false},      {5, -1, false},     {32767, 1, true},
+                 {32768, 1, false},  {1, 32768, false},  {4096, 4096, true}, {4097, 4096, false},
                  {32767, 512, true}, {32767, 513, false}};
     for (const auto& C : Cases) EXPECT_EQ(PictureSizeAllowed(C.W, C.H), C.Allowed) << C.W << " x " << C.H;
 }

@@ -5,8 +5,8 @@
 #include "foundation/streams.h"
 #include "surface/draxa.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 using namespace draxa;
 
@@ -32,7 +32,7 @@ void AddSampleShapes(TMyDraxa& S) {
 // Offset of the layer count in a document without picture (fields 1-16 as written).
 constexpr int kLayerCountOffset = 239 + 4 + 8 + 4 + 4;
 
-}  // namespace
+} // namespace
 
 TEST(DocumentFormat, EmptyDrawingHasTheDocumentedLayout) {
     TMyDraxa S;

@@ -12,7 +12,9 @@ using namespace draxa;
 
 namespace {
 
-TArrMyPoint Box(float L, float T, float R, float B) { return {{L, T}, {R, T}, {R, B}, {L, B}}; }
+TArrMyPoint Box(float L, float T, float R, float B) {
+    return {{L, T}, {R, T}, {R, B}, {L, B}};
+}
 
 int AddBox(TMyDraxa& S, const QString& Name, float L = 10, float T = 10) {
     return S.AddShapeByTool(&S, TDrawTool::SpRectangle, Name, Box(L, T, L + 40, T + 30), 0, QString());
@@ -50,7 +52,7 @@ TMyLinkLine* Connect(TMyDraxa& S, int Start, int End) {
     return L;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SurfaceDocument, NewSurfaceHasOneLayerAndTheDocumentedSettings) {
     TMyDraxa S;
@@ -60,7 +62,8 @@ TEST(SurfaceDocument, NewSurfaceHasOneLayerAndTheDocumentedSettings) {
     EXPECT_EQ(S.ShapeCount(), 0);
     EXPECT_EQ(S.Version(), "2010.5");
     EXPECT_EQ(S.ShapeTool(), TDrawTool::SpSelecting);
-    EXPECT_EQ(S.Mode(), TInteractionMode::Idle) << "a surface made in code ignores the mouse until a tool is set";
+    EXPECT_EQ(S.Mode(), TInteractionMode::Idle)
+        << "a surface made in code ignores the mouse until a tool is set";
     EXPECT_EQ(S.UndoRedoSize(), 10);
     EXPECT_EQ(S.ColorOfHot(), 0x808080u);
     EXPECT_EQ(HotPointColor(), 0x00FF00u) << "construction does not change the shared hot-point colour";
@@ -73,7 +76,7 @@ TEST(SurfaceDocument, AddShapeByToolChecksPointCountsAndBuildsTheRightClass) {
         const char* Name;
         TDrawTool Tool;
         int Points;
-        const char* Class;  // nullptr: refused
+        const char* Class; // nullptr: refused
     };
     const Row Rows[] = {
         {"line needs two", TDrawTool::SpLine, 2, "TMyLine"},
@@ -117,7 +120,7 @@ TEST(SurfaceDocument, AddShapeByToolChecksPointCountsAndBuildsTheRightClass) {
 TEST(SurfaceDocument, AddShapeByToolTakesUserCoordinatesAndClosesPolygons) {
     TMyDraxa S;
     S.SetBounds(0, 0, 200, 100);
-    S.SetZoom(2);  // page-driven size; put the control back to a known size
+    S.SetZoom(2); // page-driven size; put the control back to a known size
     S.SetBounds(0, 0, 200, 100);
     S.SetXYMode(TXYMode::Mode2);
     ASSERT_EQ(S.AddShapeByTool(&S, TDrawTool::SpLine, "L", {{10, 20}, {30, 40}}, 0, {}), 0);
@@ -151,8 +154,8 @@ TEST(SurfaceDocument, ShapeAddedHandlerCanTakeTheShapeOutOfTheUndoRecord) {
 
 TEST(SurfaceDocument, FactoriesKnowExactlyTheSeventeenClassNames) {
     TMyDraxa S;
-    const char* Names[] = {"TMyRectangle", "TMyLinkPoint", "TMyLineLinkLine", "TMyEllipse", "TMyLine",
-                           "TMyFreeLine",  "TMyRuleLine",  "TMyPolyLine",     "TMyPolygon", "TMyPolyBezier",
+    const char* Names[] = {"TMyRectangle", "TMyLinkPoint", "TMyLineLinkLine", "TMyEllipse",  "TMyLine",
+                           "TMyFreeLine",  "TMyRuleLine",  "TMyPolyLine",     "TMyPolygon",  "TMyPolyBezier",
                            "TMyText",      "TMyImage",     "TMyElliArc",      "TMyLinkLine", "TMyCombine",
                            "TMyGroup",     "TMyBLine"};
     for (const char* N : Names) {
@@ -172,11 +175,11 @@ TEST(SurfaceDocument, FactoriesKnowExactlyTheSeventeenClassNames) {
 
 TEST(SurfaceDocument, DeletingRenumbersEveryCrossReference) {
     TMyDraxa S;
-    AddBox(S, "A");          // 0
-    AddBox(S, "B", 100);     // 1
-    AddBox(S, "C", 200);     // 2
-    TMyShape* G = GroupOf(S, {1, 2});       // 3: group of B and C
-    TMyLinkLine* L = Connect(S, 1, 2);      // 4: connector B -> C
+    AddBox(S, "A");                    // 0
+    AddBox(S, "B", 100);               // 1
+    AddBox(S, "C", 200);               // 2
+    TMyShape* G = GroupOf(S, {1, 2});  // 3: group of B and C
+    TMyLinkLine* L = Connect(S, 1, 2); // 4: connector B -> C
     ASSERT_EQ(S.ShapeCount(), 5);
     S.RecordUndo({S.ShapeByIndex(1)}, ACT_CHANGE);
 
@@ -233,7 +236,9 @@ TEST(SurfaceDocument, LockedShapesAndMembersStay) {
 TEST(SurfaceDocument, LayersAreUniqueByNameAndAnnounced) {
     TMyDraxa S;
     QStringList Events;
-    S.OnNewLayer = [&](int Id, const QString& Name, bool) { Events << QString("new %1 %2").arg(Id).arg(Name); };
+    S.OnNewLayer = [&](int Id, const QString& Name, bool) {
+        Events << QString("new %1 %2").arg(Id).arg(Name);
+    };
     EXPECT_EQ(S.AddLayer("A", true), 1);
     EXPECT_EQ(S.AddLayer("A", false), -1);
     EXPECT_EQ(Events, QStringList{"new 1 A"});
@@ -244,16 +249,18 @@ TEST(SurfaceDocument, LayersAreUniqueByNameAndAnnounced) {
 }
 
 TEST(SurfaceDocument, DeletingALayerDeletesItsShapesEvenLockedOnesThenAnnouncesIt) {
-    QStringList Events;  // outlives the surface, whose destruction announces its last layer
+    QStringList Events; // outlives the surface, whose destruction announces its last layer
     TMyDraxa S;
-    S.AddLayer("Top", true);  // current layer 1
+    S.AddLayer("Top", true); // current layer 1
     AddBox(S, "A");
     AddBox(S, "B", 100);
     S.SetCurrentLayer(0);
     AddBox(S, "Keep", 200);
     S.ShapeByIndex(0)->SetLocked(true);
     S.OnShapeDeleted = [&](TMyShape* X) { Events << "deleted " + X->Name(); };
-    S.OnDeleteLayer = [&](int Id, const QString& Name, bool) { Events << QString("layer %1 %2").arg(Id).arg(Name); };
+    S.OnDeleteLayer = [&](int Id, const QString& Name, bool) {
+        Events << QString("layer %1 %2").arg(Id).arg(Name);
+    };
     ASSERT_TRUE(S.DeleteLayer(1));
     EXPECT_EQ(Events, (QStringList{"deleted A", "deleted B", "layer 1 Top"}));
     ASSERT_EQ(S.ShapeCount(), 1);

@@ -15,7 +15,9 @@ void Prepare(TMyDraxa& S, int W, int H) {
     S.GridOperation().GridType = TGridType::gNone;
 }
 
-TColor ScreenAt(TMyDraxa& S, int X, int Y) { return FromQRgb(S.ScreenImage().pixel(X, Y)); }
+TColor ScreenAt(TMyDraxa& S, int X, int Y) {
+    return FromQRgb(S.ScreenImage().pixel(X, Y));
+}
 
 int AddFilledBox(TMyDraxa& S, const QString& Name, float L, float T, float R, float B, TColor Fill) {
     S.Brush().SetColor(Fill);
@@ -23,7 +25,7 @@ int AddFilledBox(TMyDraxa& S, const QString& Name, float L, float T, float R, fl
     return S.AddShapeByTool(&S, TDrawTool::SpRectangle, Name, {{L, T}, {R, T}, {R, B}, {L, B}}, 0, {});
 }
 
-}  // namespace
+} // namespace
 
 TEST(SurfacePainting, BackgroundPictureModes) {
     TBitmap Tile(64, 64);
@@ -37,7 +39,8 @@ TEST(SurfacePainting, BackgroundPictureModes) {
     S.SetBkBitmapMode(TBkBitmapMode::Tiled);
     S.Repaint();
     for (int Col = 0; Col < 4; ++Col)
-        for (int Row = 0; Row < 2; ++Row) EXPECT_EQ(ScreenAt(S, Col * 64, Row * 64), clRed) << Col << "," << Row;
+        for (int Row = 0; Row < 2; ++Row)
+            EXPECT_EQ(ScreenAt(S, Col * 64, Row * 64), clRed) << Col << "," << Row;
     EXPECT_EQ(ScreenAt(S, 199, 99), clYellow) << "the last column and row are clipped, not left out";
 
     TBitmap Large(300, 300);

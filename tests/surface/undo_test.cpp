@@ -10,8 +10,8 @@ using namespace draxa;
 namespace {
 
 TMyShape* AddBox(TMyDraxa& S, const QString& Name, float X = 0) {
-    const int N = S.AddShapeByTool(&S, TDrawTool::SpRectangle, Name, {{X, 0}, {X + 10, 0}, {X + 10, 10}, {X, 10}},
-                                   0, {});
+    const int N = S.AddShapeByTool(&S, TDrawTool::SpRectangle, Name,
+                                   {{X, 0}, {X + 10, 0}, {X + 10, 10}, {X, 10}}, 0, {});
     return S.ShapeByNumber(N);
 }
 
@@ -36,20 +36,20 @@ QStringList NamesOfStep(const TMyDraxa& S, int Step) {
     return Names;
 }
 
-}  // namespace
+} // namespace
 
 TEST(UndoHistory, TheBoundDropsTheOldestStepAndRenumbers) {
     TMyDraxa S;
     TMyShape* A = AddBox(S, "A");
     S.SetUndoRedoSize(2);
-    S.SetUndoRedoSize(2);  // the same size keeps the history
+    S.SetUndoRedoSize(2); // the same size keeps the history
     ASSERT_EQ(S.UndoHistory().size(), 1u);
     A->SetTag(1);
-    S.RecordUndo({A}, ACT_CHANGE);  // drops the add: steps are now 0 (tag 1)
+    S.RecordUndo({A}, ACT_CHANGE); // drops the add: steps are now 0 (tag 1)
     A->SetTag(2);
-    S.RecordUndo({A}, ACT_CHANGE);  // 0 (tag 1), 1 (tag 2)
+    S.RecordUndo({A}, ACT_CHANGE); // 0 (tag 1), 1 (tag 2)
     A->SetTag(3);
-    S.RecordUndo({A}, ACT_CHANGE);  // 0 (tag 2), 1 (tag 3)
+    S.RecordUndo({A}, ACT_CHANGE); // 0 (tag 2), 1 (tag 3)
     const auto& H = S.UndoHistory();
     ASSERT_EQ(H.size(), 2u);
     EXPECT_EQ(H[0].Step, 0);

@@ -48,7 +48,7 @@ TEST(UnitsPage, CustomSizesLeaveTheControlAlone) {
 
 TEST(UnitsPage, ResizingTheControlRecomputesThePage) {
     TMyDraxa S;
-    S.SetBounds(0, 0, 559, 794);  // A5 portrait at 96 pixels per inch
+    S.SetBounds(0, 0, 559, 794); // A5 portrait at 96 pixels per inch
     EXPECT_EQ(S.PageWidth(), 148u);
     EXPECT_EQ(S.PageHeight(), 210u);
     EXPECT_EQ(S.PageStyle(), TPageStyle::A5);
