@@ -8,9 +8,9 @@
 //                          being a libpq connection string such as
 //                          "host=db.example.org dbname=drawings user=ann"
 // The program reads no configuration file of its own.
-#include "app/DrawingsStore.h"
-#include "app/MainFrm.h"
-#include "app/StrsEdit.h"
+#include "app/drawings_store.h"
+#include "app/main_frm.h"
+#include "app/strs_edit.h"
 #include "foundation/dialogs.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The two windows over a real SQLite table in a temporary folder, driven the
 // way a user drives them: navigator buttons, the editor's buttons and
 // fields, and the scripted dialog seam standing in for every box and picker.
-#include "app/DrawingsStore.h"
-#include "app/EditFrm.h"
-#include "app/MainFrm.h"
+#include "app/drawings_store.h"
+#include "app/edit_frm.h"
+#include "app/main_frm.h"
 #include "app/sql_probe.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"

@@ -2,7 +2,7 @@
 // program on the same table, conflicting saves, tables of earlier versions,
 // programs killed half-way through a save, bad names and bad files, and the shared PostgreSQL store when a
 // server can be reached.
-#include "app/DrawingsStore.h"
+#include "app/drawings_store.h"
 #include "app/sql_probe.h"
 #include "tools/saved_drawing.h"
 

@@ -1,4 +1,4 @@
-#include "app/StrsEdit.h"
+#include "app/strs_edit.h"
 
 #include "common/scripted_dialogs.h"
 

@@ -8,7 +8,7 @@
 // (SavedDrawing), named "TAG number". It prints "ready" once the store is
 // open and "saved N" as soon as save N is committed (the acknowledgement a
 // test relies on), or "failed N: reason" and exits with 1.
-#include "app/DrawingsStore.h"
+#include "app/drawings_store.h"
 #include "tools/saved_drawing.h"
 
 #include <QCoreApplication>

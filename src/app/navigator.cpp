@@ -1,6 +1,6 @@
-#include "app/Navigator.h"
+#include "app/navigator.h"
 
-#include "app/DrawingsStore.h"
+#include "app/drawings_store.h"
 #include "foundation/dialogs.h"
 
 #include <QGuiApplication>

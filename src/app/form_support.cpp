@@ -1,6 +1,6 @@
-#include "app/FormSupport.h"
+#include "app/form_support.h"
 
-#include "app/DrawingsStore.h"
+#include "app/drawings_store.h"
 #include "foundation/dialogs.h"
 #include "foundation/streams.h"
 #include "surface/draxa.h"

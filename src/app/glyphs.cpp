@@ -1,4 +1,4 @@
-#include "app/Glyphs.h"
+#include "app/glyphs.h"
 
 #include <QFont>
 #include <QGuiApplication>

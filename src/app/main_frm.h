@@ -5,7 +5,7 @@
 // main window creates once and keeps.
 #pragma once
 
-#include "app/Navigator.h"
+#include "app/navigator.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
-#include "app/EditFrm.h"
+#include "app/edit_frm.h"
 
-#include "app/DrawingsStore.h"
-#include "app/FormSupport.h"
-#include "app/Glyphs.h"
+#include "app/drawings_store.h"
+#include "app/form_support.h"
+#include "app/glyphs.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
 

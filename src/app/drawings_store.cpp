@@ -1,4 +1,4 @@
-#include "app/DrawingsStore.h"
+#include "app/drawings_store.h"
 
 #include <QCoreApplication>
 #include <QDir>

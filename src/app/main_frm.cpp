@@ -1,9 +1,9 @@
-#include "app/MainFrm.h"
+#include "app/main_frm.h"
 
-#include "app/DrawingsStore.h"
-#include "app/EditFrm.h"
-#include "app/FormSupport.h"
-#include "app/Glyphs.h"
+#include "app/drawings_store.h"
+#include "app/edit_frm.h"
+#include "app/form_support.h"
+#include "app/glyphs.h"
 #include "foundation/dialogs.h"
 #include "surface/draxa.h"
 
