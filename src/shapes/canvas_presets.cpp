@@ -2,7 +2,7 @@
 #include "shapes/canvas_presets.h"
 
 #include "foundation/canvas.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 namespace draxa {
 

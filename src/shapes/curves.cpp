@@ -5,7 +5,7 @@
 
 #include "foundation/canvas.h"
 #include "shapes/canvas_presets.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,7 +68,7 @@ bool ChainNear(const TArrPoint& Points, const TPoint& P) {
 }
 
 int PointUnder(const TMyShape& Shape, const TPoint& P) {
-    const int S = Shape.Surface() ? Shape.Surface()->HotSize() : 4;
+    const int S = Shape.Host()->HotSize();
     int Hit = -1;
     // Every point is tried, so where squares overlap the later point wins.
     for (int I = 0; I < Shape.PointCount(); ++I) {
@@ -82,7 +82,7 @@ int PointUnder(const TMyShape& Shape, const TPoint& P) {
 
 TArrPoint TMyPolyBezier::ScreenPoints() const {
     TArrPoint Q;
-    Q.reserve(FPoints.size());
+    Q.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I) Q.push_back(RoundMyPoint(GetScreenPoint(I)));
     return Q;
 }
@@ -90,7 +90,7 @@ TArrPoint TMyPolyBezier::ScreenPoints() const {
 void TMyPolyBezier::DrawMoving(TCanvas& Canvas, const TPoint& FromPt, const TPoint& ToPt) {
     const double DX = double(ToPt.X) - FromPt.X, DY = double(ToPt.Y) - FromPt.Y;
     TArrPoint Q;
-    Q.reserve(FPoints.size());
+    Q.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I) Q.push_back(Shifted(GetScreenPoint(I), DX, DY));
     Canvas.PolyBezier(Q);
 }
@@ -108,7 +108,7 @@ void TMyPolyBezier::DrawCreating(TCanvas& Canvas, const TPoint&, const TPoint& P
 
 void TMyPolyBezier::DrawRotating(TCanvas& Canvas, const TMyPoint& Centre, double DAngle) {
     TArrPoint Q;
-    Q.reserve(FPoints.size());
+    Q.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I)
         Q.push_back(RoundMyPoint(RotateMyPoint(GetScreenPoint(I), Centre, float(DAngle))));
     Canvas.PolyBezier(Q);
@@ -122,30 +122,31 @@ void TMyPolyBezier::AddPoint(const TPoint& P) {
     // control point, and the joint moves half-way between its two control
     // points so that the segments meet without a kink. The outline shown for
     // the old points goes first, the one for the new points follows.
-    TCanvas* Canvas = FSurface ? &FSurface->Canvas() : nullptr;
-    if (Canvas) DrawCreating(*Canvas, Point(0, 0), P);
-    FPoints.push_back(FPoints[size_t(A - 1)]);
-    FPoints[size_t(A - 1)] = Midpoint(FPoints[size_t(A - 2)], FPoints[size_t(A - 1)]);
-    if (Canvas) DrawCreating(*Canvas, Point(0, 0), P);
+    TCanvas& Canvas = FHost->ScreenCanvas();
+    DrawCreating(Canvas, Point(0, 0), P);
+    TArrMyPoint& Q = MutablePoints();
+    Q.push_back(Q[size_t(A - 1)]);
+    Q[size_t(A - 1)] = Midpoint(Q[size_t(A - 2)], Q[size_t(A - 1)]);
+    DrawCreating(Canvas, Point(0, 0), P);
 }
 
 bool TMyPolyBezier::IsCreateFinished(TMouseButton, const TPoint& P) {
     const int N = PointCount();
     if (N <= 3 || GetScreenPoint(N - 1) != GetScreenPoint(N - 2)) return false;
     // The repeated click finished the curve; it is not a point of its own.
-    FPoints.pop_back();
+    MutablePoints().pop_back();
     const int B = PointCount();
     if (B == 4) return true;
     if (B < 5) return false;
     // The mouse point completes the last segment.
     const int Missing = (3 - (B - 1) % 3) % 3;
     const double Z = Zoom();
-    for (int I = 0; I < Missing; ++I) FPoints.push_back(MyPoint(float(P.X / Z), float(P.Y / Z)));
+    for (int I = 0; I < Missing; ++I) MutablePoints().push_back(MyPoint(float(P.X / Z), float(P.Y / Z)));
     return true;
 }
 
 void TMyPolyBezier::DrawHotPoints(TCanvas& Canvas) {
-    if (FSurface && !FSurface->HotShow()) return;
+    if (!FHost->HotShow()) return;
     const int N = PointCount();
     for (int I = 0; I < N; ++I) DrawHotPoint(Canvas, GetScreenPoint(I));
     if (N > 4) {
@@ -215,7 +216,7 @@ void TMyPolyBezier::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
         for (const int I : {A, Tangent[0], Tangent[1]})
             if (I >= 0) SetScreenPoint(I, Q[size_t(I)]);
     }
-    if (!FPoints.empty()) FRotateCenter = GetCorner(4);
+    if (!Points().empty()) FRotateCenter = GetCorner(4);
 }
 
 void TMyPolyBezier::DrawResizing(TCanvas& Canvas, const TMyPoint& FromPt, const TMyPoint& ToPt) {
@@ -262,7 +263,7 @@ bool TMyPolyBezier::PointInShape(TCanvas&, const TPoint& P) {
 
 // ---- TMyBLine: the spline ---------------------------------------------------------
 
-TMyBLine::TMyBLine(TMyDraxa* ASurface) : TMyShape(ASurface), FControlPoints(size_t(InitialCapacity) + 2) {}
+TMyBLine::TMyBLine(TShapeHost* AHost) : TMyShape(AHost), FControlPoints(size_t(InitialCapacity) + 2) {}
 
 TMyPoint TMyBLine::ControlPoint(int Index) const {
     if (Index < 0 || Index > FControlCount + 1 || size_t(Index) >= FControlPoints.size())
@@ -379,7 +380,7 @@ TArrPoint TMyBLine::CurveThrough(const TArrMyPoint& Vertices) {
 
 TArrMyPoint TMyBLine::ScreenVertices() const {
     TArrMyPoint V;
-    V.reserve(FPoints.size());
+    V.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I) V.push_back(GetScreenPoint(I));
     return V;
 }
@@ -433,12 +434,12 @@ bool TMyBLine::IsCreateFinished(TMouseButton, const TPoint&) {
     const int N = PointCount();
     if (N < 4 || GetScreenPoint(N - 1) != GetScreenPoint(N - 2)) return false;
     // The repeated click finished the curve; it is not a vertex of its own.
-    FPoints.pop_back();
+    MutablePoints().pop_back();
     return true;
 }
 
 void TMyBLine::DrawHotPoints(TCanvas& Canvas) {
-    if (FSurface && !FSurface->HotShow()) return;
+    if (!FHost->HotShow()) return;
     for (int I = 0; I < PointCount(); ++I) DrawHotPoint(Canvas, GetScreenPoint(I));
     DrawInfoAnchor(Canvas, LogicalToScreen(FInfoPos));
 }
@@ -451,13 +452,13 @@ int TMyBLine::HotPointAt(const TPoint& P) {
 void TMyBLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     if (FHotIndex >= 0 && FHotIndex < PointCount())
         MovePointBy(FHotIndex, double(ToPt.X) - FromPt.X, double(ToPt.Y) - FromPt.Y);
-    if (!FPoints.empty()) FRotateCenter = GetCorner(4);
+    if (!Points().empty()) FRotateCenter = GetCorner(4);
 }
 
 // ---- TMyBLine: painting and hit testing -------------------------------------------
 
 void TMyBLine::Paint(TCanvas& Canvas) {
-    if (!FPoints.empty()) {
+    if (!Points().empty()) {
         ApplyPenBrush(Canvas);
         const std::optional<TGeometricPen> Previous =
             SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
@@ -479,7 +480,7 @@ bool TMyBLine::PointInShape(TCanvas&, const TPoint& P) {
 const TArrPoint& TMyBLine::HitCurve() {
     // Hover asks on every mouse move; solving the spline each time would cost
     // far more than comparing the vertices it was solved from.
-    bool Same = FHitValid && FHitVertices.size() == FPoints.size();
+    bool Same = FHitValid && FHitVertices.size() == Points().size();
     for (int I = 0; Same && I < PointCount(); ++I) {
         const TMyPoint V = GetScreenPoint(I);
         Same = V.X == FHitVertices[size_t(I)].X && V.Y == FHitVertices[size_t(I)].Y;

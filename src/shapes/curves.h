@@ -97,7 +97,7 @@ public:
     // The work space holds at least this many vertices; it grows for more.
     static constexpr int InitialCapacity = 100;
 
-    explicit TMyBLine(TMyDraxa* ASurface);
+    explicit TMyBLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyBLine"); }
 
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
@@ -136,6 +136,7 @@ public:
     // Screen bounds of the samples PointInShape tests (kept between calls);
     // False when the curve has no samples.
     bool HitCurveBounds(TRect& Bounds);
+    bool CurveHitBounds(TRect& Bounds) override { return HitCurveBounds(Bounds); }
     // Where the vertex tool puts a vertex clicked at screen point P: the
     // first vertex that the curve reaches after passing P. False and -1 when
     // P is 10 pixels or more from the curve; True and -1 when P lies beyond

@@ -8,7 +8,7 @@
 #include "foundation/streams.h"
 #include "shapes/canvas_presets.h"
 #include "shapes/curves.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,8 +82,8 @@ TPoint Shifted(const TPoint& P, double DX, double DY) {
 
 } // namespace
 
-TMyElliArc::TMyElliArc(TMyDraxa* ASurface) : TMyShape(ASurface) {
-    if (FSurface) FArcMode = FSurface->ArcMode();
+TMyElliArc::TMyElliArc(TShapeHost* AHost) : TMyShape(AHost) {
+    FArcMode = FHost->ArcMode();
 }
 
 bool TMyElliArc::ScreenArcPoints(TArcPoints& Points) const {
@@ -263,17 +263,17 @@ void TMyElliArc::DrawResizing(TCanvas& Canvas, const TMyPoint&, const TMyPoint& 
 
 bool TMyElliArc::IsCreateFinished(TMouseButton, const TPoint&) {
     // A click on the previous point's spot (a double click) adds nothing.
-    if (PointCount() == 2 && FPoints[1] == FPoints[0]) FPoints.pop_back();
+    if (PointCount() == 2 && MutablePoints()[1] == MutablePoints()[0]) MutablePoints().pop_back();
     if (PointCount() != 3) return false;
-    if (FPoints[2] == FPoints[1]) {
-        FPoints.pop_back();
+    if (Points()[2] == Points()[1]) {
+        MutablePoints().pop_back();
         return false;
     }
     return true;
 }
 
 void TMyElliArc::DrawHotPoints(TCanvas& Canvas) {
-    if (FSurface && !FSurface->HotShow()) return;
+    if (!FHost->HotShow()) return;
     for (int I = 0; I < PointCount(); ++I) DrawHotPoint(Canvas, GetScreenPoint(I));
     DrawInfoAnchor(Canvas, LogicalToScreen(FInfoPos));
 }
@@ -286,7 +286,7 @@ int TMyElliArc::HotPointAt(const TPoint& P) {
 void TMyElliArc::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     if (FHotIndex >= 0 && FHotIndex < PointCount())
         MovePointBy(FHotIndex, double(ToPt.X) - FromPt.X, double(ToPt.Y) - FromPt.Y);
-    if (!FPoints.empty()) FRotateCenter = GetCorner(4);
+    if (!Points().empty()) FRotateCenter = GetCorner(4);
 }
 
 // ---- copying, painting, mirroring ------------------------------------------------
@@ -326,7 +326,7 @@ void TMyElliArc::Paint(TCanvas& Canvas) {
 }
 
 void TMyElliArc::SwapEnds() {
-    if (PointCount() >= 3) std::swap(FPoints[0], FPoints[2]);
+    if (PointCount() >= 3) std::swap(MutablePoints()[0], MutablePoints()[2]);
 }
 
 void TMyElliArc::FlipHorz() {
@@ -341,7 +341,7 @@ void TMyElliArc::FlipVert() {
 
 TMyPoint TMyElliArc::GetRotateCenter() const {
     if (FArcMode == TArcMode::amEllipse || PointCount() < 3) return FRotateCenter;
-    const TMyPoint P0 = FPoints[0], P1 = FPoints[1], P2 = FPoints[2];
+    const TMyPoint P0 = Points()[0], P1 = Points()[1], P2 = Points()[2];
     const TMyPoint Middle = MyPoint(float((double(P0.X) + P2.X) / 2), float((double(P0.Y) + P2.Y) / 2));
     // An arc drawn as a straight segment turns and mirrors about its middle,
     // not about a centre far off screen.
@@ -395,14 +395,14 @@ bool TMyElliArc::HitBounds(TRect& Bounds) const {
 
 // ---- stream ------------------------------------------------------------------------
 
-void TMyElliArc::SaveToStream(TStream& Stream) {
-    TMyShape::SaveToStream(Stream);
+void TMyElliArc::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyShape::SaveToStream(Stream, Context);
     WriteByte(Stream, static_cast<uint8_t>(FArcMode));
     WriteByte(Stream, static_cast<uint8_t>(FArcStyle));
 }
 
-void TMyElliArc::LoadFromStream(TStream& Stream) {
-    TMyShape::LoadFromStream(Stream);
+void TMyElliArc::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyShape::LoadFromStream(Stream, Context);
     const uint8_t Mode = ReadByte(Stream);
     const uint8_t Style = ReadByte(Stream);
     // Such a byte means the reader has lost its place or the document is damaged.

@@ -33,7 +33,7 @@ public:
     };
 
     // ArcStyle asArc; ArcMode from the surface (amCircle without one).
-    explicit TMyElliArc(TMyDraxa* ASurface);
+    explicit TMyElliArc(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyElliArc"); }
 
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
@@ -83,8 +83,10 @@ public:
     bool PointInShape(TCanvas& Canvas, const TPoint& P) override;
     // The common record, then Byte ArcMode, Byte ArcStyle. A byte out of
     // range throws EReadError; the tail is applied only when read whole.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // ---- the two curves (screen pixels) ----
 
@@ -106,6 +108,7 @@ public:
     // points and the curve); a hit lies within CurveHitDistance of them.
     // False when nothing can be hit.
     bool HitBounds(TRect& Bounds) const;
+    bool CurveHitBounds(TRect& Bounds) override { return HitBounds(Bounds); }
 
     // ---- published properties (setters only store) ----
 

@@ -3,7 +3,7 @@
 #include "shapes/ellipse_group.h"
 
 #include "foundation/canvas.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <cmath>
 
@@ -68,7 +68,7 @@ void TMyEllipse::UpdateMeasureInfo(QString& Text) {
     // The half axes, logical.
     const double HalfW = UnrotatedWidth() / 2;
     const double HalfH = UnrotatedHeight() / 2;
-    const double R = FSurface ? FSurface->Ratio() : 1.0;
+    const double R = FHost->Ratio();
     const double D = ScreenPixelsPerInch();
     const double SquareInches = HalfH * HalfW * (R * R / (D * D)) * Pi;
     const double SquareMm = SquareInches * 25.4 * 25.4;

@@ -27,7 +27,7 @@
 #include "foundation/canvas.h"
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <QStringList>
 
@@ -42,17 +42,14 @@ namespace draxa {
 
 namespace {
 
-// Which tail fields a document holds, by its format tag. The common record
-// before the tail has already refused tags it does not know.
+// Which tail fields a record holds, by the format version of its document.
 struct TImageTailLayout {
     bool HasEffects;      // brightness, contrast, transparent, border, grey scale
     bool HasTransparency; // stored transparent colour and mode
 };
 
-TImageTailLayout TailLayoutOf(const QString& Tag) {
-    static const QStringList WithEffects{"KW.9", "KW.a", "KW.e", "KW.h", "KW.i", "KW.j"};
-    static const QStringList WithTransparency{"KW.i", "KW.j"};
-    return {WithEffects.contains(Tag), WithTransparency.contains(Tag)};
+TImageTailLayout TailLayoutOf(const TReadContext& Context) {
+    return {Context.AtLeast(TFormatVersion::KW9), Context.AtLeast(TFormatVersion::KWi)};
 }
 
 constexpr int TransparentModeCount = int(TTransparentMode::tmFixed) + 1;
@@ -63,7 +60,7 @@ bool InEffectRange(int V) {
 
 } // namespace
 
-TMyImage::TMyImage(TMyDraxa* ASurface) : TMyRectangle(ASurface) {}
+TMyImage::TMyImage(TShapeHost* AHost) : TMyRectangle(AHost) {}
 
 TMyImage::~TMyImage() = default;
 
@@ -98,12 +95,12 @@ void TMyImage::SetBitmap(const TBitmap& Value) {
         // current zoom. The box is laid out upright from point 0 whatever the
         // angle: the picture has just arrived and defines the box afresh.
         const double Z = Zoom();
-        const TMyPoint P0 = FPoints[0];
+        const TMyPoint P0 = Points()[0];
         const float X1 = float(P0.X + FBitmap.Width() / Z);
         const float Y1 = float(P0.Y + FBitmap.Height() / Z);
-        FPoints[1] = MyPoint(X1, P0.Y);
-        FPoints[2] = MyPoint(X1, Y1);
-        FPoints[3] = MyPoint(P0.X, Y1);
+        MutablePoints()[1] = MyPoint(X1, P0.Y);
+        MutablePoints()[2] = MyPoint(X1, Y1);
+        MutablePoints()[3] = MyPoint(P0.X, Y1);
         FRotateCenter = GetCorner(4);
     }
     InvalidateSurface();
@@ -246,8 +243,8 @@ void TMyImage::Paint(TCanvas& Canvas) {
 
 // ---- stream ---------------------------------------------------------------------------
 
-void TMyImage::SaveToStream(TStream& Stream) {
-    TMyRectangle::SaveToStream(Stream);
+void TMyImage::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyRectangle::SaveToStream(Stream, Context);
     WritePictureBlock(Stream, &FBitmap);
     WriteInt32(Stream, FBrightness);
     WriteInt32(Stream, FContrast);
@@ -258,10 +255,9 @@ void TMyImage::SaveToStream(TStream& Stream) {
     WriteInt32(Stream, static_cast<int32_t>(FTransparentMode));
 }
 
-void TMyImage::LoadFromStream(TStream& Stream) {
-    TMyRectangle::LoadFromStream(Stream);
-    const TImageTailLayout L =
-        TailLayoutOf(FSurface ? FSurface->FileVersion().trimmed() : QStringLiteral("KW.j"));
+void TMyImage::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyRectangle::LoadFromStream(Stream, Context);
+    const TImageTailLayout L = TailLayoutOf(Context);
 
     const std::unique_ptr<TBitmap> Picture = ReadPictureBlock(Stream);
     struct TEffects {
@@ -304,22 +300,6 @@ void TMyImage::LoadFromStream(TStream& Stream) {
         FTransparentColor = Transparency->first;
         FTransparentMode = Transparency->second;
     }
-}
-
-// ---- the surface's way in ----------------------------------------------------------------
-
-bool TMyDraxa::SetImageBitmap(int Number, const TBitmap& Value) {
-    TMyShape* Shape = ShapeByNumber(Number);
-    if (!Shape || Shape->ClassName() != QLatin1String("TMyImage")) return false;
-    auto* Image = dynamic_cast<TMyImage*>(Shape);
-    if (!Image) return false;
-    try {
-        Image->SetBitmap(Value);
-    } catch (const std::exception&) {
-        return false;
-    }
-    Invalidate();
-    return true;
 }
 
 } // namespace draxa

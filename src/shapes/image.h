@@ -23,7 +23,7 @@ public:
     static constexpr int ImageEffectLimit = 255;
 
     // A rectangle with an empty picture, no border, no effects, opaque, automatic transparent colour.
-    explicit TMyImage(TMyDraxa* ASurface);
+    explicit TMyImage(TShapeHost* AHost);
     ~TMyImage() override;
     QString ClassName() const override { return QStringLiteral("TMyImage"); }
 
@@ -39,8 +39,10 @@ public:
     // tail fields. A picture size the stream cannot hold or a transparent
     // mode out of range throws EReadError; a picture that is not a readable
     // BMP is dropped and reading goes on after its bytes.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // ---- published properties ----
 

@@ -8,7 +8,7 @@
 #include "foundation/streams.h"
 #include "shapes/canvas_presets.h"
 #include "shapes/polyline.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,9 +21,7 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// Half width of the band around a segment that counts as a hit, in screen
-// pixels. Fixed: a thin line stays as easy to pick at every zoom.
-constexpr int HitBand = 8;
+constexpr int HitBand = LineHitDistance;
 
 constexpr int ArrowStyleCount = int(TArrowStyle::ADouble) + 1;
 
@@ -38,13 +36,11 @@ void DrawSegment(TCanvas& Canvas, const TPoint& A, const TPoint& B) {
 
 } // namespace
 
-TMyLine::TMyLine(TMyDraxa* ASurface) : TMyShape(ASurface) {
-    if (FSurface) {
-        FArrowOffset = FSurface->ArrowOffset();
-        FArrowLength = FSurface->ArrowLength();
-        FArrowAngle = FSurface->ArrowAngle();
-        FArrowStyle = FSurface->ArrowStyle();
-    }
+TMyLine::TMyLine(TShapeHost* AHost) : TMyShape(AHost) {
+    FArrowOffset = FHost->ArrowOffset();
+    FArrowLength = FHost->ArrowLength();
+    FArrowAngle = FHost->ArrowAngle();
+    FArrowStyle = FHost->ArrowStyle();
 }
 
 TPoint TMyLine::ScreenVertex(int Index) const {
@@ -66,7 +62,7 @@ void TMyLine::DrawCreating(TCanvas& Canvas, const TPoint& P1, const TPoint& P2) 
 
 void TMyLine::DrawRotating(TCanvas& Canvas, const TMyPoint& Centre, double DAngle) {
     TArrPoint R;
-    R.reserve(FPoints.size());
+    R.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I)
         R.push_back(RoundMyPoint(RotateMyPoint(GetScreenPoint(I), Centre, float(DAngle))));
     for (size_t I = 0; I + 1 < R.size(); ++I) DrawSegment(Canvas, R[I], R[I + 1]);
@@ -93,7 +89,7 @@ bool TMyLine::IsCreateFinished(TMouseButton, const TPoint&) {
 }
 
 void TMyLine::DrawVertexMarks(TCanvas& Canvas, int Count) {
-    if (FSurface && !FSurface->HotShow()) return;
+    if (!FHost->HotShow()) return;
     for (int I = 0; I < Count; ++I) DrawHotPoint(Canvas, GetScreenPoint(I));
     DrawInfoAnchor(Canvas, LogicalToScreen(FInfoPos));
 }
@@ -104,7 +100,7 @@ void TMyLine::DrawHotPoints(TCanvas& Canvas) {
 
 int TMyLine::HotPointAt(const TPoint& P) {
     FHotIndex = -1;
-    const int S = FSurface ? FSurface->HotSize() : 4;
+    const int S = FHost->HotSize();
     // Every vertex is tried, so where squares overlap the later vertex wins.
     for (int I = 0; I < PointCount(); ++I) {
         const TPoint V = ScreenVertex(I);
@@ -116,7 +112,7 @@ int TMyLine::HotPointAt(const TPoint& P) {
 void TMyLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     if (FHotIndex >= 0 && FHotIndex < PointCount())
         MovePointBy(FHotIndex, double(ToPt.X) - FromPt.X, double(ToPt.Y) - FromPt.Y);
-    if (!FPoints.empty()) FRotateCenter = GetCorner(4);
+    if (!Points().empty()) FRotateCenter = GetCorner(4);
 }
 
 // ---- copying ---------------------------------------------------------------------
@@ -223,10 +219,9 @@ bool TMyLine::PointInShape(TCanvas&, const TPoint& P) {
 
 // ---- links to end points of other lines --------------------------------------------
 
-bool TMyLine::FindLineEndAt(TMyDraxa* Surface, const TMyPoint& P, int& ShapeNo, int& EndIndex,
+bool TMyLine::FindLineEndAt(TShapeHost* Surface, const TMyPoint& P, int& ShapeNo, int& EndIndex,
                             const TMyShape* Except) {
     ShapeNo = EndIndex = -1;
-    if (!Surface) return false;
     for (int I = 0; I < Surface->ShapeCount(); ++I) {
         TMyShape* S = Surface->ShapeByIndex(I);
         if (!S || S == Surface->CurrentShape() || S == Except) continue;
@@ -244,7 +239,7 @@ bool TMyLine::FindLineEndAt(TMyDraxa* Surface, const TMyPoint& P, int& ShapeNo, 
 
 void TMyLine::SetLineEndLink(TLineEnd Which, const TMyPoint& P) {
     int No = -1, End = -1;
-    FindLineEndAt(FSurface, P, No, End, this);
+    FindLineEndAt(FHost, P, No, End, this);
     if (Which == TLineEnd::leFirst)
         SetStartLink(No, End);
     else
@@ -267,9 +262,9 @@ bool TMyLine::JoinsTwoLines() const {
 
 bool TMyLine::JoinedVertices(TArrMyPoint& Vertices) const {
     Vertices.clear();
-    if (!JoinsTwoLines() || !FSurface) return false;
-    const TMyShape* A = FSurface->ShapeByNumber(FStartLinkNo);
-    const TMyShape* B = FSurface->ShapeByNumber(FEndLinkNo);
+    if (!JoinsTwoLines()) return false;
+    const TMyShape* A = FHost->ShapeByNumber(FStartLinkNo);
+    const TMyShape* B = FHost->ShapeByNumber(FEndLinkNo);
     if (!A || !B) return false;
     auto Walk = [&Vertices](const TMyShape* S, bool Forward) {
         const int N = S->PointCount();
@@ -283,16 +278,16 @@ bool TMyLine::JoinedVertices(TArrMyPoint& Vertices) const {
 
 // ---- stream ------------------------------------------------------------------------
 
-void TMyLine::SaveToStream(TStream& Stream) {
-    TMyShape::SaveToStream(Stream);
+void TMyLine::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyShape::SaveToStream(Stream, Context);
     WriteInt32(Stream, FArrowAngle);
     WriteByte(Stream, FArrowLength);
     WriteByte(Stream, FArrowOffset);
     WriteByte(Stream, static_cast<uint8_t>(FArrowStyle));
 }
 
-void TMyLine::LoadFromStream(TStream& Stream) {
-    TMyShape::LoadFromStream(Stream);
+void TMyLine::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyShape::LoadFromStream(Stream, Context);
     const int32_t Angle = ReadInt32(Stream);
     const uint8_t Length = ReadByte(Stream);
     const uint8_t Offset = ReadByte(Stream);

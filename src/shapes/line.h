@@ -17,6 +17,10 @@
 
 namespace draxa {
 
+// Half width of the band around a segment that counts as a hit, in screen
+// pixels. Fixed: a thin line stays as easy to pick at every zoom.
+constexpr int LineHitDistance = 8;
+
 // Which end of a line: its first vertex or its last one.
 enum class TLineEnd : uint8_t { leFirst, leLast };
 
@@ -24,7 +28,7 @@ class TMyLine : public TMyShape {
 public:
     // Link fields -1; ArrowAngle, ArrowLength, ArrowOffset and ArrowStyle
     // from the surface (10, 30, 0, ANone without one).
-    explicit TMyLine(TMyDraxa* ASurface);
+    explicit TMyLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyLine"); }
 
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
@@ -70,8 +74,10 @@ public:
     // The common record, then the tail: Int32 ArrowAngle, Byte ArrowLength,
     // Byte ArrowOffset, Byte ArrowStyle. An ArrowStyle byte above ADouble
     // throws EReadError; the tail is applied only when read whole.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // ---- segments and arrow heads (screen) ----
 
@@ -94,7 +100,7 @@ public:
     // HotSize square around screen point P: its number and that vertex's
     // index, marked on the surface's canvas (the previous mark goes).
     // False with -1, -1 when there is none (the previous mark goes too).
-    static bool FindLineEndAt(TMyDraxa* Surface, const TMyPoint& P, int& ShapeNo, int& EndIndex,
+    static bool FindLineEndAt(TShapeHost* Surface, const TMyPoint& P, int& ShapeNo, int& EndIndex,
                               const TMyShape* Except = nullptr);
     // FindLineEndAt(P) on this line's surface (never finding this line),
     // stored as the link of end Which.

@@ -9,7 +9,7 @@
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
 #include "shapes/canvas_presets.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,15 +24,6 @@ namespace {
 // merged away by TidyRoute.
 constexpr float AlignTolerance = 10;
 
-// The format versions whose connector records end with the style byte.
-bool HasStyleByte(const QString& Version) {
-    static const char* const Versions[] = {"KW.5", "KW.6", "KW.7", "KW.8", "KW.9",
-                                           "KW.a", "KW.e", "KW.h", "KW.i", "KW.j"};
-    for (const char* V : Versions)
-        if (Version == QLatin1String(V)) return true;
-    return false;
-}
-
 constexpr int DrawStyleCount = int(TLinkLineDrawStyle::lldsFree) + 1;
 
 TMyPoint Middle(const TMyPoint& A, const TMyPoint& B) {
@@ -41,18 +32,18 @@ TMyPoint Middle(const TMyPoint& A, const TMyPoint& B) {
 
 } // namespace
 
-TMyLinkLine::TMyLinkLine(TMyDraxa* ASurface) : TMyLine(ASurface) {
-    if (FSurface) FLinkLineDrawStyle = FSurface->LinkLineDrawStyle();
+TMyLinkLine::TMyLinkLine(TShapeHost* AHost) : TMyLine(AHost) {
+    FLinkLineDrawStyle = FHost->LinkLineDrawStyle();
 }
 
 // ---- the ends ------------------------------------------------------------------
 
 TMyShape* TMyLinkLine::GetStartShape() const {
-    return (FSurface && FStartShapeIndex >= 0) ? FSurface->ShapeByIndex(FStartShapeIndex) : nullptr;
+    return FStartShapeIndex >= 0 ? FHost->ShapeByIndex(FStartShapeIndex) : nullptr;
 }
 
 TMyShape* TMyLinkLine::GetEndShape() const {
-    return (FSurface && FEndShapeIndex >= 0) ? FSurface->ShapeByIndex(FEndShapeIndex) : nullptr;
+    return FEndShapeIndex >= 0 ? FHost->ShapeByIndex(FEndShapeIndex) : nullptr;
 }
 
 // A document may name a link point its shape does not have (or the line
@@ -81,13 +72,13 @@ void TMyLinkLine::SetLinkLineDrawStyle(TLinkLineDrawStyle V) {
     if (V == FLinkLineDrawStyle) return;
     if (V == TLinkLineDrawStyle::lldsFree) {
         // A straight line keeps where it starts and where it ends.
-        if (PointCount() > 2) FPoints = TArrMyPoint{FPoints.front(), FPoints.back()};
+        if (PointCount() > 2) MutablePoints() = TArrMyPoint{MutablePoints().front(), MutablePoints().back()};
         FLinkLineDrawStyle = V;
     } else {
         FAutoRoute = true;
         FLinkLineDrawStyle = V;
-        if (PointCount() >= 2 && FSurface)
-            FSurface->RouteLinkLine(nullptr, this, 4, GetEndPoint(), EndAttachedShape(), GetStartPoint(),
+        if (PointCount() >= 2)
+            FHost->RouteLinkLine(nullptr, this, 4, GetEndPoint(), EndAttachedShape(), GetStartPoint(),
                                     StartAttachedShape());
     }
     InvalidateSurface();
@@ -106,9 +97,9 @@ TMyPoint TMyLinkLine::SegmentMidpoint(const TMyPoint& A, const TMyPoint& B) {
 
 void TMyLinkLine::TidyRoute() {
     if (PointCount() < 2) return;
-    for (size_t A = 1; A < FPoints.size();) {
-        if (FPoints[A] == FPoints[A - 1])
-            FPoints.erase(FPoints.begin() + std::ptrdiff_t(A));
+    for (size_t A = 1; A < Points().size();) {
+        if (Points()[A] == Points()[A - 1])
+            MutablePoints().erase(MutablePoints().begin() + std::ptrdiff_t(A));
         else
             ++A;
     }
@@ -123,17 +114,17 @@ void TMyLinkLine::TidyRoute() {
     while (Merged) {
         Merged = false;
         for (int A = 1; A + 1 < PointCount(); ++A) {
-            const TMyPoint P = FPoints[size_t(A - 1)], Q = FPoints[size_t(A)], R = FPoints[size_t(A + 1)];
+            const TMyPoint P = Points()[size_t(A - 1)], Q = Points()[size_t(A)], R = Points()[size_t(A + 1)];
             const bool InX = std::abs(P.X - Q.X) <= AlignTolerance && std::abs(Q.X - R.X) <= AlignTolerance;
             const bool InY = std::abs(P.Y - Q.Y) <= AlignTolerance && std::abs(Q.Y - R.Y) <= AlignTolerance;
             if (!InX && !InY) continue;
             size_t C = size_t(A + 1), E = size_t(A - 1);
             if (EndOn && A + 1 == PointCount() - 1) std::swap(C, E);
             if (InX)
-                FPoints[C].X = FPoints[E].X;
+                MutablePoints()[C].X = MutablePoints()[E].X;
             else
-                FPoints[C].Y = FPoints[E].Y;
-            FPoints.erase(FPoints.begin() + A);
+                MutablePoints()[C].Y = MutablePoints()[E].Y;
+            MutablePoints().erase(MutablePoints().begin() + A);
             Merged = true;
             break;
         }
@@ -144,13 +135,13 @@ void TMyLinkLine::TidyRoute() {
     // between the link points, turning half way along the longer axis.
     const TMyPoint S = StartAttachedShape()->GetLinkPoint(FStartLinkPoint);
     const TMyPoint E = EndAttachedShape()->GetLinkPoint(FEndLinkPoint);
-    if (PointCount() == 2 && FPoints[0] == S && FPoints[1] == E) return;
+    if (PointCount() == 2 && Points()[0] == S && Points()[1] == E) return;
     if (std::abs(S.X - E.X) > std::abs(S.Y - E.Y)) {
         const float M = std::min(S.X, E.X) + std::abs(S.X - E.X) / 2;
-        FPoints = TArrMyPoint{S, MyPoint(M, S.Y), MyPoint(M, E.Y), E};
+        MutablePoints() = TArrMyPoint{S, MyPoint(M, S.Y), MyPoint(M, E.Y), E};
     } else {
         const float M = std::min(S.Y, E.Y) + std::abs(S.Y - E.Y) / 2;
-        FPoints = TArrMyPoint{S, MyPoint(S.X, M), MyPoint(E.X, M), E};
+        MutablePoints() = TArrMyPoint{S, MyPoint(S.X, M), MyPoint(E.X, M), E};
     }
 }
 
@@ -158,17 +149,17 @@ void TMyLinkLine::TidyRoute() {
 
 void TMyLinkLine::Move(double DX, double DY) {
     TMyLine::Move(DX, DY);
-    if (!FSurface || PointCount() == 0 || (DX == 0 && DY == 0)) return;
+    if (PointCount() == 0 || (DX == 0 && DY == 0)) return;
     // Moved together with other shapes (a drag of several, of the whole
     // drawing, or of its group), the ends keep what they are attached to:
     // those shapes move too.
-    if (FSurface->SelectedCount() > 1 || FSurface->Mode() == TInteractionMode::DragWhole || IsGrouped())
+    if (FHost->SelectedCount() > 1 || FHost->Mode() == TInteractionMode::DragWhole || IsGrouped())
         return;
     TMyPoint P = GetScreenPoint(0);
-    FSurface->ConnectLinkLineEnd(this, 0, P);
+    FHost->ConnectLinkLineEnd(this, 0, P);
     if (StartAttachedShape()) SetScreenPoint(0, P);
     TMyPoint Q = GetScreenPoint(PointCount() - 1);
-    FSurface->ConnectLinkLineEnd(this, 1, Q);
+    FHost->ConnectLinkLineEnd(this, 1, Q);
     if (EndAttachedShape()) SetScreenPoint(PointCount() - 1, Q);
 }
 
@@ -184,7 +175,7 @@ void TMyLinkLine::DrawCreating(TCanvas& Canvas, const TPoint& P1, const TPoint& 
     // so the preview is the route the release will give.
     TMyShape* EndShape = EndAttachedShape();
     const TMyPoint E = EndShape ? EndShape->GetScreenLinkPoint(FEndLinkPoint) : ToMyPoint(P2);
-    if (FSurface) FSurface->RouteLinkLine(&Canvas, this, 4, E, EndShape, S, StartShape);
+    FHost->RouteLinkLine(&Canvas, this, 4, E, EndShape, S, StartShape);
 }
 
 bool TMyLinkLine::IsCreateFinished(TMouseButton, const TPoint&) {
@@ -195,14 +186,13 @@ void TMyLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) {
     TMyLine::ResetRotateCenter(FromPt, ToPt);
     // The repaint that follows creation takes the preview off the screen.
     FPreviewShown = false;
-    if (!FSurface) return;
     TMyPoint P = ToMyPoint(ToPt);
-    FSurface->ConnectLinkLineEnd(this, 1, P);
+    FHost->ConnectLinkLineEnd(this, 1, P);
     // The start was taken at the press; only now is the line in the
     // document, where the shape can list it.
     if (TMyShape* S = StartAttachedShape()) S->AddLinkLine(FIndex);
     TMyShape* EndShape = EndAttachedShape();
-    FSurface->RouteLinkLine(nullptr, this, 4, EndShape ? GetEndPoint() : ToMyPoint(ToPt), EndShape,
+    FHost->RouteLinkLine(nullptr, this, 4, EndShape ? GetEndPoint() : ToMyPoint(ToPt), EndShape,
                             GetStartPoint(), StartAttachedShape());
     if (EndShape) return;
 
@@ -210,9 +200,9 @@ void TMyLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) {
     const double Z = Zoom();
     TMyPoint Q = MyPoint(float(ToPt.X / Z), float(ToPt.Y / Z));
     TMyLinkLine* Other = nullptr;
-    const int K = FSurface->FindLinkLineSegment(Q, Other, this);
+    const int K = FHost->FindLinkLineSegment(Q, Other, this);
     if (K >= 0 && Other && Other != this)
-        FSurface->SplitLinkLine(this, MyPoint(float(Q.X * Z), float(Q.Y * Z)), K, Other);
+        FHost->SplitLinkLine(this, MyPoint(float(Q.X * Z), float(Q.Y * Z)), K, Other);
 }
 
 // ---- hot points -------------------------------------------------------------------------
@@ -220,8 +210,8 @@ void TMyLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) {
 int TMyLinkLine::HotPointAt(const TPoint& P) {
     FHotIndex = -1;
     // Connectors do not turn: the rotating tool finds nothing on them.
-    if (FSurface && FSurface->ShapeTool() == TDrawTool::SpRotateSelecting) return -1;
-    const int S = FSurface ? FSurface->HotSize() : 4;
+    if (FHost->ShapeTool() == TDrawTool::SpRotateSelecting) return -1;
+    const int S = FHost->HotSize();
     auto Near = [&P, S](const TPoint& V) { return PtInRect(Rect(V.X - S, V.Y - S, V.X + S, V.Y + S), P); };
     const int N = PointCount();
     for (int I = 0; I < N; ++I)
@@ -237,20 +227,19 @@ TCursor TMyLinkLine::GetHotCursor(int X, int Y) {
     if (H >= 0 && H < N) return crSizeAll;
     if (H >= N)
         return SegmentKind(GetScreenPoint(H - N), GetScreenPoint(H - N + 1)) == 1 ? crSizeNS : crSizeWE;
-    if (FSurface &&
-        (FSurface->Mode() == TInteractionMode::Drawing || FSurface->Mode() == TInteractionMode::Resizing)) {
+    if (FHost->Mode() == TInteractionMode::Drawing || FHost->Mode() == TInteractionMode::Resizing) {
         const double Z = Zoom();
         TMyPoint Q = MyPoint(float(X / Z), float(Y / Z));
         TMyLinkLine* Line = nullptr;
         // A program-defined cursor: an end may be put down on that connector.
-        if (FSurface->FindLinkLineSegment(Q, Line, nullptr) >= 0) return 1;
+        if (FHost->FindLinkLineSegment(Q, Line, nullptr) >= 0) return 1;
     }
     return crCross;
 }
 
 void TMyLinkLine::DrawHotPoints(TCanvas& Canvas) {
-    if (!FHotShow || (FSurface && !FSurface->HotShow())) return;
-    const int H = FSurface ? FSurface->HotSize() : 4;
+    if (!FHotShow || (!FHost->HotShow())) return;
+    const int H = FHost->HotSize();
     auto Prepare = [this, &Canvas] {
         if (FLocked)
             UseLockedPreset(Canvas);
@@ -285,7 +274,7 @@ void TMyLinkLine::DrawHotPoints(TCanvas& Canvas) {
 
 TArrMyPoint TMyLinkLine::EditedRoute(int Hot, double DX, double DY, int& First, int& Last) const {
     TArrMyPoint Q;
-    Q.reserve(FPoints.size() + 4);
+    Q.reserve(Points().size() + 4);
     for (int I = 0; I < PointCount(); ++I) Q.push_back(GetScreenPoint(I));
     const int N = int(Q.size());
     const bool StartOn = StartAttachedShape() != nullptr, EndOn = EndAttachedShape() != nullptr;
@@ -345,10 +334,10 @@ void TMyLinkLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     double DX = double(ToPt.X) - FromPt.X, DY = double(ToPt.Y) - FromPt.Y;
 
     // An end goes onto the link point under it, exactly.
-    if (FSurface && (A == 0 || A == N - 1)) {
+    if (A == 0 || A == N - 1) {
         const TMyPoint Old = GetScreenPoint(A);
         TMyPoint P = MyPoint(float(Old.X + DX), float(Old.Y + DY));
-        FSurface->ConnectLinkLineEnd(this, A == 0 ? 0 : 1, P);
+        FHost->ConnectLinkLineEnd(this, A == 0 ? 0 : 1, P);
         if ((A == 0 ? StartAttachedShape() : EndAttachedShape()) != nullptr) {
             DX = double(P.X) - Old.X;
             DY = double(P.Y) - Old.Y;
@@ -412,7 +401,7 @@ struct TCrossingIndex {
         float X, Y1, Y2;
         const TMyLinkLine* Line;
     };
-    const TMyDraxa* Surface = nullptr;
+    const TShapeHost* Host = nullptr;
     unsigned Paint = 0;
     bool Built = false;
     std::vector<TSegment> Segments;
@@ -485,7 +474,7 @@ void TMyLinkLine::StartPaintingList() {
 
 void TMyLinkLine::RouteChangedInPaint() const {
     TCrossingIndex& Index = CrossingIndex();
-    if (!Index.Built || Index.Surface != FSurface || Index.Paint != PaintsStarted) return;
+    if (!Index.Built || Index.Host != FHost || Index.Paint != PaintsStarted) return;
     if (!std::binary_search(Index.Lines.begin(), Index.Lines.end(), this) || IsChanged(Index, this)) return;
     Index.Changed.push_back(this);
     if (Index.Changed.size() > ChangedLimit) Index.Built = false;
@@ -493,21 +482,20 @@ void TMyLinkLine::RouteChangedInPaint() const {
 
 std::vector<float> TMyLinkLine::CrossingsOf(const TMyPoint& A, const TMyPoint& B) const {
     std::vector<float> Xs;
-    if (!FSurface) return Xs;
     const float Lo = std::min(A.X, B.X), Hi = std::max(A.X, B.X);
     // The connectors of the paint in progress; painted on its own, a
     // connector hops over every connector of its surface.
-    const TArrMyShape& List = FSurface->PaintList();
+    const TArrMyShape& List = FHost->PaintList();
     if (List.empty()) {
-        for (int I = 0; I < FSurface->ShapeCount(); ++I)
-            if (const auto* L = dynamic_cast<const TMyLinkLine*>(FSurface->ShapeByIndex(I)))
+        for (int I = 0; I < FHost->ShapeCount(); ++I)
+            if (const auto* L = dynamic_cast<const TMyLinkLine*>(FHost->ShapeByIndex(I)))
                 AddCrossings(L, Lo, Hi, A.Y, Xs);
         std::sort(Xs.begin(), Xs.end());
         return Xs;
     }
     TCrossingIndex& Index = CrossingIndex();
-    if (!Index.Built || Index.Surface != FSurface || Index.Paint != PaintsStarted) {
-        Index.Surface = FSurface;
+    if (!Index.Built || Index.Host != FHost || Index.Paint != PaintsStarted) {
+        Index.Host = FHost;
         Index.Paint = PaintsStarted;
         BuildCrossingIndex(Index, List);
     }
@@ -529,12 +517,12 @@ void TMyLinkLine::Paint(TCanvas& Canvas) {
     ApplyPenBrush(Canvas);
     const std::optional<TGeometricPen> Previous =
         SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
-    const bool Hops = FSurface && FSurface->CrossLine();
-    if (Hops && FSurface->PaintList().size() > 0) {
+    const bool Hops = FHost->CrossLine();
+    if (Hops && FHost->PaintList().size() > 0) {
         // The others being painted may already have looked at this route.
-        const TArrMyPoint Before = FPoints;
+        const TArrMyPoint Before = Points();
         TidyRoute();
-        if (FPoints != Before) RouteChangedInPaint();
+        if (Points() != Before) RouteChangedInPaint();
     } else {
         TidyRoute();
     }
@@ -571,8 +559,8 @@ void TMyLinkLine::Paint(TCanvas& Canvas) {
 
 // ---- stream -----------------------------------------------------------------------------------
 
-void TMyLinkLine::SaveToStream(TStream& Stream) {
-    TMyLine::SaveToStream(Stream);
+void TMyLinkLine::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyLine::SaveToStream(Stream, Context);
     WriteInt32(Stream, FStartShapeIndex);
     WriteInt32(Stream, FStartLinkPoint);
     WriteInt32(Stream, FEndShapeIndex);
@@ -580,15 +568,15 @@ void TMyLinkLine::SaveToStream(TStream& Stream) {
     WriteByte(Stream, static_cast<uint8_t>(FLinkLineDrawStyle));
 }
 
-void TMyLinkLine::LoadFromStream(TStream& Stream) {
-    TMyLine::LoadFromStream(Stream);
+void TMyLinkLine::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyLine::LoadFromStream(Stream, Context);
     const int32_t StartShape = ReadInt32(Stream);
     const int32_t StartPoint = ReadInt32(Stream);
     const int32_t EndShape = ReadInt32(Stream);
     const int32_t EndPoint = ReadInt32(Stream);
-    const QString Version = FSurface ? FSurface->FileVersion().trimmed() : QStringLiteral("KW.j");
     std::optional<uint8_t> Style;
-    if (HasStyleByte(Version)) {
+    // Connector records end with the style byte from "KW.5" on.
+    if (Context.AtLeast(TFormatVersion::KW5)) {
         Style = ReadByte(Stream);
         if (*Style >= DrawStyleCount)
             throw EReadError("Stream read error: connector style " + std::to_string(*Style) +

@@ -20,7 +20,7 @@ class TMyLinkLine : public TMyLine {
 public:
     // Link fields -1 (free ends), automatic routing, hop radius 8, and the
     // surface's LinkLineDrawStyle.
-    explicit TMyLinkLine(TMyDraxa* ASurface);
+    explicit TMyLinkLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyLinkLine"); }
 
     // List indices of the attached shapes and their link points; -1 = free
@@ -117,8 +117,10 @@ public:
     // shape, end link point and the style byte. The style byte is read only
     // for the format versions that have it; a value out of range throws
     // EReadError.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // A surface starts painting the shapes of its paint list: the
     // crossings found for the previous paint no longer hold.

@@ -4,27 +4,27 @@
 
 #include "foundation/canvas.h"
 #include "foundation/stream_io.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 namespace draxa {
 
 // ---- TMyLinkPoint ------------------------------------------------------------
 
-TMyLinkPoint::TMyLinkPoint(TMyDraxa* ASurface) : TMyRectangle(ASurface) {}
+TMyLinkPoint::TMyLinkPoint(TShapeHost* AHost) : TMyRectangle(AHost) {}
 
 void TMyLinkPoint::DrawCreating(TCanvas& Canvas, const TPoint& P1, const TPoint&) {
     Canvas.Ellipse(P1.X, P1.Y, P1.X + FSize, P1.Y + FSize);
 }
 
 void TMyLinkPoint::AddPoint(const TPoint& P) {
-    if (!FPoints.empty()) return;
+    if (!Points().empty()) return;
     const double H = Zoom() * FSize / 2;
     const double X = P.X, Y = P.Y;
     for (const TMyPoint& Corner : {MyPoint(float(X - H), float(Y - H)), MyPoint(float(X + H), float(Y - H)),
                                    MyPoint(float(X + H), float(Y + H)), MyPoint(float(X - H), float(Y + H))})
         AddScreenPoint(Corner);
     // A connection point is where connectors attach: its one link point sits at its centre.
-    FLinkPoints.assign(1, GetRotateCenter());
+    MutableLinkPoints().assign(1, GetRotateCenter());
 }
 
 void TMyLinkPoint::Paint(TCanvas& Canvas) {
@@ -54,13 +54,13 @@ void TMyLinkPoint::AssignGeometry(const TMyShape& Source) {
     if (const auto* L = dynamic_cast<const TMyLinkPoint*>(&Source)) FSize = L->FSize;
 }
 
-void TMyLinkPoint::SaveToStream(TStream& Stream) {
-    TMyRectangle::SaveToStream(Stream);
+void TMyLinkPoint::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyRectangle::SaveToStream(Stream, Context);
     WriteByte(Stream, FSize);
 }
 
-void TMyLinkPoint::LoadFromStream(TStream& Stream) {
-    TMyRectangle::LoadFromStream(Stream);
+void TMyLinkPoint::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyRectangle::LoadFromStream(Stream, Context);
     FSize = ReadByte(Stream);
 }
 
@@ -69,24 +69,24 @@ void TMyLinkPoint::LoadFromStream(TStream& Stream) {
 void TMyLineLinkLine::AddPoint(const TPoint& P) {
     TMyLinkPoint::AddPoint(P);
     // Also a junction made from code with its four corners given offers its centre.
-    if (PointCount() == 4) FLinkPoints.assign(1, GetRotateCenter());
+    if (PointCount() == 4) MutableLinkPoints().assign(1, GetRotateCenter());
 }
 
 void TMyLineLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) {
     // The centre and the info anchor are set as for every other shape first,
     // so that they are right also where no connector is found.
     TMyLinkPoint::ResetRotateCenter(FromPt, ToPt);
-    if (!FSurface || PointCount() < 4) return;
+    if (PointCount() < 4) return;
 
     TMyPoint C = GetRotateCenter();
     TMyLinkLine* Line = nullptr;
     // Moves C onto the segment found.
-    const int K = FSurface->FindLinkLineSegment(C, Line, nullptr);
+    const int K = FHost->FindLinkLineSegment(C, Line, nullptr);
     if (K < 0 || !Line) return;
 
     // The connector is cut at C into two that both end on this junction;
     // the surface records the undo steps.
-    FSurface->SplitLinkLineAtShape(C, Line, this, K);
+    FHost->SplitLinkLineAtShape(C, Line, this, K);
 
     // The square is rebuilt around the snapped centre, its link point with it.
     const double Z = Zoom();

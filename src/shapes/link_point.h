@@ -17,7 +17,7 @@ public:
     // Side of the square a new point gets, logical units.
     static constexpr uint8_t DefaultSize = 8;
 
-    explicit TMyLinkPoint(TMyDraxa* ASurface);
+    explicit TMyLinkPoint(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyLinkPoint"); }
 
     // A circle of Size screen pixels with its top-left at P1 (P2 is not used).
@@ -34,8 +34,10 @@ public:
     void Assign(const TMyShape& Source) override;
     void AssignGeometry(const TMyShape& Source) override;
     // The common record, then Size as one byte (in every format version).
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // Side of the square for the next AddPoint and DrawCreating, logical;
     // an existing square keeps its size.

@@ -4,7 +4,7 @@
 #include "shapes/polyline.h"
 
 #include "foundation/canvas.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <QImage>
 
@@ -41,7 +41,7 @@ double RingArea(const TArrPoint& Ring) {
 
 // ---- polyline ------------------------------------------------------------------------
 
-TMyPolyLine::TMyPolyLine(TMyDraxa* ASurface) : TMyLine(ASurface) {
+TMyPolyLine::TMyPolyLine(TShapeHost* AHost) : TMyLine(AHost) {
     FArrowStyle = TArrowStyle::ANone;
 }
 
@@ -49,36 +49,36 @@ bool TMyPolyLine::IsCreateFinished(TMouseButton, const TPoint&) {
     const int N = PointCount();
     if (N < 3 || GetScreenPoint(N - 1) != GetScreenPoint(N - 2)) return false;
     // The repeated click finished the line; it is not a vertex of its own.
-    FPoints.pop_back();
+    MutablePoints().pop_back();
     return true;
 }
 
 bool TMyPolyLine::InsertVertex(int Index, const TPoint& P) {
     const double Z = Zoom();
-    return InsertMyPoint(MyPoint(float(P.X / Z), float(P.Y / Z)), Index, FPoints);
+    return InsertMyPoint(MyPoint(float(P.X / Z), float(P.Y / Z)), Index, MutablePoints());
 }
 
 int TMyPolyLine::VertexRemovalResult(int Index) const {
-    if (!IsValidPointIndex(Index, FPoints)) return -1;
+    if (!IsValidPointIndex(Index, Points())) return -1;
     return PointCount() < 3 ? TooFewVertices : Index;
 }
 
 int TMyPolyLine::RemoveVertex(int Index) {
     const int Result = VertexRemovalResult(Index);
-    if (Result == Index) DeleteMyPoint(Index, FPoints);
+    if (Result == Index) DeleteMyPoint(Index, MutablePoints());
     return Result;
 }
 
 // ---- freehand line -------------------------------------------------------------------
 
 TRect TMyFreeLine::ScreenBounds() const {
-    const TMyRect B = BoundsOfMyPoints(FPoints);
+    const TMyRect B = BoundsOfMyPoints(Points());
     const float Z = float(Zoom());
     return RoundMyRect(TMyRect{B.Left * Z, B.Top * Z, B.Right * Z, B.Bottom * Z});
 }
 
 void TMyFreeLine::DrawMoving(TCanvas& Canvas, const TPoint& FromPt, const TPoint& ToPt) {
-    if (FPoints.empty()) return;
+    if (Points().empty()) return;
     TRect R = ScreenBounds();
     OffsetRect(R, ToPt.X - FromPt.X, ToPt.Y - FromPt.Y);
     Canvas.MoveTo(R.Left, R.Top);
@@ -89,7 +89,7 @@ void TMyFreeLine::DrawMoving(TCanvas& Canvas, const TPoint& FromPt, const TPoint
 }
 
 void TMyFreeLine::DrawHotPoints(TCanvas& Canvas) {
-    if ((FSurface && !FSurface->HotShow()) || FPoints.empty()) return;
+    if ((!FHost->HotShow()) || Points().empty()) return;
     // A stroke of hundreds of vertices would be buried under their marks:
     // the box stands for the whole line.
     Canvas.SelectGeometricPen(std::nullopt);
@@ -114,7 +114,7 @@ bool TMyFreeLine::IsCreateFinished(TMouseButton, const TPoint&) {
 }
 
 bool TMyFreeLine::PointInShape(TCanvas&, const TPoint& P) {
-    if (FPoints.empty()) return false;
+    if (Points().empty()) return false;
     const TRect R = ScreenBounds();
     const TArrPoint Box{Point(R.Left, R.Top), Point(R.Right, R.Top), Point(R.Right, R.Bottom),
                         Point(R.Left, R.Bottom)};
@@ -125,7 +125,7 @@ bool TMyFreeLine::PointInShape(TCanvas&, const TPoint& P) {
 
 TArrPoint TMyPolygon::ScreenVertices() const {
     TArrPoint V;
-    V.reserve(FPoints.size());
+    V.reserve(Points().size());
     for (int I = 0; I < PointCount(); ++I) V.push_back(ScreenVertex(I));
     return V;
 }
@@ -138,10 +138,10 @@ void TMyPolygon::DrawHotPoints(TCanvas& Canvas) {
 bool TMyPolygon::IsCreateFinished(TMouseButton, const TPoint& P) {
     const int N = PointCount();
     if (N < 3) return false;
-    const int H = FSurface ? FSurface->HotSize() : 4;
+    const int H = FHost->HotSize();
     // On the first corner, or a second click on the corner before this one.
     if (!Near(P, GetScreenPoint(0), H) && !Near(P, GetScreenPoint(N - 2), H)) return false;
-    FPoints.back() = FPoints.front();
+    MutablePoints().back() = MutablePoints().front();
     return true;
 }
 
@@ -152,11 +152,11 @@ void TMyPolygon::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
         // Vertex 0 and its closing copy are one corner: the copy is taken
         // again rather than moved alongside, so the two never drift apart.
         if (FHotIndex == 0)
-            FPoints[size_t(Last)] = FPoints.front();
+            MutablePoints()[size_t(Last)] = MutablePoints().front();
         else if (FHotIndex == Last)
-            FPoints.front() = FPoints[size_t(Last)];
+            MutablePoints().front() = MutablePoints()[size_t(Last)];
     }
-    if (!FPoints.empty()) FRotateCenter = GetCorner(4);
+    if (!Points().empty()) FRotateCenter = GetCorner(4);
 }
 
 void TMyPolygon::DrawResizing(TCanvas& Canvas, const TMyPoint& FromPt, const TMyPoint& ToPt) {
@@ -182,13 +182,13 @@ void TMyPolygon::Paint(TCanvas& Canvas) {
 }
 
 int TMyPolygon::CoveredPixels() const {
-    if (FPoints.empty()) return 0;
+    if (Points().empty()) return 0;
     // Counted in the polygon's own box at Zoom 1, so the area does not
     // depend on the zoom it was measured at.
-    const TMyRect B = BoundsOfMyPoints(FPoints);
+    const TMyRect B = BoundsOfMyPoints(Points());
     TArrPoint Ring;
-    Ring.reserve(FPoints.size());
-    for (const TMyPoint& P : FPoints) Ring.push_back(RoundMyPoint(MyPoint(P.X - B.Left, P.Y - B.Top)));
+    Ring.reserve(Points().size());
+    for (const TMyPoint& P : Points()) Ring.push_back(RoundMyPoint(MyPoint(P.X - B.Left, P.Y - B.Top)));
     const int W = RoundHalfEven(double(B.Right) - B.Left);
     const int H = RoundHalfEven(double(B.Bottom) - B.Top);
     if (W <= 0 || H <= 0) return 0;
@@ -218,7 +218,7 @@ int TMyPolygon::CoveredPixels() const {
 
 void TMyPolygon::UpdateMeasureInfo(QString& Text) {
     const double Count = CoveredPixels();
-    const double R = FSurface ? FSurface->Ratio() : 1.0;
+    const double R = FHost->Ratio();
     const double D = ScreenPixelsPerInch();
     const double SquareInches = Count * R * R / (D * D);
     const double SquareMm = SquareInches * 25.4 * 25.4;
@@ -227,12 +227,12 @@ void TMyPolygon::UpdateMeasureInfo(QString& Text) {
 }
 
 bool TMyPolygon::PointInShape(TCanvas&, const TPoint& P) {
-    if (FPoints.empty()) return false;
+    if (Points().empty()) return false;
     return PtInRegion(CreatePolygonRgn(ScreenVertices(), ALTERNATE), P.X, P.Y);
 }
 
 int TMyPolygon::VertexRemovalResult(int Index) const {
-    if (!IsValidPointIndex(Index, FPoints)) return -1;
+    if (!IsValidPointIndex(Index, Points())) return -1;
     if (PointCount() < 5) return TooFewVertices;
     return Index == PointCount() - 1 ? ClosingVertex : Index;
 }
@@ -240,9 +240,9 @@ int TMyPolygon::VertexRemovalResult(int Index) const {
 int TMyPolygon::RemoveVertex(int Index) {
     const int Result = VertexRemovalResult(Index);
     if (Result != Index) return Result;
-    DeleteMyPoint(Index, FPoints);
+    DeleteMyPoint(Index, MutablePoints());
     // The ring closes on whatever is vertex 0 now.
-    if (Index == 0) FPoints.back() = FPoints.front();
+    if (Index == 0) MutablePoints().back() = MutablePoints().front();
     return Result;
 }
 

@@ -24,7 +24,7 @@ public:
     static constexpr int ClosingVertex = -7;
 
     // The line's construction, then ArrowStyle ANone.
-    explicit TMyPolyLine(TMyDraxa* ASurface);
+    explicit TMyPolyLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyPolyLine"); }
 
     // True when there are at least 3 vertices and the last two coincide on

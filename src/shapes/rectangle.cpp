@@ -3,7 +3,7 @@
 #include "shapes/rectangle.h"
 
 #include "foundation/canvas.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 namespace draxa {
 
@@ -35,7 +35,7 @@ void DrawClosed(TCanvas& Canvas, const std::array<TPoint, 4>& K) {
 
 } // namespace
 
-TMyRectangle::TMyRectangle(TMyDraxa* ASurface) : TMyShape(ASurface) {}
+TMyRectangle::TMyRectangle(TShapeHost* AHost) : TMyShape(AHost) {}
 
 // ---- outline previews ------------------------------------------------------
 
@@ -84,9 +84,8 @@ void TMyRectangle::DrawResizing(TCanvas& Canvas, const TMyPoint&, const TMyPoint
 // ---- hot points --------------------------------------------------------------
 
 bool TMyRectangle::SurfaceRotating() const {
-    if (!FSurface) return false;
-    const TInteractionMode M = FSurface->Mode();
-    return FSurface->ShapeTool() == TDrawTool::SpRotateSelecting || M == TInteractionMode::RotateSelecting ||
+    const TInteractionMode M = FHost->Mode();
+    return FHost->ShapeTool() == TDrawTool::SpRotateSelecting || M == TInteractionMode::RotateSelecting ||
            M == TInteractionMode::Rotating;
 }
 
@@ -98,7 +97,7 @@ bool TMyRectangle::IsHotPointShown(int Index) const {
 }
 
 void TMyRectangle::DrawHotPoints(TCanvas& Canvas) {
-    if (FSurface && !FSurface->HotShow()) return;
+    if (!FHost->HotShow()) return;
     if (PointCount() >= 4) {
         for (int I : {0, 1, 2, 3, 4, 6, 5, 7})
             if (IsHotPointShown(I)) DrawHotPoint(Canvas, GetScreenPoint(I));
@@ -109,7 +108,7 @@ void TMyRectangle::DrawHotPoints(TCanvas& Canvas) {
 int TMyRectangle::HotPointAt(const TPoint& P) {
     FHotIndex = -1;
     if (PointCount() < 4) return FHotIndex;
-    const int S = FSurface ? FSurface->HotSize() : 4;
+    const int S = FHost->HotSize();
     // Every square is tried, so where squares overlap the higher index wins.
     for (int I = 0; I < 8; ++I) {
         if (!IsHotPointShown(I)) continue;
@@ -193,9 +192,9 @@ void TMyRectangle::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
         const double Z = Zoom();
         const TMyPoint N{float(ToPt.X / Z), float(ToPt.Y / Z)};
         TCorners K;
-        for (size_t I = 0; I < 4; ++I) K[I] = FPoints[I];
+        for (size_t I = 0; I < 4; ++I) K[I] = Points()[I];
         if (ResizeCorners(K, GetRotateCenter(), N))
-            for (size_t I = 0; I < 4; ++I) FPoints[I] = K[I];
+            for (size_t I = 0; I < 4; ++I) MutablePoints()[I] = K[I];
     }
     FRotateCenter = GetCorner(4);
 }
@@ -205,17 +204,17 @@ void TMyRectangle::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
 void TMyRectangle::AddPoint(const TPoint& P) {
     const double Z = Zoom();
     const TMyPoint N{float(P.X / Z), float(P.Y / Z)};
-    if (FPoints.empty()) {
-        FPoints.push_back(N);
+    if (Points().empty()) {
+        MutablePoints().push_back(N);
         return;
     }
-    if (FPoints.size() != 1) return;
-    const TMyPoint P0 = FPoints[0];
+    if (Points().size() != 1) return;
+    const TMyPoint P0 = Points()[0];
     // A second click in line with the first spans no box: keep waiting.
     if (N.X == P0.X || N.Y == P0.Y) return;
-    FPoints.push_back(MyPoint(N.X, P0.Y));
-    FPoints.push_back(N);
-    FPoints.push_back(MyPoint(P0.X, N.Y));
+    MutablePoints().push_back(MyPoint(N.X, P0.Y));
+    MutablePoints().push_back(N);
+    MutablePoints().push_back(MyPoint(P0.X, N.Y));
 }
 
 bool TMyRectangle::IsCreateFinished(TMouseButton, const TPoint&) {
@@ -242,7 +241,7 @@ void TMyRectangle::Paint(TCanvas& Canvas) {
 void TMyRectangle::UpdateMeasureInfo(QString& Text) {
     const double W = UnrotatedWidth();
     const double H = UnrotatedHeight();
-    const double R = FSurface ? FSurface->Ratio() : 1.0;
+    const double R = FHost->Ratio();
     const double D = ScreenPixelsPerInch();
     const double SquareInches = H * W * (R * R / (D * D));
     const double SquareMm = SquareInches * 25.4 * 25.4;
@@ -256,14 +255,14 @@ QString TMyRectangle::GetLengthText(const TPoint& P1, const TPoint& P2) {
     const TMyPoint Corner = ToMyPoint(Point(P2.X, P1.Y));
     const double Lm = MyPointDistance(ToMyPoint(P1), Corner);
     const double Ln = MyPointDistance(ToMyPoint(P2), Corner);
-    const double S = (FSurface ? FSurface->Ratio() : 1.0) / Zoom();
+    const double S = (FHost->Ratio()) / Zoom();
     const double D = ScreenPixelsPerInch();
 
     // The first line carries a blank before the unit, the second none, for
     // every unit alike.
     double Factor = 1;
     QString Unit;
-    switch (FSurface ? FSurface->TheUNIT() : TUnits::mm) {
+    switch (FHost->TheUNIT()) {
     case TUnits::pixel:
         Unit = QStringLiteral("pixel(s)");
         break;
@@ -308,7 +307,7 @@ TMyPoint TMyRectangle::GetPoint(int Index) const {
     // The middle of a side, taken in the box's own frame and turned back.
     const TMyPoint C = GetRotateCenter();
     TCorners U;
-    for (size_t I = 0; I < 4; ++I) U[I] = Turn(FPoints[I], C, -FAngle);
+    for (size_t I = 0; I < 4; ++I) U[I] = Turn(Points()[I], C, -FAngle);
     TMyPoint M;
     switch (Index) {
     case 4:

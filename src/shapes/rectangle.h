@@ -21,7 +21,7 @@ namespace draxa {
 
 class TMyRectangle : public TMyShape {
 public:
-    explicit TMyRectangle(TMyDraxa* ASurface);
+    explicit TMyRectangle(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyRectangle"); }
 
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----

@@ -5,7 +5,7 @@
 #include "foundation/canvas.h"
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +27,7 @@ void DrawSegment(TCanvas& Canvas, const TPoint& A, const TPoint& B) {
 
 } // namespace
 
-TMyRuleLine::TMyRuleLine(TMyDraxa* ASurface) : TMyLine(ASurface) {
+TMyRuleLine::TMyRuleLine(TShapeHost* AHost) : TMyLine(AHost) {
     FFont.SetSize(8);
     FArrowAngle = 10;
     FArrowLength = 20;
@@ -106,20 +106,20 @@ void TMyRuleLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     if (PointCount() < 2) return;
     // Kept current for whoever reads them before the next paint, which
     // recomputes both.
-    const TMyPoint A = FPoints[0], B = FPoints[1];
+    const TMyPoint A = Points()[0], B = Points()[1];
     FAngle = A.X == B.X ? float(Pi / 2) : float(std::atan((double(B.Y) - A.Y) / (double(B.X) - A.X)));
     FInfo = GetLengthText(ScreenVertex(0), ScreenVertex(1)).trimmed();
 }
 
-void TMyRuleLine::SaveToStream(TStream& Stream) {
-    TMyLine::SaveToStream(Stream);
+void TMyRuleLine::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyLine::SaveToStream(Stream, Context);
     WriteBoolean(Stream, FShowUserInfo);
     WriteByte(Stream, static_cast<uint8_t>(FTickStyle));
     WriteCountedText(Stream, FUserInfo);
 }
 
-void TMyRuleLine::LoadFromStream(TStream& Stream) {
-    TMyLine::LoadFromStream(Stream);
+void TMyRuleLine::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyLine::LoadFromStream(Stream, Context);
     const bool Show = ReadBoolean(Stream);
     const uint8_t Tick = ReadByte(Stream);
     if (Tick >= TickStyleCount)

@@ -18,7 +18,7 @@ public:
     // The line's construction, then font size 8, ArrowAngle 10, ArrowLength
     // 20 and ArrowStyle ADouble whatever the surface says (ArrowOffset comes
     // from the surface).
-    explicit TMyRuleLine(TMyDraxa* ASurface);
+    explicit TMyRuleLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyRuleLine"); }
 
     // The line's copy, then UserInfo from a measuring line (ShowUserInfo
@@ -36,8 +36,10 @@ public:
     // The line's record, then Byte ShowUserInfo, Byte TickStyle, counted
     // UserInfo. A TickStyle byte out of range throws EReadError; the tail is
     // applied only when read whole.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // ---- published properties (setters only store) ----
 

@@ -4,7 +4,8 @@
 
 #include "foundation/bitmap.h"
 #include "foundation/bitmap_effects.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
+#include "shapes/shape_registry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,17 +50,15 @@ bool IsValidIdent(const QString& Name) {
 // The fixed defaults (angle 0, not grouped, unlocked, log size 10 x 10,
 // white to black without gradient, visible, texts shown) are the members'
 // initialisers; what the surface decides is taken from it here.
-TMyShape::TMyShape(TMyDraxa* ASurface) : FSurface(ASurface) {
-    if (FSurface) {
-        FPenStyleJoinType = FSurface->PenStyleJoinType();
-        FPenStyleEndCapType = FSurface->PenStyleEndCapType();
-        FPen.Assign(FSurface->Pen());
-        FBrush.Assign(FSurface->Brush());
-        FFont.Assign(FSurface->Font());
-        FResizeEnable = FSurface->ResizeEnable();
-        FRotateEnable = FSurface->RotateEnable();
-        FHotShow = FSurface->HotShow();
-    }
+TMyShape::TMyShape(TShapeHost* AHost) : FHost(AHost ? AHost : &StandaloneShapeHost()) {
+    FPenStyleJoinType = FHost->PenStyleJoinType();
+    FPenStyleEndCapType = FHost->PenStyleEndCapType();
+    FPen.Assign(FHost->Pen());
+    FBrush.Assign(FHost->Brush());
+    FFont.Assign(FHost->Font());
+    FResizeEnable = FHost->ResizeEnable();
+    FRotateEnable = FHost->RotateEnable();
+    FHotShow = FHost->HotShow();
     // Hooked only now, so taking over the surface's settings passes nothing on.
     FPen.OnChange = [this] { PropagatePenBrush(); };
     FBrush.OnChange = [this] { PropagatePenBrush(); };
@@ -73,8 +72,18 @@ TMyShape::~TMyShape() {
     FFont.OnChange = nullptr;
 }
 
+const TShapeClass& TMyShape::Class() const {
+    if (!FClass) {
+        static const TShapeClass Unregistered{};
+        const TShapeClass* C = ShapeClassNamed(ClassName());
+        FClass = C ? C : &Unregistered;
+    }
+    return *FClass;
+}
+
 TMyShape* TMyShape::NewOfSameClass() const {
-    return FSurface ? FSurface->CreateShapeByClassName(ClassName()) : nullptr;
+    const TShapeClass* C = ShapeClassNamed(ClassName());
+    return C ? C->Create(FHost) : nullptr;
 }
 
 // ---- identity --------------------------------------------------------------
@@ -103,7 +112,7 @@ void TMyShape::RemoveLinkLine(int Index) {
 // ---- link points -----------------------------------------------------------
 
 int TMyShape::AddLinkPoint(const TMyPoint& P) {
-    FLinkPoints.push_back(P);
+    MutableLinkPoints().push_back(P);
     InvalidateSurface();
     return LinkPointCount() - 1;
 }
@@ -112,16 +121,16 @@ bool TMyShape::DeleteLinkPoint(int Index) {
     if (Index < 0 || Index >= LinkPointCount()) return false;
     // Connectors name link points by index: the surface frees and renumbers
     // their ends before the list shrinks.
-    if (FSurface) FSurface->DetachLinkPoints(this, Index, 1);
-    FLinkPoints.erase(FLinkPoints.begin() + Index);
+    FHost->DetachLinkPoints(this, Index, 1);
+    MutableLinkPoints().erase(FLinkPoints.begin() + Index);
     InvalidateSurface();
     return true;
 }
 
 void TMyShape::ClearLinkPoints() {
     if (FLinkPoints.empty()) return;
-    if (FSurface) FSurface->DetachLinkPoints(this, 0, LinkPointCount());
-    FLinkPoints.clear();
+    FHost->DetachLinkPoints(this, 0, LinkPointCount());
+    MutableLinkPoints().clear();
     InvalidateSurface();
 }
 
@@ -161,8 +170,8 @@ void TMyShape::CopyFrom(const TMyShape& Source, bool WithIdentity) {
     FBrush.Assign(Source.FBrush);
     FFont.Assign(Source.FFont);
 
-    FPoints = Source.FPoints;
-    FLinkPoints = Source.FLinkPoints;
+    MutablePoints() = Source.FPoints;
+    MutableLinkPoints() = Source.FLinkPoints;
 
     if (WithIdentity) {
         FIndex = Source.FIndex;
@@ -189,10 +198,10 @@ void TMyShape::CopyFrom(const TMyShape& Source, bool WithIdentity) {
 void TMyShape::PropagatePenBrush() {
     // While a document is read every shape gets its own stored attributes;
     // a group must not overwrite those of members read before it.
-    if (!FSurface || FSurface->Loading() || FPropagating || FMembers.empty()) return;
+    if (FHost->Loading() || FPropagating || FMembers.empty()) return;
     const TFlagGuard Guard(FPropagating);
     for (const int MemberIndex : TMyShapeNo(FMembers)) {
-        TMyShape* M = FSurface->ShapeByIndex(MemberIndex);
+        TMyShape* M = FHost->ShapeByIndex(MemberIndex);
         // A shape already passing its attributes on is further up this chain.
         if (!M || M == this || M->FPropagating) continue;
         // Through the members' own objects and setters, so that nested groups
@@ -207,10 +216,10 @@ void TMyShape::PropagatePenBrush() {
 }
 
 void TMyShape::PropagateFont() {
-    if (!FSurface || FSurface->Loading() || FPropagating || FMembers.empty()) return;
+    if (FHost->Loading() || FPropagating || FMembers.empty()) return;
     const TFlagGuard Guard(FPropagating);
     for (const int MemberIndex : TMyShapeNo(FMembers)) {
-        TMyShape* M = FSurface->ShapeByIndex(MemberIndex);
+        TMyShape* M = FHost->ShapeByIndex(MemberIndex);
         if (M && M != this && !M->FPropagating) M->FFont.Assign(FFont);
     }
 }
@@ -224,10 +233,7 @@ void TMyShape::SetAngle(float V) {
     }
     // A relative turn: the surface turns the whole group about its outermost
     // group's centre and skips locked shapes.
-    if (FSurface)
-        FSurface->RotateShapeBy(this, V);
-    else
-        Rotate(GetRotateCenter(), V);
+    FHost->RotateShapeBy(this, V);
 }
 
 void TMyShape::SetColorBegin(TColor V) {
@@ -265,18 +271,12 @@ void TMyShape::SetGradientDirect(TColor Begin, TColor End, TGradientStyle Style)
 void TMyShape::SetIsFlipHorz(bool) {
     // The value does not matter: a flip toggles the flag, and the surface
     // decides what is flipped (members, never a connector line).
-    if (FSurface)
-        FSurface->FlipShapeHorz(this);
-    else
-        FlipHorz();
+    FHost->FlipShapeHorz(this);
     RebuildMirroredGradient();
 }
 
 void TMyShape::SetIsFlipVert(bool) {
-    if (FSurface)
-        FSurface->FlipShapeVert(this);
-    else
-        FlipVert();
+    FHost->FlipShapeVert(this);
     RebuildMirroredGradient();
 }
 
@@ -285,7 +285,7 @@ void TMyShape::SetLocked(bool V) {
     // Stored first, so a surface that sets the members through their own
     // setters finds this shape already done.
     FLocked = V;
-    if (FSurface) FSurface->SetShapeLocked(this, V);
+    FHost->SetShapeLocked(this, V);
     InvalidateSurface();
 }
 
@@ -308,15 +308,16 @@ void TMyShape::RebuildMirroredGradient() {
 // ---- surface access --------------------------------------------------------
 
 double TMyShape::Zoom() const {
-    return FSurface ? FSurface->Zoom() : 1.0;
+    return FHost->Zoom();
 }
 
 void TMyShape::InvalidateSurface() const {
-    if (FSurface) FSurface->Invalidate();
+    FHost->InvalidateView();
 }
 
-void TMyShape::ForgetHitBoxes() const {
-    if (FSurface) FSurface->ForgetHoverCandidates();
+void TMyShape::Changed(TShapeChange What) {
+    if (What == TShapeChange::Geometry) ++FGeometryRevision;
+    FHost->ShapeChanged(*this, What);
 }
 
 // ---- points ----------------------------------------------------------------
@@ -345,28 +346,25 @@ TMyPoint TMyShape::LogicalToScreen(const TMyPoint& P) const {
 }
 
 void TMyShape::SetScreenPoint(int Index, const TMyPoint& P) {
-    ForgetHitBoxes();
     const double Z = Zoom();
-    FPoints[size_t(Index)] = TMyPoint{float(P.X / Z), float(P.Y / Z)};
+    MutablePoints()[size_t(Index)] = TMyPoint{float(P.X / Z), float(P.Y / Z)};
 }
 
 void TMyShape::AddScreenPoint(const TMyPoint& P) {
-    ForgetHitBoxes();
     const double Z = Zoom();
-    FPoints.push_back(TMyPoint{float(P.X / Z), float(P.Y / Z)});
+    MutablePoints().push_back(TMyPoint{float(P.X / Z), float(P.Y / Z)});
 }
 
 void TMyShape::MovePointBy(int Index, double DX, double DY) {
-    ForgetHitBoxes();
     const double Z = Zoom();
-    TMyPoint& Pt = FPoints[size_t(Index)];
+    TMyPoint& Pt = MutablePoints()[size_t(Index)];
     Pt.X = float(Pt.X + DX / Z);
     Pt.Y = float(Pt.Y + DY / Z);
 }
 
 void TMyShape::MoveLinkPointBy(int Index, double DX, double DY) {
     const double Z = Zoom();
-    TMyPoint& Pt = FLinkPoints[size_t(Index)];
+    TMyPoint& Pt = MutableLinkPoints()[size_t(Index)];
     Pt.X = float(Pt.X + DX / Z);
     Pt.Y = float(Pt.Y + DY / Z);
 }
@@ -428,7 +426,7 @@ void TMyShape::DrawResizing(TCanvas&, const TMyPoint&, const TMyPoint&) {}
 
 void TMyShape::AddPoint(const TPoint& P) {
     const double Z = Zoom();
-    FPoints.push_back(TMyPoint{float(P.X / Z), float(P.Y / Z)});
+    MutablePoints().push_back(TMyPoint{float(P.X / Z), float(P.Y / Z)});
 }
 
 TMyPoint TMyShape::GetRotateCenter() const {

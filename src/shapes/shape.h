@@ -18,7 +18,9 @@
 #include "foundation/graphics.h"
 #include "foundation/input.h"
 #include "foundation/user_data.h"
+#include "shapes/record_context.h"
 #include "shapes/shape_gradient.h"
+#include "shapes/shape_host.h"
 #include "shapes/shape_types.h"
 
 #include <QString>
@@ -33,8 +35,9 @@ namespace draxa {
 
 class TBitmap;
 class TCanvas;
-class TMyDraxa;
 class TStream;
+class TMyDraxa;
+struct TShapeClass;
 
 // A component name that is not a valid identifier.
 class EComponentError : public std::runtime_error {
@@ -50,7 +53,7 @@ class TMyShape {
 public:
     // Takes its attributes from the surface's settings (pen, brush, font,
     // join and end cap, ResizeEnable, RotateEnable, HotShow).
-    explicit TMyShape(TMyDraxa* ASurface);
+    explicit TMyShape(TShapeHost* AHost);
     TMyShape(const TMyShape&) = delete;
     TMyShape& operator=(const TMyShape&) = delete;
     virtual ~TMyShape();
@@ -60,7 +63,11 @@ public:
     // A new, empty shape of the same class on the same surface.
     TMyShape* NewOfSameClass() const;
 
-    TMyDraxa* Surface() const { return FSurface; }
+    // The surface that holds the shape, or the standalone host.
+    TShapeHost* Host() const { return FHost; }
+    // The registered traits of the shape's class (those of no class for an
+    // unregistered one: no tool, hit area not bounded).
+    const TShapeClass& Class() const;
 
     // ---- virtual operations, in the order subclasses fill them in ----
 
@@ -115,9 +122,17 @@ public:
     virtual int HotPointAt(const TPoint& P);
     // Hit test at screen point P, given the surface's canvas.
     virtual bool PointInShape(TCanvas& Canvas, const TPoint& P);
+    // For classes whose hit area follows a sampled curve: the screen bounds
+    // of the samples their hit test uses; False when nothing can be hit.
+    virtual bool CurveHitBounds(TRect&) { return false; }
     // The shape's record in a document stream; subclasses append their tail.
-    virtual void LoadFromStream(TStream& Stream);
-    virtual void SaveToStream(TStream& Stream);
+    // Context says which layout the record read has; records are always
+    // written in the newest one.
+    virtual void LoadFromStream(TStream& Stream, const TReadContext& Context);
+    virtual void SaveToStream(TStream& Stream, const TWriteContext& Context);
+    // The same for a record of the document the host is reading or last read.
+    void LoadFromStream(TStream& Stream) { LoadFromStream(Stream, FHost->RecordReadContext()); }
+    void SaveToStream(TStream& Stream) { SaveToStream(Stream, TWriteContext{}); }
 
     // ---- geometry methods ----
 
@@ -184,25 +199,13 @@ public:
     // Logical bounds of the points, (0, 0, 0, 0) when there are none; no allocation.
     TMyRect PointsBounds() const;
     // Setters and movers take valid indices (callers check).
-    void SetPoint(int Index, const TMyPoint& P) {
-        FPoints[size_t(Index)] = P;
-        ForgetHitBoxes();
-    }
+    void SetPoint(int Index, const TMyPoint& P) { MutablePoints()[size_t(Index)] = P; }
     void SetScreenPoint(int Index, const TMyPoint& P);
-    void SetPointX(int Index, float V) {
-        FPoints[size_t(Index)].X = V;
-        ForgetHitBoxes();
-    }
-    void SetPointY(int Index, float V) {
-        FPoints[size_t(Index)].Y = V;
-        ForgetHitBoxes();
-    }
-    void SetLinkPoint(int Index, const TMyPoint& P) { FLinkPoints[size_t(Index)] = P; }
+    void SetPointX(int Index, float V) { MutablePoints()[size_t(Index)].X = V; }
+    void SetPointY(int Index, float V) { MutablePoints()[size_t(Index)].Y = V; }
+    void SetLinkPoint(int Index, const TMyPoint& P) { MutableLinkPoints()[size_t(Index)] = P; }
     void AddScreenPoint(const TMyPoint& P);
-    void ClearPoints() {
-        FPoints.clear();
-        ForgetHitBoxes();
-    }
+    void ClearPoints() { MutablePoints().clear(); }
     void MovePointBy(int Index, double DX, double DY);
     void MoveLinkPointBy(int Index, double DX, double DY);
     // Bounding box corner of the points, logical: 0 top-left, 1 top-right,
@@ -212,6 +215,9 @@ public:
     float BoundsHeight() const;
     const TArrMyPoint& Points() const { return FPoints; }
     const TArrMyPoint& LinkPoints() const { return FLinkPoints; }
+    // Counts every change of the points, link points, rotate centre, angle,
+    // flips or info anchor; the host hears of each through ShapeChanged.
+    uint64_t GeometryRevision() const { return FGeometryRevision; }
 
     // ---- link points, where connector lines attach ----
 
@@ -238,12 +244,12 @@ public:
     int LayerId() const { return FLayerId; }
     void SetLayerId(int V) {
         FLayerId = V;
-        ForgetHitBoxes();
+        Changed(TShapeChange::Layer);
     }
     int GroupIndex() const { return FGroupIndex; }
     void SetGroupIndex(int V) {
         FGroupIndex = V;
-        ForgetHitBoxes();
+        Changed(TShapeChange::Group);
     }
     int HotIndex() const { return FHotIndex; }
     void SetHotIndex(int V) { FHotIndex = V; }
@@ -259,9 +265,15 @@ public:
     // Removes the last occurrence of Index.
     void RemoveLinkLine(int Index);
     TMyPoint RotateCenter() const { return FRotateCenter; }
-    void SetRotateCenter(const TMyPoint& P) { FRotateCenter = P; }
+    void SetRotateCenter(const TMyPoint& P) {
+        FRotateCenter = P;
+        Changed();
+    }
     TMyPoint InfoPos() const { return FInfoPos; }
-    void SetInfoPos(const TMyPoint& P) { FInfoPos = P; }
+    void SetInfoPos(const TMyPoint& P) {
+        FInfoPos = P;
+        Changed();
+    }
 
     // ---- published properties ----
 
@@ -270,7 +282,10 @@ public:
     // about the outermost group's rotate centre. Without points: stored.
     void SetAngle(float V);
     // Stores the angle without turning anything (documents, copies).
-    void SetAngleDirect(float V) { FAngle = V; }
+    void SetAngleDirect(float V) {
+        FAngle = V;
+        Changed();
+    }
     TPen& Pen() { return FPen; }
     const TPen& Pen() const { return FPen; }
     void SetPen(const TPen& V) { FPen.Assign(V); }
@@ -302,6 +317,7 @@ public:
     void SetFlipDirect(bool Horz, bool Vert) {
         FIsFlipHorz = Horz;
         FIsFlipVert = Vert;
+        Changed();
     }
     bool Locked() const { return FLocked; }
     // Sets the flag on the shape and on all its members, then repaints.
@@ -322,7 +338,7 @@ public:
     bool Visible() const { return FVisible; }
     void SetVisible(bool V) {
         FVisible = V;
-        ForgetHitBoxes();
+        Changed(TShapeChange::Visibility);
     }
     const QStringList& MultiInfo() const { return FMultiInfo; }
     // Copies the lines and repaints.
@@ -357,15 +373,26 @@ protected:
     void RebuildMirroredGradient();
     // Repaints the owning surface later.
     void InvalidateSurface() const;
-    // Tells the owning surface that what its hover worked out from this
-    // shape's points, visibility, layer or group no longer holds.
-    void ForgetHitBoxes() const;
+    // Tells the host what changed; a change of geometry also advances
+    // GeometryRevision.
+    void Changed(TShapeChange What = TShapeChange::Geometry);
+    // The points and link points for writing: every write goes through
+    // these, so that the host hears of it before the caller changes them.
+    TArrMyPoint& MutablePoints() {
+        Changed();
+        return FPoints;
+    }
+    TArrMyPoint& MutableLinkPoints() {
+        Changed();
+        return FLinkPoints;
+    }
     // "Area=" and the area in the surface's unit ("%9.2f" and "pixel(s)2",
     // "mm2", "cm2", "dm2", "m2" or "inch2"), from the same area in square
     // pixels, square millimetres and square inches.
     QString AreaText(double SquarePixels, double SquareMm, double SquareInches) const;
 
-    TMyDraxa* FSurface;
+    // Never null: the standalone host stands in for a missing surface.
+    TShapeHost* FHost;
     QString FName;
     float FAngle = 0;
     TPen FPen;
@@ -402,11 +429,14 @@ protected:
     int FShapeNo = 0;
     int FIndex = 0;
     TMyPoint FInfoPos{0, 0};
-    TArrMyPoint FPoints;
-    TArrMyPoint FLinkPoints;
     TMyShapeNo FLinkLines;
 
 private:
+    TArrMyPoint FPoints;
+    TArrMyPoint FLinkPoints;
+    uint64_t FGeometryRevision = 0;
+    mutable const TShapeClass* FClass = nullptr;
+
     void PropagatePenBrush();
     void PropagateFont();
     // Shared body of Assign (WithIdentity) and AssignGeometry.

@@ -3,7 +3,7 @@
 // the mouse.
 #include "foundation/canvas.h"
 #include "shapes/shape.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <cmath>
 
@@ -65,7 +65,7 @@ void TMyShape::MoveBy(const TPoint& FromPt, const TPoint& ToPt) {
 }
 
 void TMyShape::Move(double DX, double DY) {
-    ForgetHitBoxes();
+    Changed();
     if (DX == 0 && DY == 0) return;
     for (int I = 0; I < PointCount(); ++I) MovePointBy(I, DX, DY);
     for (int I = 0; I < LinkPointCount(); ++I) MoveLinkPointBy(I, DX, DY);
@@ -73,11 +73,12 @@ void TMyShape::Move(double DX, double DY) {
     const double LX = DX / Z, LY = DY / Z;
     FRotateCenter = TMyPoint{float(FRotateCenter.X + LX), float(FRotateCenter.Y + LY)};
     FInfoPos = TMyPoint{float(FInfoPos.X + LX), float(FInfoPos.Y + LY)};
+    Changed();
 }
 
 void TMyShape::MoveLogical(double DX, double DY) {
-    for (TMyPoint& P : FPoints) P = TMyPoint{float(P.X + DX), float(P.Y + DY)};
-    for (TMyPoint& P : FLinkPoints) P = TMyPoint{float(P.X + DX), float(P.Y + DY)};
+    for (TMyPoint& P : MutablePoints()) P = TMyPoint{float(P.X + DX), float(P.Y + DY)};
+    for (TMyPoint& P : MutableLinkPoints()) P = TMyPoint{float(P.X + DX), float(P.Y + DY)};
     FInfoPos = TMyPoint{float(FInfoPos.X + DX), float(FInfoPos.Y + DY)};
 }
 
@@ -85,18 +86,19 @@ void TMyShape::ResetRotateCenter(const TPoint&, const TPoint&) {
     if (FPoints.empty()) return;
     FRotateCenter = GetCorner(4);
     FInfoPos = TMyPoint{FRotateCenter.X, BoundsOfMyPoints(FPoints).Bottom + 10};
+    Changed();
 }
 
 // ---- rotating and mirroring ------------------------------------------------
 
 void TMyShape::Rotate(const TMyPoint& Centre, double DAngle) {
-    ForgetHitBoxes();
+    Changed();
     if (FPoints.empty()) return;
     const float A = float(DAngle);
     // Read through GetPoint, so a class that reports its points differently
     // turns what it reports.
     for (int I = 0; I < PointCount(); ++I) SetPoint(I, RotateMyPoint(GetPoint(I), Centre, A));
-    for (TMyPoint& P : FLinkPoints) P = RotateMyPoint(P, Centre, A);
+    for (TMyPoint& P : MutableLinkPoints()) P = RotateMyPoint(P, Centre, A);
     FInfoPos = RotateMyPoint(FInfoPos, Centre, A);
     FRotateCenter = RotateMyPoint(FRotateCenter, Centre, A);
     FAngle = FAngle + A;
@@ -104,13 +106,13 @@ void TMyShape::Rotate(const TMyPoint& Centre, double DAngle) {
 }
 
 void TMyShape::FlipHorz() {
-    ForgetHitBoxes();
+    Changed();
     // A group member mirrors about the axis of its outermost group, so the
     // group keeps its layout.
-    TMyShape* Top = (IsGrouped() && FSurface) ? FSurface->TopGroupOf(this) : nullptr;
+    TMyShape* Top = IsGrouped() ? FHost->TopGroupOf(this) : nullptr;
     const TMyPoint C = Top ? Top->GetRotateCenter() : GetRotateCenter();
     for (int I = 0; I < PointCount(); ++I) SetPointX(I, MirrorOf(GetPoint(I).X, C.X));
-    for (TMyPoint& P : FLinkPoints) P.X = MirrorOf(P.X, C.X);
+    for (TMyPoint& P : MutableLinkPoints()) P.X = MirrorOf(P.X, C.X);
     FRotateCenter.X = MirrorOf(FRotateCenter.X, C.X);
     FInfoPos.X = MirrorOf(FInfoPos.X, C.X);
     if (FAngle != 0) FAngle = float(PiL - FAngle);
@@ -119,11 +121,11 @@ void TMyShape::FlipHorz() {
 }
 
 void TMyShape::FlipVert() {
-    ForgetHitBoxes();
-    TMyShape* Top = (IsGrouped() && FSurface) ? FSurface->TopGroupOf(this) : nullptr;
+    Changed();
+    TMyShape* Top = IsGrouped() ? FHost->TopGroupOf(this) : nullptr;
     const TMyPoint C = Top ? Top->GetRotateCenter() : GetRotateCenter();
     for (int I = 0; I < PointCount(); ++I) SetPointY(I, MirrorOf(GetPoint(I).Y, C.Y));
-    for (TMyPoint& P : FLinkPoints) P.Y = MirrorOf(P.Y, C.Y);
+    for (TMyPoint& P : MutableLinkPoints()) P.Y = MirrorOf(P.Y, C.Y);
     FRotateCenter.Y = MirrorOf(FRotateCenter.Y, C.Y);
     FInfoPos.Y = MirrorOf(FInfoPos.Y, C.Y);
     if (FAngle != 0) FAngle = -FAngle;
@@ -134,12 +136,12 @@ void TMyShape::FlipVert() {
 // ---- scaling and measuring -------------------------------------------------
 
 void TMyShape::ScaleAbout(const TMyPoint& Anchor, const TMyPoint& Centre, double SX, double SY) {
-    ForgetHitBoxes();
+    Changed();
     // Scaled in the frame of the group being resized: a member turned by its
     // own angle inside a turned group still follows the group's sides.
     float A = FAngle;
-    if (A != 0 && IsGrouped() && FSurface) {
-        const TMyShape* Top = FSurface->TopGroupOf(this);
+    if (A != 0 && IsGrouped()) {
+        const TMyShape* Top = FHost->TopGroupOf(this);
         if (Top && Top->Angle() != A) A = Top->Angle();
     }
     auto Scale = [&](const TMyPoint& P) {
@@ -148,8 +150,8 @@ void TMyShape::ScaleAbout(const TMyPoint& Anchor, const TMyPoint& Centre, double
                          float(Anchor.Y + (double(U.Y) - Anchor.Y) * SY)};
         return RotateMyPoint(S, Centre, A);
     };
-    for (TMyPoint& P : FLinkPoints) P = Scale(P);
-    for (TMyPoint& P : FPoints) P = Scale(P);
+    for (TMyPoint& P : MutableLinkPoints()) P = Scale(P);
+    for (TMyPoint& P : MutablePoints()) P = Scale(P);
     FInfoPos = Scale(FInfoPos);
     FRotateCenter = GetCorner(4);
 }
@@ -166,7 +168,7 @@ double TMyShape::UnrotatedHeight() const {
 
 double TMyShape::AngleBetween(const TMyPoint& FromPt, const TMyPoint& ToPt, const TMyPoint& Centre) const {
     long double Result = RayDirection(ToPt, Centre) - RayDirection(FromPt, Centre);
-    const int Step = FSurface ? FSurface->RotateConstraintDegree() : 0;
+    const int Step = FHost->RotateConstraintDegree();
     if (Step > 0) {
         const long double Degrees = Result * 180 / PiL;
         // Nearest multiple of the step, ties to even, rounded in full precision.
@@ -179,9 +181,9 @@ double TMyShape::AngleBetween(const TMyPoint& FromPt, const TMyPoint& ToPt, cons
 QString TMyShape::GetLengthText(const TPoint& P1, const TPoint& P2) {
     const double Dist = MyPointDistance(ToMyPoint(P1), ToMyPoint(P2));
     const double Ppi = ScreenPixelsPerInch();
-    const double Ratio = FSurface ? FSurface->Ratio() : 1.0;
+    const double Ratio = FHost->Ratio();
     const double Inches = Dist / Ppi * Ratio / Zoom();
-    switch (FSurface ? FSurface->TheUNIT() : TUnits::mm) {
+    switch (FHost->TheUNIT()) {
     case TUnits::pixel:
         return QString::asprintf("%9.0f", Inches * Ppi) + QStringLiteral(" pixel(s)");
     case TUnits::mm:
@@ -202,7 +204,7 @@ QString TMyShape::GetLengthText(const TPoint& P1, const TPoint& P2) {
 
 bool TMyShape::InInfoPos(const TPoint& P) const {
     const TPoint A = RoundMyPoint(LogicalToScreen(FInfoPos));
-    const int S = FSurface ? FSurface->HotSize() : 4;
+    const int S = FHost->HotSize();
     return PtInRect(Rect(A.X - S, A.Y - S, A.X + S, A.Y + S), P);
 }
 
@@ -218,12 +220,11 @@ int TMyShape::EndPointAt(const TMyPoint& P) {
 // call brings the NotXor mark on the canvas in line with it: the old mark is
 // drawn again (which removes it) before a new one is drawn.
 int TMyShape::MarkPointAt(const TMyPoint& P, bool LineEnds) {
-    if (!FSurface) return -1;
     const TPoint RP = RoundMyPoint(P);
 
     int Hit = -1;
     if (LineEnds) {
-        const int Tol = FSurface->HotSize();
+        const int Tol = FHost->HotSize();
         const int Last = PointCount() - 1;
         if (Last >= 0 && NearScreenPoint(RP, GetScreenPoint(0), Tol))
             Hit = 0;
@@ -234,13 +235,13 @@ int TMyShape::MarkPointAt(const TMyPoint& P, bool LineEnds) {
             if (NearScreenPoint(RP, GetScreenLinkPoint(I), 5)) Hit = I;
     }
 
-    TMyShape* Marked = FSurface->HotLineEndShape();
-    const int MarkedIndex = FSurface->HotLineEnd();
+    TMyShape* Marked = FHost->HotLineEndShape();
+    const int MarkedIndex = FHost->HotLineEnd();
     // The same point of the same shape is marked already. (The shape is
     // compared as well: the same index on another shape is another point.)
     if (Hit >= 0 && Hit == MarkedIndex && Marked == this) return Hit;
 
-    TCanvas& Canvas = FSurface->Canvas();
+    TCanvas& Canvas = FHost->ScreenCanvas();
     if (MarkedIndex >= 0 && Marked) {
         const TMyPoint Old =
             LineEnds ? Marked->GetScreenPoint(MarkedIndex) : Marked->GetScreenLinkPoint(MarkedIndex);
@@ -248,9 +249,9 @@ int TMyShape::MarkPointAt(const TMyPoint& P, bool LineEnds) {
     }
     if (Hit >= 0) {
         DrawMarker(Canvas, LineEnds ? GetScreenPoint(Hit) : GetScreenLinkPoint(Hit));
-        FSurface->SetHotLineEnd(this, Hit);
+        FHost->SetHotLineEnd(this, Hit);
     } else {
-        FSurface->SetHotLineEnd(nullptr, -1);
+        FHost->SetHotLineEnd(nullptr, -1);
     }
     return Hit;
 }
@@ -258,7 +259,7 @@ int TMyShape::MarkPointAt(const TMyPoint& P, bool LineEnds) {
 QString TMyShape::AreaText(double SquarePixels, double SquareMm, double SquareInches) const {
     double Value = SquareMm;
     QString Suffix = QStringLiteral("mm2");
-    switch (FSurface ? FSurface->TheUNIT() : TUnits::mm) {
+    switch (FHost->TheUNIT()) {
     case TUnits::pixel:
         Value = SquarePixels, Suffix = QStringLiteral("pixel(s)2");
         break;

@@ -9,7 +9,7 @@
 #include "shapes/polyline.h"
 #include "shapes/shape.h"
 #include "shapes/text.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <algorithm>
 #include <vector>
@@ -100,16 +100,9 @@ void CopyBrushFor(TCanvas& Canvas, const TBrush& From, TBrush& To) {
     if (Clear) To.SetStyle(TBrushStyle::bsClear);
 }
 
-// The surface settings the marks depend on; a shape without a surface uses
-// the surface defaults.
-int HotSizeOf(const TMyDraxa* Surface) {
-    return Surface ? Surface->HotSize() : 4;
-}
-
-bool RotatingMode(const TMyDraxa* Surface) {
-    if (!Surface) return false;
-    return Surface->Mode() == TInteractionMode::Rotating ||
-           Surface->Mode() == TInteractionMode::RotateSelecting;
+// Hot points show as circles while the host rotates.
+bool RotatingMode(const TShapeHost& Host) {
+    return Host.Mode() == TInteractionMode::Rotating || Host.Mode() == TInteractionMode::RotateSelecting;
 }
 
 // Screen position of a shape's turned gradient image at zoom Z: the top-left
@@ -315,7 +308,7 @@ void TMyShape::PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill,
 
 void TMyShape::DrawHotPoint(TCanvas& Canvas, const TMyPoint& P) {
     if (!FHotShow) return;
-    const int Size = HotSizeOf(FSurface);
+    const int Size = FHost->HotSize();
     // Members of a group show smaller marks than the group around them.
     const int Half = IsGrouped() ? Size / 2 : Size;
     if (FLocked) {
@@ -324,7 +317,7 @@ void TMyShape::DrawHotPoint(TCanvas& Canvas, const TMyPoint& P) {
         return;
     }
     UseHotPreset(Canvas);
-    if (RotatingMode(FSurface)) {
+    if (RotatingMode(*FHost)) {
         if (!FRotateEnable) return;
         if (!IsGrouped()) {
             // A round mark says that dragging it turns the shape.
@@ -337,7 +330,7 @@ void TMyShape::DrawHotPoint(TCanvas& Canvas, const TMyPoint& P) {
 }
 
 void TMyShape::DrawLinkPoints(TCanvas& Canvas) {
-    if (FSurface && !(FSurface->HotShow() && FSurface->ShowHotLink())) return;
+    if (!(FHost->HotShow() && FHost->ShowHotLink())) return;
     constexpr double Arm = 2.5;
     for (int I = 0; I < LinkPointCount(); ++I) {
         const TMyPoint P = GetScreenLinkPoint(I);
@@ -354,7 +347,7 @@ void TMyShape::DrawInfoAnchor(TCanvas& Canvas, const TMyPoint& P) {
     // A text box is its own text: it has no separate anchor to drag.
     if (dynamic_cast<const TMyText*>(this)) return;
     if (FInfo.isEmpty() && FMultiInfo.isEmpty()) return;
-    const double S = HotSizeOf(FSurface);
+    const double S = FHost->HotSize();
     const double X = P.X, Y = P.Y;
     const TArrPoint Diamond{
         Point(RoundHalfEven(X - S), RoundHalfEven(Y)), Point(RoundHalfEven(X), RoundHalfEven(Y - S)),

@@ -1,8 +1,8 @@
 // TMyShape's record in a document stream: the common part every shape class
 // writes before its own tail.
 //
-// Writers always produce the newest layout ("KW.j"). Readers follow the format
-// tag of the document being read (the surface's FileVersion), because older
+// Writers always produce the newest layout. Readers follow the format
+// version of the document being read (the read context), because older
 // documents lack later fields and store coordinates differently; a field the
 // record does not hold keeps the shape's current value.
 //
@@ -26,7 +26,6 @@
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
 #include "shapes/shape.h"
-#include "surface/draxa.h"
 
 #include <functional>
 #include <iterator>
@@ -52,30 +51,19 @@ struct TRecordLayout {
     bool HasPenEnds; // end cap, join, HotShow, ResizeEnable, RotateEnable
 };
 
-// The known format tags, oldest first. The letters in between were never
-// released, so a document carrying one is not ours to guess at.
-const char* const KnownTags[] = {"KW.2", "KW.3", "KW.4", "KW.5", "KW.6", "KW.7", "KW.8",
-                                 "KW.9", "KW.a", "KW.e", "KW.h", "KW.i", "KW.j"};
-enum TTagOrder { KW2, KW3, KW4, KW5, KW6, KW7, KW8, KW9, KWa, KWe, KWh, KWi, KWj };
-
-TRecordLayout LayoutOf(const QString& Tag) {
-    int Order = -1;
-    for (int I = 0; I < int(std::size(KnownTags)); ++I)
-        if (Tag == QLatin1String(KnownTags[I])) Order = I;
-    if (Order < 0)
-        throw EReadError("Stream read error: unknown format version '" + Tag.toStdString() +
-                         "' in a shape record");
+TRecordLayout LayoutOf(TFormatVersion V) {
+    using F = TFormatVersion;
     TRecordLayout L{};
-    L.HasPoints = Order != KW2;
-    L.ExtendedCoords = Order <= KW5;
-    L.HasTagAndAngle = Order >= KW3;
-    L.HasReserved = Order != KW7;
-    L.HasLegacyBytes = Order <= KW5;
-    L.HasUserData = Order >= KW8;
-    L.HasFlipsAndVisible = Order >= KW9;
-    L.HasMultiInfo = Order >= KWe;
-    L.HasLog = Order >= KWh;
-    L.HasPenEnds = Order >= KWj;
+    L.HasPoints = V != F::KW2;
+    L.ExtendedCoords = V <= F::KW5;
+    L.HasTagAndAngle = V >= F::KW3;
+    L.HasReserved = V != F::KW7;
+    L.HasLegacyBytes = V <= F::KW5;
+    L.HasUserData = V >= F::KW8;
+    L.HasFlipsAndVisible = V >= F::KW9;
+    L.HasMultiInfo = V >= F::KWe;
+    L.HasLog = V >= F::KWh;
+    L.HasPenEnds = V >= F::KWj;
     return L;
 }
 
@@ -182,7 +170,7 @@ private:
 
 } // namespace
 
-void TMyShape::SaveToStream(TStream& Stream) {
+void TMyShape::SaveToStream(TStream& Stream, const TWriteContext&) {
     TStream& S = Stream;
     WriteCountedText(S, FName);
     WriteInt32(S, FShapeNo);
@@ -248,9 +236,9 @@ void TMyShape::SaveToStream(TStream& Stream) {
 // Fields are applied as they are read, so a record that fails part way leaves
 // the shape with what came before the failure; the document loader discards
 // such a shape. Lists are read whole before they replace the shape's own.
-void TMyShape::LoadFromStream(TStream& Stream) {
+void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
     TStream& S = Stream;
-    const TRecordLayout L = LayoutOf(FSurface ? FSurface->FileVersion().trimmed() : QStringLiteral("KW.j"));
+    const TRecordLayout L = LayoutOf(Context.Version);
     TQuietAttributes Quiet(FPen, FBrush, FFont);
 
     // Throws EComponentError for a name that is no identifier.
@@ -261,8 +249,8 @@ void TMyShape::LoadFromStream(TStream& Stream) {
     FGroupIndex = ReadInt32(S);
     FMembers = ReadIndexList(S);
     FLinkLines = ReadIndexList(S);
-    FPoints = ReadPoints(S, L);
-    FLinkPoints = ReadPoints(S, L);
+    MutablePoints() = ReadPoints(S, L);
+    MutableLinkPoints() = ReadPoints(S, L);
     // Every version stores the info anchor; "KW.2" as extended reals.
     FInfoPos = ReadPoint(S, L);
     if (L.HasTagAndAngle) {

@@ -19,7 +19,7 @@
 #include "foundation/canvas.h"
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
-#include "surface/draxa.h"
+#include "shapes/shape_host.h"
 
 #include <QTransform>
 
@@ -33,11 +33,6 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 constexpr int AlignmentCount = int(TAlignment::taCenter) + 1;
 constexpr int VAlignmentCount = int(TVAlignment::vaBottom) + 1;
-
-bool TailHasLines(const QString& Tag) {
-    static const QStringList WithLines{"KW.a", "KW.e", "KW.h", "KW.i", "KW.j"};
-    return WithLines.contains(Tag);
-}
 
 uint8_t ReadEnumByte(TStream& S, int Count, const char* What) {
     const uint8_t B = ReadByte(S);
@@ -80,7 +75,7 @@ QStringList WrapTextLines(const QStringList& Lines, int BoxWidth,
     return Result;
 }
 
-TMyText::TMyText(TMyDraxa* ASurface) : TMyRectangle(ASurface) {}
+TMyText::TMyText(TShapeHost* AHost) : TMyRectangle(AHost) {}
 
 // ---- copying -----------------------------------------------------------------
 
@@ -115,8 +110,8 @@ void TMyText::AssignGeometry(const TMyShape& Source) {
 void TMyText::FlipHorz() {
     TMyRectangle::FlipHorz();
     if (PointCount() >= 4) {
-        std::swap(FPoints[0], FPoints[1]);
-        std::swap(FPoints[2], FPoints[3]);
+        std::swap(MutablePoints()[0], MutablePoints()[1]);
+        std::swap(MutablePoints()[2], MutablePoints()[3]);
     }
     if (FAngle != 0) {
         float A = float(double(FAngle) + Pi);
@@ -128,8 +123,8 @@ void TMyText::FlipHorz() {
 void TMyText::FlipVert() {
     TMyRectangle::FlipVert();
     if (PointCount() >= 4) {
-        std::swap(FPoints[0], FPoints[3]);
-        std::swap(FPoints[1], FPoints[2]);
+        std::swap(MutablePoints()[0], MutablePoints()[3]);
+        std::swap(MutablePoints()[1], MutablePoints()[2]);
     }
     if (FAngle != 0) {
         float A = float(double(FAngle) + 2 * Pi);
@@ -205,7 +200,7 @@ void TMyText::Paint(TCanvas& Canvas) {
     const int BH = RoundHalfEven(UnrotatedHeight() * Z);
     // A grouped text turns with its outermost group. (The layout is the same
     // about any centre; the group's keeps the members' rounding alike.)
-    TMyShape* Top = (IsGrouped() && FSurface) ? FSurface->TopGroupOf(this) : nullptr;
+    TMyShape* Top = IsGrouped() ? FHost->TopGroupOf(this) : nullptr;
     const TMyPoint C = Top ? Top->GetScreenRotateCenter() : GetScreenRotateCenter();
     // Corner 0 in the box's own frame: the top-left the lines are laid out from.
     const TMyPoint O = RotateMyPoint(GetScreenPoint(0), C, -FAngle);
@@ -259,8 +254,8 @@ void TMyText::Paint(TCanvas& Canvas) {
 
 // ---- stream ------------------------------------------------------------------------
 
-void TMyText::SaveToStream(TStream& Stream) {
-    TMyRectangle::SaveToStream(Stream);
+void TMyText::SaveToStream(TStream& Stream, const TWriteContext& Context) {
+    TMyRectangle::SaveToStream(Stream, Context);
     WriteBoolean(Stream, FIsBorder);
     WriteBoolean(Stream, FIsSolid);
     WriteInt32(Stream, static_cast<int32_t>(FLines.size()));
@@ -270,9 +265,10 @@ void TMyText::SaveToStream(TStream& Stream) {
     WriteBoolean(Stream, FWordWrap);
 }
 
-void TMyText::LoadFromStream(TStream& Stream) {
-    TMyRectangle::LoadFromStream(Stream);
-    const bool HasLines = TailHasLines(FSurface ? FSurface->FileVersion().trimmed() : QStringLiteral("KW.j"));
+void TMyText::LoadFromStream(TStream& Stream, const TReadContext& Context) {
+    TMyRectangle::LoadFromStream(Stream, Context);
+    // The lines and their layout joined the record with "KW.a".
+    const bool HasLines = Context.AtLeast(TFormatVersion::KWa);
 
     const bool IsBorder = ReadBoolean(Stream);
     const bool IsSolid = ReadBoolean(Stream);

@@ -32,7 +32,7 @@ QStringList WrapTextLines(const QStringList& Lines, int BoxWidth,
 class TMyText : public TMyRectangle {
 public:
     // A box without lines: centred, solid glyphs, no border, no wrapping.
-    explicit TMyText(TMyDraxa* ASurface);
+    explicit TMyText(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyText"); }
 
     // The inherited copy, then (from another text) every text property.
@@ -53,8 +53,10 @@ public:
     // The common record, then the text's tail; documents older than "KW.a"
     // hold only the border and solid flags. An alignment byte out of range
     // throws EReadError; the shape's text properties are then unchanged.
-    void LoadFromStream(TStream& Stream) override;
-    void SaveToStream(TStream& Stream) override;
+    using TMyShape::LoadFromStream;
+    using TMyShape::SaveToStream;
+    void LoadFromStream(TStream& Stream, const TReadContext& Context) override;
+    void SaveToStream(TStream& Stream, const TWriteContext& Context) override;
 
     // ---- published properties (setters only store) ----
 

@@ -12,6 +12,7 @@
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
 #include "shapes/link_line.h"
+#include "shapes/record_context.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,7 +25,6 @@ namespace {
 
 const QString kMaker = QStringLiteral("Quorrin Softworks");
 const QString kProduct = QStringLiteral("TDraxa drawing components for Windows");
-const QString kWrittenVersion = QStringLiteral("KW.j");
 const QString kDate = QStringLiteral("20091209");
 
 // Largest control a document may ask for (its size at zoom 1): a side of
@@ -44,15 +44,8 @@ void FitControlArea(int32_t& W, int32_t& H) {
 }
 
 // Versions whose surface block carries the tag and the user data.
-bool HasSurfaceTagAndUserData(const QString& Version) {
-    return Version == QLatin1String("KW.h") || Version == QLatin1String("KW.i") ||
-           Version == QLatin1String("KW.j");
-}
-
-bool IsKnownVersion(const QString& V) {
-    static const QStringList Known{"KW.2", "KW.3", "KW.4", "KW.5", "KW.6", "KW.7", "KW.8",
-                                   "KW.9", "KW.a", "KW.e", "KW.h", "KW.i", "KW.j"};
-    return Known.contains(V);
+bool HasSurfaceTagAndUserData(TFormatVersion Version) {
+    return Version >= TFormatVersion::KWh;
 }
 
 // The cross references of a document are list indices, and every operation
@@ -127,7 +120,8 @@ bool TMyDraxa::SaveToStream(TStream& Stream) {
     try {
         WriteFixedText(Stream, kMaker, 64);
         WriteFixedText(Stream, kProduct, 64);
-        WriteFixedText(Stream, kWrittenVersion, 16);
+        const TWriteContext Context;
+        WriteFixedText(Stream, FormatTag(Context.Version), 16);
         WriteFixedText(Stream, kDate, 10);
         const QByteArray Reserved = QByteArray(63, ' ') + QByteArray(1, '\0');
         Stream.WriteBuffer(Reserved.constData(), Reserved.size());
@@ -156,17 +150,9 @@ bool TMyDraxa::SaveToStream(TStream& Stream) {
         WriteInt32(Stream, FCurrentLayer);
 
         WriteInt32(Stream, ShapeCount());
-        // Shapes write their records in the newest layout.
-        const QString Reading = FFileVersion;
-        FFileVersion = kWrittenVersion;
-        struct Restore {
-            QString& V;
-            QString Old;
-            ~Restore() { V = Old; }
-        } KeepVersion{FFileVersion, Reading};
         for (TMyShape* S : FShapes) {
             WriteFixedText(Stream, S->ClassName(), 16);
-            S->SaveToStream(Stream);
+            S->SaveToStream(Stream, Context);
         }
         return true;
     } catch (const std::exception&) {
@@ -181,11 +167,9 @@ bool TMyDraxa::LoadFromStream(TStream& Stream) {
 // The whole document is read and checked before the surface takes any of it,
 // so a document that fails anywhere leaves the drawing, its selection, zoom
 // and history exactly as they were. Only what the shape records consult while
-// they are read (the format tag, Zoom and the loading flag) is set early, and
-// put back on failure.
+// they are read is in the read context; only the loading flag is set on the
+// surface while the read goes on.
 bool TMyDraxa::ReadDocument(TStream& Stream) {
-    const QString PreviousVersion = FFileVersion;
-    const double PreviousZoom = FZoom;
     FLoading = true;
     struct EndLoading {
         bool& Flag;
@@ -194,6 +178,8 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
     // Pictures and bodiless point lists are paid for from one budget, so that
     // no document decodes into more memory than it may, however it is made.
     TDecodeBudget Budget;
+    TReadContext Context;
+    Context.Budget = &Budget;
 
     TColor Background = 0;
     int32_t W = 0, H = 0;
@@ -213,10 +199,8 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
         ReadFixedText(Stream, 64); // maker
         ReadFixedText(Stream, 64); // product
         const QString Version = ReadFixedText(Stream, 16);
-        if (!IsKnownVersion(Version))
+        if (!FormatVersionOfTag(Version, Context.Version))
             throw EReadError(QString("Unknown document format \"%1\"").arg(Version).toStdString());
-        FFileVersion = Version;
-        FZoom = 1.0;
         ReadFixedText(Stream, 10); // date
         RequireBytes(Stream, 64);
         Stream.SetPosition(Stream.Position() + 64);
@@ -238,7 +222,7 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
         PictureMode = Mode <= uint8_t(TBkBitmapMode::LeftTop) ? TBkBitmapMode(Mode) : TBkBitmapMode::Center;
         Ratio = ReadDouble(Stream);
 
-        if (HasSurfaceTagAndUserData(FFileVersion)) {
+        if (HasSurfaceTagAndUserData(Context.Version)) {
             HasTag = true;
             Tag = ReadInt32(Stream);
             const int32_t N = ReadCount(Stream, 8);
@@ -268,7 +252,7 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
             const QString ClassName = ReadFixedText(Stream, 16);
             std::unique_ptr<TMyShape> Shape(CreateShapeByClassName(ClassName));
             if (!Shape) throw EReadError(QString("Unknown shape class \"%1\"").arg(ClassName).toStdString());
-            Shape->LoadFromStream(Stream);
+            Shape->LoadFromStream(Stream, Context);
             if (Shape->PointCount() > 0) Shape->SetRotateCenter(Shape->GetCorner(4));
             MaxShapeNo = std::max<int64_t>(MaxShapeNo, Shape->ShapeNo());
             Loaded.push_back(std::move(Shape));
@@ -278,12 +262,13 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
             throw EReadError("A shape number or layer id leaves no room for the next one");
         CheckCrossReferences(Loaded);
     } catch (const std::exception&) {
-        FFileVersion = PreviousVersion;
-        FZoom = PreviousZoom;
         return false;
     }
 
     // Everything was read: the surface takes the document.
+    FFileVersion = FormatTag(Context.Version);
+    // Documents are read at zoom 1 and shown at it.
+    FZoom = 1.0;
     UnselectAllAndRepaint();
     UnselectAll();
     Clear();
@@ -314,6 +299,20 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
     Invalidate();
     ClearUndo();
     return true;
+}
+
+} // namespace draxa
+
+namespace draxa {
+
+TReadContext TMyDraxa::RecordReadContext() const {
+    TReadContext Context;
+    if (!FormatVersionOfTag(FFileVersion, Context.Version))
+        throw EReadError("Stream read error: unknown format version '" + FFileVersion.toStdString() +
+                         "' in a shape record");
+    Context.Zoom = FZoom;
+    Context.Budget = TDecodeBudget::Current();
+    return Context;
 }
 
 } // namespace draxa

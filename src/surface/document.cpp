@@ -7,6 +7,7 @@
 #include "surface/draxa.h"
 
 #include "foundation/dialogs.h"
+#include "shapes/shape_registry.h"
 #include "shapes/curves.h"
 #include "shapes/elli_arc.h"
 #include "shapes/ellipse_group.h"
@@ -56,78 +57,16 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
 
 int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString& Name,
                              const TArrMyPoint& Points, double Angle, const QString& Info) {
-    const size_t N = Points.size();
-    bool CountOk = true;
-    switch (Tool) {
-    case TDrawTool::SpLine:
-    case TDrawTool::SpRuleLine:
-        CountOk = N == 2;
-        break;
-    case TDrawTool::SpPolyLine:
-    case TDrawTool::SpPolygon:
-        CountOk = N >= 2;
-        break;
-    case TDrawTool::SpRectangle:
-    case TDrawTool::SpEllipse:
-    case TDrawTool::SpText:
-        CountOk = N == 4;
-        break;
-    case TDrawTool::SpPolyBezier:
-        CountOk = N % 3 == 1;
-        break;
-    case TDrawTool::SpElliArc:
-    case TDrawTool::SpBLine:
-        CountOk = N >= 3;
-        break;
-    default:
-        break;
-    }
-    if (!CountOk) return -1;
-
-    // Shapes come from points only for these tools; for the others there is
-    // nothing to build, so the call fails instead of touching another shape.
-    std::unique_ptr<TMyShape> Shape;
-    switch (Tool) {
-    case TDrawTool::SpLine:
-        Shape = std::make_unique<TMyLine>(this);
-        break;
-    case TDrawTool::SpRuleLine:
-        Shape = std::make_unique<TMyRuleLine>(this);
-        break;
-    case TDrawTool::SpPolyLine:
-        Shape = std::make_unique<TMyPolyLine>(this);
-        break;
-    case TDrawTool::SpRectangle:
-        Shape = std::make_unique<TMyRectangle>(this);
-        break;
-    case TDrawTool::SpLineLinkLine:
-        Shape = std::make_unique<TMyLineLinkLine>(this);
-        break;
-    case TDrawTool::SpEllipse:
-        Shape = std::make_unique<TMyEllipse>(this);
-        break;
-    case TDrawTool::SpText:
-        Shape = std::make_unique<TMyText>(this);
-        Shape->SetInfo(Info);
-        break;
-    case TDrawTool::SpPolygon:
-        Shape = std::make_unique<TMyPolygon>(this);
-        break;
-    case TDrawTool::SpPolyBezier:
-        Shape = std::make_unique<TMyPolyBezier>(this);
-        break;
-    case TDrawTool::SpElliArc:
-        if (N == 3)
-            Shape = std::make_unique<TMyElliArc>(this);
-        else
-            Shape = std::make_unique<TMyLine>(this);
-        break;
-    case TDrawTool::SpBLine:
-        Shape = std::make_unique<TMyBLine>(this);
-        break;
-    default:
-        return -1;
-    }
+    const int N = int(Points.size());
+    // Shapes come from points only for the classes that say how many they
+    // take; for the other tools there is nothing to build, so the call fails
+    // instead of touching another shape.
+    const TShapeClass* Class = ShapeClassOfTool(Tool);
+    if (!Class || !Class->CodePoints || !Class->CodePoints->Accepts(N)) return -1;
+    // Three points make an arc; more are taken as a line through them.
+    if (Tool == TDrawTool::SpElliArc && N != 3) Class = ShapeClassOfTool(TDrawTool::SpLine);
+    std::unique_ptr<TMyShape> Shape(Class->Create(this));
+    if (Tool == TDrawTool::SpText) Shape->SetInfo(Info);
 
     // User coordinates to screen coordinates.
     TArrMyPoint Screen = Points;
@@ -136,7 +75,7 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
         if (FXYMode == TXYMode::Mode1 || FXYMode == TXYMode::Mode2) P.Y = float(Height()) - P.Y;
     }
     for (const TMyPoint& P : Screen) Shape->AddScreenPoint(P);
-    Shape->FLinkPoints.clear();
+    Shape->MutableLinkPoints().clear();
     if (Tool == TDrawTool::SpPolygon && !Screen.empty()) Shape->AddScreenPoint(Screen.front());
     if (Tool == TDrawTool::SpLineLinkLine && !Screen.empty()) Shape->AddPoint(RoundMyPoint(Screen.front()));
 
@@ -172,65 +111,18 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
 // ---- factories ----
 
 TMyShape* TMyDraxa::CreateShapeByClassName(const QString& ClassName, TMyDraxa* Owner) {
-    TMyDraxa* S = Owner ? Owner : this;
-    if (ClassName == QLatin1String("TMyRectangle")) return new TMyRectangle(S);
-    if (ClassName == QLatin1String("TMyLinkPoint")) return new TMyLinkPoint(S);
-    if (ClassName == QLatin1String("TMyLineLinkLine")) return new TMyLineLinkLine(S);
-    if (ClassName == QLatin1String("TMyEllipse")) return new TMyEllipse(S);
-    if (ClassName == QLatin1String("TMyLine")) return new TMyLine(S);
-    if (ClassName == QLatin1String("TMyFreeLine")) return new TMyFreeLine(S);
-    if (ClassName == QLatin1String("TMyRuleLine")) return new TMyRuleLine(S);
-    if (ClassName == QLatin1String("TMyPolyLine")) return new TMyPolyLine(S);
-    if (ClassName == QLatin1String("TMyPolygon")) return new TMyPolygon(S);
-    if (ClassName == QLatin1String("TMyPolyBezier")) return new TMyPolyBezier(S);
-    if (ClassName == QLatin1String("TMyText")) return new TMyText(S);
-    if (ClassName == QLatin1String("TMyImage")) return new TMyImage(S);
-    if (ClassName == QLatin1String("TMyElliArc")) return new TMyElliArc(S);
-    if (ClassName == QLatin1String("TMyLinkLine")) return new TMyLinkLine(S);
-    if (ClassName == QLatin1String("TMyCombine")) return new TMyCombine(S);
-    if (ClassName == QLatin1String("TMyGroup")) return new TMyGroup(S);
-    if (ClassName == QLatin1String("TMyBLine")) return new TMyBLine(S);
-    return nullptr;
+    const TShapeClass* C = ShapeClassNamed(ClassName);
+    return C ? C->Create(Owner ? Owner : this) : nullptr;
 }
 
 TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
-    switch (Tool) {
-    case TDrawTool::SpLinkLine: {
-        auto* L = new TMyLinkLine(this);
-        L->SetLinkLineDrawStyle(FLinkLineDrawStyle);
-        return L;
-    }
-    case TDrawTool::SpLine:
-        return new TMyLine(this);
-    case TDrawTool::SpRuleLine:
-        return new TMyRuleLine(this);
-    case TDrawTool::SpPolyLine:
-        return new TMyPolyLine(this);
-    case TDrawTool::SpRectangle:
-        return new TMyRectangle(this);
-    case TDrawTool::SpLinkPoint:
-        return new TMyLinkPoint(this);
-    case TDrawTool::SpLineLinkLine:
-        return new TMyLineLinkLine(this);
-    case TDrawTool::SpEllipse:
-        return new TMyEllipse(this);
-    case TDrawTool::SpText:
-        return new TMyText(this);
-    case TDrawTool::SpImage:
-        return new TMyImage(this);
-    case TDrawTool::SpPolygon:
-        return new TMyPolygon(this);
-    case TDrawTool::SpPolyBezier:
-        return new TMyPolyBezier(this);
-    case TDrawTool::SpElliArc:
-        return new TMyElliArc(this);
-    case TDrawTool::SpFreeLine:
-        return new TMyFreeLine(this);
-    case TDrawTool::SpBLine:
-        return new TMyBLine(this);
-    default:
-        return nullptr;
-    }
+    const TShapeClass* C = ShapeClassOfTool(Tool);
+    return C ? C->Create(this) : nullptr;
+}
+
+void TMyDraxa::ShapeChanged(const TMyShape&, TShapeChange) {
+    // Hover files what it may find anew at the next mouse move.
+    FHoverValid = false;
 }
 
 // ---- lookups ----
@@ -511,6 +403,22 @@ bool TMyDraxa::DeleteAllLayers() {
         FNextLayerId = 0;
     }
     return Result;
+}
+
+// ---- pictures ----
+
+bool TMyDraxa::SetImageBitmap(int Number, const TBitmap& Value) {
+    TMyShape* Shape = ShapeByNumber(Number);
+    if (!Shape || Shape->ClassName() != QLatin1String("TMyImage")) return false;
+    auto* Image = dynamic_cast<TMyImage*>(Shape);
+    if (!Image) return false;
+    try {
+        Image->SetBitmap(Value);
+    } catch (const std::exception&) {
+        return false;
+    }
+    Invalidate();
+    return true;
 }
 
 } // namespace draxa

@@ -18,6 +18,7 @@
 #include "foundation/graphics.h"
 #include "foundation/user_data.h"
 #include "shapes/shape.h"
+#include "shapes/shape_host.h"
 #include "surface/hover_index.h"
 
 #include <QLabel>
@@ -37,46 +38,6 @@ class TMyLine;
 class TMyLinkLine;
 class TStream;
 
-// The drawing tools, in the order documents and hosts rely on.
-enum class TDrawTool : uint8_t {
-    SpLinkLine,
-    SpSelecting,
-    SpRotateSelecting,
-    SpLine,
-    SpRuleLine,
-    SpPolyLine,
-    SpRectangle,
-    SpLinkPoint,
-    SpLineLinkLine,
-    SpEllipse,
-    SpText,
-    SpImage,
-    SpPolygon,
-    SpPolyBezier,
-    SpElliArc,
-    SpClose,
-    SpPolylinePolygonPointRemoving,
-    SpPolylinePolygonPointAdding,
-    SpDragWhole,
-    SpBrowse,
-    SpFreeLine,
-    SpBLine
-};
-// What a press, move and release do.
-enum class TInteractionMode : uint8_t {
-    Idle,
-    Drawing,
-    Selecting,
-    RotateSelecting,
-    Resizing,
-    Dragging,
-    InfoMoving,
-    Rotating,
-    PointRemoving,
-    PointAdding,
-    DragWhole,
-    Browse
-};
 // The interaction mode each tool selects.
 TInteractionMode ModeOfTool(TDrawTool Tool);
 
@@ -137,11 +98,8 @@ using TWholeDragOperation = std::function<void()>;
 extern const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
     ACT_BRINGTOFRONTBYSTEP, ACT_SENDTOBACK, ACT_SENDTOBACKBYSTEP;
 
-// The hot-point fill colour shared by every surface.
-TColor HotPointColor();
-void SetHotPointColor(TColor V);
 
-class TMyDraxa : public TGraphicControl {
+class TMyDraxa : public TGraphicControl, public TShapeHost {
     Q_OBJECT
 
 public:
@@ -182,20 +140,20 @@ public:
     int CurrentLayer() const { return FCurrentLayer; }
     void SetCurrentLayer(int LayerId) { FCurrentLayer = LayerId; }
 
-    int ShapeCount() const { return int(FShapes.size()); }
-    TMyShape* ShapeByIndex(int Index) const;
-    TMyShape* ShapeByNumber(int Number) const;
+    int ShapeCount() const override { return int(FShapes.size()); }
+    TMyShape* ShapeByIndex(int Index) const override;
+    TMyShape* ShapeByNumber(int Number) const override;
     int IndexOfNumber(int Number) const;
     int NextShapeNo() const { return FNextShapeNo; }
-    TMyShape* TopGroupOf(TMyShape* AShape) const;
-    void SetShapeLocked(TMyShape* AShape, bool Value);
+    TMyShape* TopGroupOf(TMyShape* AShape) const override;
+    void SetShapeLocked(TMyShape* AShape, bool Value) override;
     // Moves members first, then the shape, by (DX, DY) screen pixels; locked shapes stay.
     void MoveShapeBy(TMyShape* AShape, double DX, double DY);
     // Turns the shape and its members by DAngle about the outermost group's
     // rotate centre; locked shapes stay. What a shape's Angle setter calls.
-    void RotateShapeBy(TMyShape* AShape, double DAngle);
-    void FlipShapeHorz(TMyShape* AShape);
-    void FlipShapeVert(TMyShape* AShape);
+    void RotateShapeBy(TMyShape* AShape, double DAngle) override;
+    void FlipShapeHorz(TMyShape* AShape) override;
+    void FlipShapeVert(TMyShape* AShape) override;
     // Bounds of every point of the shapes, logical (PointsBounds) or screen (ShapesBounds).
     TMyRect PointsBounds(const TArrMyShape& Shapes) const;
     TMyRect ShapesBounds(const TArrMyShape& Shapes) const;
@@ -219,24 +177,24 @@ public:
     // right, 3 up) or 4 for none. With a Canvas the route is drawn there as
     // an XOR preview, erasing the one drawn before.
     void RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, TMyPoint EndPt, TMyShape* EndShape,
-                       TMyPoint StartPt, TMyShape* StartShape);
+                       TMyPoint StartPt, TMyShape* StartShape) override;
     // Attaches end End (0 start, 1 end) of Line to the link point under P
     // (screen), or frees it, keeping the shapes' lists of attached lines in
     // step; an attached end gets the link point's position back in P.
-    void ConnectLinkLineEnd(TMyLinkLine* Line, int End, TMyPoint& P);
+    void ConnectLinkLineEnd(TMyLinkLine* Line, int End, TMyPoint& P) override;
     // Line A has just been finished with a free end at P (screen), which
     // lies on segment K of connector B: B is cut at P into two connectors
     // that meet A at a new junction there. Records ACT_CHANGE for B and
     // ACT_ADD for the new connector and the junction. False when K < 0.
-    bool SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLine* B);
+    bool SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLine* B) override;
     // The junction J, just placed, has its centre C (logical) on segment K
     // of connector L: L is cut at C into two connectors ending on J.
     // Records ACT_CHANGE for L and ACT_ADD for the new connector.
-    bool SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape* J, int K);
+    bool SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape* J, int K) override;
     // Called before link points First .. First + Count - 1 of AShape go: for
     // a shape of this document records ACT_CHANGE, frees the connector ends
     // on them and renumbers the ends on later link points; repaints.
-    void DetachLinkPoints(TMyShape* AShape, int First, int Count);
+    void DetachLinkPoints(TMyShape* AShape, int First, int Count) override;
 
     // ================= documents =================
 
@@ -258,11 +216,11 @@ public:
     void UnselectShape(TMyShape* AShape);
     void UnselectAll();
     void UnselectAllAndRepaint();
-    int SelectedCount() const { return int(FSelected.size()); }
+    int SelectedCount() const override { return int(FSelected.size()); }
     int SelectedIndexOf(TMyShape* AShape) const;
     TMyShape* SelectedShape(int Index) const;
     const TArrMyShape& Selected() const { return FSelected; }
-    TMyShape* CurrentShape() const { return FCurrentShape; }
+    TMyShape* CurrentShape() const override { return FCurrentShape; }
     TMyShape* ChildShape() const { return FChildShape; }
 
     // ================= undo history =================
@@ -275,11 +233,11 @@ public:
 
     // ================= units, zoom and page =================
 
-    TUnits TheUNIT() const { return FTheUNIT; }
+    TUnits TheUNIT() const override { return FTheUNIT; }
     void SetTheUNIT(TUnits V);
-    double Ratio() const { return FRatio; }
+    double Ratio() const override { return FRatio; }
     void SetRatio(double V);
-    double Zoom() const { return FZoom; }
+    double Zoom() const override { return FZoom; }
     // Rescales the control from the page size; shapes keep their logical coordinates.
     void SetZoom(double V);
     double PreviousZoom() const { return FPreviousZoom; }
@@ -329,15 +287,15 @@ public:
 
     // ================= published properties =================
 
-    TArcMode ArcMode() const { return FArcMode; }
+    TArcMode ArcMode() const override { return FArcMode; }
     void SetArcMode(TArcMode V) { FArcMode = V; }
-    int ArrowAngle() const { return FArrowAngle; }
+    int ArrowAngle() const override { return FArrowAngle; }
     void SetArrowAngle(int V); // 0..359, others ignored
-    uint8_t ArrowLength() const { return FArrowLength; }
+    uint8_t ArrowLength() const override { return FArrowLength; }
     void SetArrowLength(uint8_t V); // 10..80, others ignored
-    uint8_t ArrowOffset() const { return FArrowOffset; }
+    uint8_t ArrowOffset() const override { return FArrowOffset; }
     void SetArrowOffset(uint8_t V) { FArrowOffset = V; }
-    TArrowStyle ArrowStyle() const { return FArrowStyle; }
+    TArrowStyle ArrowStyle() const override { return FArrowStyle; }
     void SetArrowStyle(TArrowStyle V) { FArrowStyle = V; }
     TBitmap& BkBitmap() { return *FBkBitmap; }
     // Turns the given bitmap itself to 24 bits, then copies it.
@@ -345,13 +303,14 @@ public:
     TBkBitmapMode BkBitmapMode() const { return FBkBitmapMode; }
     void SetBkBitmapMode(TBkBitmapMode V);
     TBrush& Brush() { return FBrush; }
+    const TBrush& Brush() const override { return FBrush; }
     void SetBrush(const TBrush& V) { FBrush.Assign(V); }
     TColor ColorOfBackGround() const { return FColorOfBackGround; }
     void SetColorOfBackGround(TColor V);
     TColor ColorOfHot() const { return FColorOfHot; }
     // Also sets the hot-point colour of every surface.
     void SetColorOfHot(TColor V);
-    bool CrossLine() const { return FCrossLine; }
+    bool CrossLine() const override { return FCrossLine; }
     void SetCrossLine(bool V) { FCrossLine = V; }
     TDragMode DragMode() const { return FDragMode; }
     void SetDragMode(TDragMode V) { FDragMode = V; }
@@ -360,12 +319,13 @@ public:
     bool DisableTextInput() const { return FDisableTextInput; }
     void SetDisableTextInput(bool V) { FDisableTextInput = V; }
     TFont& Font() { return FFont; }
+    const TFont& Font() const override { return FFont; }
     void SetFont(const TFont& V) { FFont.Assign(V); }
     TGridObject& GridOperation() { return FGridOperation; }
     void SetGridOperation(const TGridObject& V) { FGridOperation.Assign(V); }
-    bool HotShow() const { return FHotShow; }
+    bool HotShow() const override { return FHotShow; }
     void SetHotShow(bool V) { FHotShow = V; }
-    uint8_t HotSize() const { return FHotSize; }
+    uint8_t HotSize() const override { return FHotSize; }
     void SetHotSize(uint8_t V) { FHotSize = V; }
     QLabel* LabelValue() const { return FLabelValue; }
     void SetLabelValue(QLabel* V) { FLabelValue = V; }
@@ -378,7 +338,7 @@ public:
     // sides in its own frame: top, right, bottom, left.
     bool AutoLinkPoints() const { return FAutoLinkPoints; }
     void SetAutoLinkPoints(bool V) { FAutoLinkPoints = V; }
-    TLinkLineDrawStyle LinkLineDrawStyle() const { return FLinkLineDrawStyle; }
+    TLinkLineDrawStyle LinkLineDrawStyle() const override { return FLinkLineDrawStyle; }
     void SetLinkLineDrawStyle(TLinkLineDrawStyle V) { FLinkLineDrawStyle = V; }
     bool LockBound() const { return FLockBound; }
     void SetLockBound(bool V) { FLockBound = V; }
@@ -388,25 +348,26 @@ public:
     // On change: unselect all and repaint.
     void SetOperateAllLayer(bool V);
     TPen& Pen() { return FPen; }
+    const TPen& Pen() const override { return FPen; }
     void SetPen(const TPen& V) { FPen.Assign(V); }
-    TPenStyleJoinType PenStyleJoinType() const { return FPenStyleJoinType; }
+    TPenStyleJoinType PenStyleJoinType() const override { return FPenStyleJoinType; }
     void SetPenStyleJoinType(TPenStyleJoinType V) { FPenStyleJoinType = V; }
-    TPenStyleEndCapType PenStyleEndCapType() const { return FPenStyleEndCapType; }
+    TPenStyleEndCapType PenStyleEndCapType() const override { return FPenStyleEndCapType; }
     void SetPenStyleEndCapType(TPenStyleEndCapType V) { FPenStyleEndCapType = V; }
-    bool ResizeEnable() const { return FResizeEnable; }
+    bool ResizeEnable() const override { return FResizeEnable; }
     void SetResizeEnable(bool V) { FResizeEnable = V; }
     bool ReturnToSelecting() const { return FReturnToSelecting; }
     void SetReturnToSelecting(bool V) { FReturnToSelecting = V; }
-    int RotateConstraintDegree() const { return FRotateConstraintDegree; }
+    int RotateConstraintDegree() const override { return FRotateConstraintDegree; }
     void SetRotateConstraintDegree(int V); // negative values ignored
-    bool RotateEnable() const { return FRotateEnable; }
+    bool RotateEnable() const override { return FRotateEnable; }
     void SetRotateEnable(bool V) { FRotateEnable = V; }
-    TDrawTool ShapeTool() const { return FShapeTool; }
+    TDrawTool ShapeTool() const override { return FShapeTool; }
     // Stores the tool and selects its interaction mode (also when it is the
     // current one); a drawing tool abandons the shape half drawn and clears
     // the marked line end. The control repaints.
     void SetShapeTool(TDrawTool Value);
-    bool ShowHotLink() const { return FShowHotLink; }
+    bool ShowHotLink() const override { return FShowHotLink; }
     void SetShowHotLink(bool V) { FShowHotLink = V; }
     bool Snap() const { return FSnap; }
     void SetSnap(bool V) { FSnap = V; }
@@ -426,19 +387,19 @@ public:
     TPoint ToUserXY(const TPoint& P) const;
 
     // True while a document is being read: shapes do not pass attribute changes to members.
-    bool Loading() const { return FLoading; }
+    bool Loading() const override { return FLoading; }
     bool Modified() const { return FModified; }
     void SetModified(bool V) { FModified = V; }
     // The format tag of the document being read ("KW.j" when none).
     QString FileVersion() const { return FFileVersion; }
     void SetFileVersion(const QString& V) { FFileVersion = V; }
-    TInteractionMode Mode() const { return FMode; }
+    TInteractionMode Mode() const override { return FMode; }
     // True while painting or while a zoom or page change resizes the control.
     bool PaintBusy() const { return FPainting; }
     // The line end or link point marked under the mouse (nullptr, -1 when none).
-    TMyShape* HotLineEndShape() const { return FHotLineEndShape; }
-    int HotLineEnd() const { return FHotLineEnd; }
-    void SetHotLineEnd(TMyShape* Shape, int Index) {
+    TMyShape* HotLineEndShape() const override { return FHotLineEndShape; }
+    int HotLineEnd() const override { return FHotLineEnd; }
+    void SetHotLineEnd(TMyShape* Shape, int Index) override {
         FHotLineEndShape = Shape;
         FHotLineEnd = Index;
     }
@@ -471,7 +432,7 @@ public:
     // The first axis-parallel connector segment within HotSize of P (logical),
     // connectors other than Except: its index, Line set and P moved onto the
     // segment; -1 and nullptr when there is none.
-    int FindLinkLineSegment(TMyPoint& P, TMyLinkLine*& Line, TMyLinkLine* Except);
+    int FindLinkLineSegment(TMyPoint& P, TMyLinkLine*& Line, TMyLinkLine* Except) override;
 
     // DragMode applied to P, a point dragged from From (screen).
     void ApplyDragMode(const TPoint& From, TPoint& P) const;
@@ -496,8 +457,6 @@ public:
     TPoint MovePoint() const { return FMovePoint; }
     // The shape under the mouse as hover tracking last saw it.
     TMyShape* HoverShape() const { return FHoverShape; }
-    // Hover works out anew what it may find (shapes call it when they change).
-    void ForgetHoverCandidates() { FHoverValid = false; }
     // The link point under the mouse while a connector is drawn (-1, -1 none).
     int LinkTargetShape() const { return FLinkTargetShape; }
     int LinkTargetPoint() const { return FLinkTargetPoint; }
@@ -521,7 +480,7 @@ public:
     void DrawSelectionHotPoints(TCanvas& Canvas);
     // The top-level shapes the paint in progress draws (empty outside a
     // paint); connectors hop over the connectors among them.
-    const TArrMyShape& PaintList() const { return FPaintList; }
+    const TArrMyShape& PaintList() const override { return FPaintList; }
     // True when the shape may paint pixels inside R (screen): its bounds
     // grown by pen, arrow heads and marks, or the area of its info texts.
     bool ShapeMayTouch(TMyShape* S, const TRect& R) const;
@@ -574,6 +533,12 @@ protected:
     void PressCancelled() override;
 
 private:
+    // What shapes ask of their host beyond the public members above.
+    TCanvas& ScreenCanvas() override { return Canvas(); }
+    void InvalidateView() override { Invalidate(); }
+    void ShapeChanged(const TMyShape& Shape, TShapeChange What) override;
+    TReadContext RecordReadContext() const override;
+
     // Reads a document into the emptied surface (doc_stream.cpp).
     bool ReadDocument(TStream& Stream);
     // Document helpers (document.cpp).
@@ -661,7 +626,7 @@ private:
     void UpdateHoverCandidates();
     bool FModified = false;
     bool FLoading = false;
-    QString FFileVersion = QStringLiteral("KW.j");
+    QString FFileVersion = FormatTag(NewestFormatVersion);
 
     // Undo history.
     std::vector<TSavedShape> FUndo;

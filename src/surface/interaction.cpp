@@ -20,6 +20,7 @@
 #include "shapes/polyline.h"
 #include "shapes/rectangle.h"
 #include "shapes/rule_line.h"
+#include "shapes/shape_registry.h"
 #include "shapes/text.h"
 #include "surface/interaction_p.h"
 
@@ -419,9 +420,7 @@ void TMyDraxa::DrawingRelease(TMouseButton Button, TShiftState Shift) {
     // puts down their last vertex. (Only while the press point is all they
     // have: a box still waiting after a click in line with its first point
     // gets its corner from the next press.)
-    const bool DrawnByDrag =
-        Is<TMyRectangle>(S) || IsExactly<TMyLine>(S) || Is<TMyRuleLine>(S) || Is<TMyLinkLine>(S);
-    if (DrawnByDrag && S->PointCount() == 1) S->AddPoint(FMovePoint);
+    if (S->Class().DrawnByDragging && S->PointCount() == 1) S->AddPoint(FMovePoint);
     if (!S->IsCreateFinished(Button, FMovePoint)) return;
     FinishNewShape();
 }
@@ -544,7 +543,7 @@ void TMyDraxa::RemovePointRelease() {
         if (Poly)
             Poly->RemoveVertex(K);
         else
-            DeleteMyPoint(K, S->FPoints);
+            DeleteMyPoint(K, S->MutablePoints());
     }
     Invalidate();
     if (OnNodeDeleted) {
@@ -570,7 +569,7 @@ void TMyDraxa::AddPointRelease() {
         if (K < 0) continue;
         RecordUndo(TArrMyShape{S}, ACT_CHANGE);
         const double Z = FZoom;
-        InsertMyPoint(MyPoint(float(FMovePoint.X / Z), float(FMovePoint.Y / Z)), K, S->FPoints);
+        InsertMyPoint(MyPoint(float(FMovePoint.X / Z), float(FMovePoint.Y / Z)), K, S->MutablePoints());
         Invalidate();
         if (OnNodeAdded) {
             TMyShape* Slot = S;

@@ -5,17 +5,6 @@
 
 namespace draxa {
 
-namespace {
-TColor gHotPointColor = 0x0000FF00;
-} // namespace
-
-TColor HotPointColor() {
-    return gHotPointColor;
-}
-void SetHotPointColor(TColor V) {
-    gHotPointColor = V;
-}
-
 TInteractionMode ModeOfTool(TDrawTool Tool) {
     switch (Tool) {
     case TDrawTool::SpSelecting:

@@ -260,7 +260,7 @@ TEST(Curves, RecordsHaveNoTailAndReadBackEqual) {
             C->AddScreenPoint(ToMyPoint(P));
         TMemoryStream Record, Base;
         C->SaveToStream(Record);
-        C->TMyShape::SaveToStream(Base);
+        C->TMyShape::SaveToStream(Base, TWriteContext{});
         EXPECT_EQ(Record.Size(), Base.Size());
         std::unique_ptr<TMyShape> Copy(S.CreateShapeByClassName(Class));
         Record.SetPosition(0);

@@ -198,7 +198,7 @@ TEST(ElliArc, CopyAndRecordKeepModeAndStyle) {
 
     TMemoryStream Record, Base;
     Arc->SaveToStream(Record);
-    Arc->TMyShape::SaveToStream(Base);
+    Arc->TMyShape::SaveToStream(Base, TWriteContext{});
     ASSERT_EQ(Record.Size() - Base.Size(), 2);
     TMyElliArc Loaded(&S);
     Record.SetPosition(0);

@@ -200,7 +200,7 @@ TEST(Image, RecordRoundTripAndAssignKeepPictureAndProperties) {
 TEST(Image, OlderFormatVersionsHoldFewerTailFields) {
     TMyDraxa Surface;
     TMyImage* S = AddImage(Surface, 10, 10, 40, 30);
-    const QByteArray Base = Bytes([&](TStream& M) { S->TMyRectangle::SaveToStream(M); });
+    const QByteArray Base = Bytes([&](TStream& M) { S->TMyRectangle::SaveToStream(M, TWriteContext{}); });
     TBitmap Picture;
     MakePicture(Picture, 2, 2);
     const QByteArray Bmp = Bytes([&](TStream& M) { Picture.SaveToStream(M); });
@@ -230,7 +230,7 @@ TEST(Image, DamagedTailsFailCleanlyOrDropOnlyThePicture) {
     TMyDraxa Surface;
     Surface.SetFileVersion("KW.j");
     TMyImage* S = AddImage(Surface, 10, 10, 40, 30);
-    const QByteArray Base = Bytes([&](TStream& M) { S->TMyRectangle::SaveToStream(M); });
+    const QByteArray Base = Bytes([&](TStream& M) { S->TMyRectangle::SaveToStream(M, TWriteContext{}); });
     const QByteArray Junk("not a bitmap at all");
     const struct {
         const char* What;

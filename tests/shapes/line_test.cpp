@@ -200,7 +200,7 @@ TEST(LineFamily, EveryClassIsSavedAndLoadedBackEqual) {
         }
         TMemoryStream Record, Base;
         L->SaveToStream(Record);
-        L->TMyShape::SaveToStream(Base);
+        L->TMyShape::SaveToStream(Base, TWriteContext{});
         EXPECT_EQ(Record.Size() - Base.Size(), R.TailBytes);
 
         std::unique_ptr<TMyShape> Copy(S.CreateShapeByClassName(R.ClassName));

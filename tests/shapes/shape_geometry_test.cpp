@@ -21,7 +21,7 @@ constexpr double Pi = 3.14159265358979323846;
 class TLinked : public TMyShape {
 public:
     using TMyShape::TMyShape;
-    void AddLink(const TMyPoint& P) { FLinkPoints.push_back(P); }
+    void AddLink(const TMyPoint& P) { MutableLinkPoints().push_back(P); }
 };
 
 // Adds S with the given points to the surface at the next index, centre reset.

@@ -29,7 +29,7 @@ struct TImageCanvas {
 
 struct TProbeBox : TMyRectangle {
     using TMyRectangle::TMyRectangle;
-    void AddLinkPoint(const TMyPoint& P) { FLinkPoints.push_back(P); }
+    void AddLinkPoint(const TMyPoint& P) { MutableLinkPoints().push_back(P); }
 };
 
 } // namespace

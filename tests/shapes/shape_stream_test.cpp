@@ -62,7 +62,7 @@ QByteArray Save(TMyShape& Shape) {
 // Reads Bytes into Shape as a record of a document tagged Tag; returns the
 // position the reader stopped at.
 int64_t LoadInto(TMyShape& Shape, const QByteArray& Bytes, const QString& Tag = "KW.j") {
-    Shape.Surface()->SetFileVersion(Tag);
+    dynamic_cast<TMyDraxa&>(*Shape.Host()).SetFileVersion(Tag);
     TMemoryStream S(Bytes);
     Shape.LoadFromStream(S);
     return S.Position();
