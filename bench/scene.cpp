@@ -79,10 +79,10 @@ const std::array<const char*, 10> kWords{"Order",  "Invoice", "Customer", "Stock
 template <typename T> class TLinked : public T {
 public:
     using T::T;
-    void SetLinkPoints(const TArrMyPoint& Points) { this->FLinkPoints = Points; }
+    void SetLinkPoints(const TArrMyPoint& Points) { this->MutableLinkPoints() = Points; }
     // Top, right, bottom and left middle, in that order.
     void SetSideLinkPoints() {
-        const TMyRect B = BoundsOfMyPoints(this->FPoints);
+        const TMyRect B = BoundsOfMyPoints(this->Points());
         const float MX = (B.Left + B.Right) / 2, MY = (B.Top + B.Bottom) / 2;
         SetLinkPoints({MyPoint(MX, B.Top), MyPoint(B.Right, MY), MyPoint(MX, B.Bottom), MyPoint(B.Left, MY)});
     }
