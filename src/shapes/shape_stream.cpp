@@ -111,12 +111,12 @@ TMyPoint ReadPoint(TStream& S, const TRecordLayout& L) {
 // elements take no bytes, yet a count of two billion must not become two
 // billion points: one byte per point is far below what the rest of any real
 // record holds, so it bounds the count without refusing honest documents.
-TArrMyPoint ReadPoints(TStream& S, const TRecordLayout& L) {
+TArrMyPoint ReadPoints(TStream& S, const TRecordLayout& L, TDecodeBudget* Budget) {
     const int64_t ElementSize = !L.HasPoints ? 1 : L.ExtendedCoords ? 20 : 8;
     const int32_t N = ReadCount(S, ElementSize);
     // Every record of a document could repeat such a count, so the memory
     // is paid for from the document's decode budget as well.
-    if (!L.HasPoints) ChargeDecodeBudget(int64_t(N) * int64_t(sizeof(TMyPoint)), "a point list");
+    if (!L.HasPoints && Budget) Budget->Take(int64_t(N) * int64_t(sizeof(TMyPoint)), "a point list");
     TArrMyPoint Points(size_t(N), TMyPoint{});
     if (L.HasPoints)
         for (TMyPoint& P : Points) P = ReadPoint(S, L);
@@ -249,8 +249,8 @@ void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
     FGroupIndex = ReadInt32(S);
     FMembers = ReadIndexList(S);
     FLinkLines = ReadIndexList(S);
-    MutablePoints() = ReadPoints(S, L);
-    MutableLinkPoints() = ReadPoints(S, L);
+    MutablePoints() = ReadPoints(S, L, Context.Budget);
+    MutableLinkPoints() = ReadPoints(S, L, Context.Budget);
     // Every version stores the info anchor; "KW.2" as extended reals.
     FInfoPos = ReadPoint(S, L);
     if (L.HasTagAndAngle) {
