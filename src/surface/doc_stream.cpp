@@ -291,7 +291,7 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
     FCurrentLayer = CurrentLayer;
     for (auto& S : Loaded) {
         FShapes.push_back(S.release());
-        FHoverValid = false;
+        FHoverIndex.Forget();
         FShapes.back()->SetIndex(ShapeCount() - 1);
     }
     FNextShapeNo = int(MaxShapeNo) + 1;

@@ -6,6 +6,7 @@
 // removal rewrites those indices everywhere, the undo history included.
 #include "surface/draxa.h"
 
+#include "foundation/bitmap.h"
 #include "foundation/dialogs.h"
 #include "shapes/shape_registry.h"
 #include "shapes/curves.h"
@@ -24,6 +25,31 @@
 
 namespace draxa {
 
+// ---- construction ----
+
+TMyDraxa::TMyDraxa(QWidget* Parent)
+    : TGraphicControl(Parent), FBkBitmap(std::make_unique<TBitmap>()),
+      FOffscreen(std::make_unique<TBitmap>()) {
+    // The order matters where one setting reads another: the page needs the
+    // zoom and the orientation, the first layer fires its event.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetPageStyle(TPageStyle::A4);
+    AddLayer(QStringLiteral("Layer0"), true);
+    SetColorOfBackGround(0xFFFFFF);
+    SetUndoRedoSize(10);
+    SetCursor(crCross);
+}
+
+TMyDraxa::~TMyDraxa() {
+    for (TMyShape* S : FShapes) delete S;
+    FShapes.clear();
+    FSelected.clear();
+    FCurrentShape = FChildShape = FClickedShape = FHoverShape = FHotLineEndShape = nullptr;
+    ClearUndo();
+    FUndo.SetBound(0);
+    DeleteAllLayers();
+}
+
 // ---- adding ----
 
 bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
@@ -35,7 +61,7 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
     }
     if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
     FShapes.push_back(AShape);
-    FHoverValid = false;
+    FHoverIndex.Forget();
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -50,7 +76,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
     // The slot may hold a placeholder the loader made; the surface owns what it replaces.
     if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
     FShapes[size_t(Index)] = AShape;
-    FHoverValid = false;
+    FHoverIndex.Forget();
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -122,7 +148,7 @@ TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
 
 void TMyDraxa::ShapeChanged(const TMyShape&, TShapeChange) {
     // Hover files what it may find anew at the next mouse move.
-    FHoverValid = false;
+    FHoverIndex.Forget();
 }
 
 // ---- lookups ----
@@ -295,7 +321,7 @@ void TMyDraxa::RemoveShapeAt(int B) {
     FShapes.erase(FShapes.begin() + B);
     for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
     // Nothing may keep pointing at the freed shape.
-    FHoverValid = false;
+    FHoverIndex.Forget();
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
@@ -303,7 +329,7 @@ void TMyDraxa::RemoveShapeAt(int B) {
     if (FCurrentShape == Victim) FCurrentShape = nullptr;
     if (FChildShape == Victim) FChildShape = nullptr;
     delete Victim;
-    for (TSavedShape& R : FUndo)
+    for (TSavedShape& R : FUndo.Records())
         for (int& L : R.Shape->FLinkLines) Shift(L);
 }
 
@@ -331,7 +357,7 @@ void TMyDraxa::Clear() {
     FCurrentShape = nullptr;
     FClickedShape = nullptr;
     FHoverShape = nullptr;
-    FHoverValid = false;
+    FHoverIndex.Forget();
     SetHotLineEnd(nullptr, -1);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();

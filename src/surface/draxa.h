@@ -19,7 +19,9 @@
 #include "foundation/user_data.h"
 #include "shapes/shape.h"
 #include "shapes/shape_host.h"
+#include "surface/draxa_types.h"
 #include "surface/hover_index.h"
+#include "surface/undo.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -37,67 +39,6 @@ class TBitmap;
 class TMyLine;
 class TMyLinkLine;
 class TStream;
-
-// The interaction mode each tool selects.
-TInteractionMode ModeOfTool(TDrawTool Tool);
-
-enum class TPageStyle : uint8_t { A0, A1, A2, A3, A4, A5, B3, B4, B5, CustomerPage };
-enum class TPrinterOrientation : uint8_t { poPortrait, poLandscape };
-enum class TBkBitmapMode : uint8_t { Tiled, Stretch, Center, LeftTop };
-enum class TDragMode : uint8_t { dgHorz, dgVert, dgBoth };
-enum class TXYMode : uint8_t { Mode0, Mode1, Mode2, Mode3 };
-enum class TGridType : uint8_t { gPixel, gLine, gNone };
-
-// Grid settings: plain stores, read by painting and snapping.
-class TGridObject {
-public:
-    TColor GridColor = 0xC0C0C0;
-    double GridHeight = 20.0; // vertical spacing, pixels at Zoom 1
-    uint8_t GridPenSize = 1;  // line width; half-size of dots
-    bool GridInZoom = false;  // spacing follows Zoom when True
-    bool GridShow = true;
-    TGridType GridType = TGridType::gLine;
-    double GridWidth = 20.0; // horizontal spacing, pixels at Zoom 1
-    // Copies everything but GridInZoom.
-    void Assign(const TGridObject& Source);
-};
-
-// One layer: unique name, id from the surface's counter, visibility.
-struct LayerRec {
-    QString Name;
-    int32_t Id = 0;
-    bool Visible = true;
-};
-
-// One undo record: a copy of a shape as it was before a recorded action.
-struct TSavedShape {
-    int Step = 0;
-    QString ShapeName; // at most 255 characters
-    std::unique_ptr<TMyShape> Shape;
-    QString Action;
-};
-
-// Event types. A parameter passed by reference is the surface's own slot or
-// variable; a handler may change it.
-using TShapeAdded = std::function<void(TMyShape*& AShape, int ShapeCount)>;
-using TShapeDeleted = std::function<void(TMyShape* AShape)>;
-using TShapeSelected = std::function<void(TMyShape* LastSelectedShape, TMyShape* SelectedShape)>;
-using TChildhapeSelected = std::function<void(TMyShape* SelectedChildShape, bool& AcceptSelect)>;
-using TLayerOp = std::function<void(int LayerId, const QString& LayerName, bool Visible)>;
-using TEnterLeaveShape = std::function<void(TMyShape* AShape)>;
-using TNodeAdded = std::function<void(TMyShape*& AShape, int NewPointIndex)>;
-using TNodeDeleted = std::function<void(TMyShape*& AShape, int DeletedPointIndex)>;
-using TShapeMouseDraggingSizingRotating =
-    std::function<void(TMyShape* AShape, const TPoint& FromPoint, TPoint& ToPoint)>;
-using TShapeCodeDraggingSizing = std::function<void(TMyShape* AShape, float dx, float dy)>;
-using TShapeCodeRotating = std::function<void(TMyShape* AShape, float AAngle)>;
-using TActionToolToSelecting = std::function<void()>;
-using TWholeDragOperation = std::function<void()>;
-
-// Undo action names.
-extern const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
-    ACT_BRINGTOFRONTBYSTEP, ACT_SENDTOBACK, ACT_SENDTOBACKBYSTEP;
-
 
 class TMyDraxa : public TGraphicControl, public TShapeHost {
     Q_OBJECT
@@ -227,8 +168,8 @@ public:
 
     void RecordUndo(const TArrMyShape& Shapes, const QString& ActionName);
     void ClearUndo();
-    const std::vector<TSavedShape>& UndoHistory() const { return FUndo; }
-    uint8_t UndoRedoSize() const { return FUndoRedoSize; }
+    const std::vector<TSavedShape>& UndoHistory() const { return FUndo.Records(); }
+    uint8_t UndoRedoSize() const { return FUndo.Bound(); }
     void SetUndoRedoSize(uint8_t Value);
 
     // ================= units, zoom and page =================
@@ -617,20 +558,13 @@ private:
     // anything was invalidated (every change to the drawing repaints), a
     // shape changed, or the list, the zoom or the size changed.
     THoverIndex FHoverIndex;
-    uint64_t FHoverStamp = 0;
-    size_t FHoverListSize = 0;
-    const void* FHoverListData = nullptr;
-    double FHoverZoom = 0;
-    int FHoverWidth = 0, FHoverHeight = 0;
-    bool FHoverValid = false;
     void UpdateHoverCandidates();
     bool FModified = false;
     bool FLoading = false;
     QString FFileVersion = FormatTag(NewestFormatVersion);
 
     // Undo history.
-    std::vector<TSavedShape> FUndo;
-    uint8_t FUndoRedoSize = 0;
+    TUndoHistory FUndo;
 
     // Interaction state shared with the shapes.
     TInteractionMode FMode = TInteractionMode::Idle;

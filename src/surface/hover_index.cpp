@@ -14,7 +14,9 @@ void THoverIndex::Clear(int Width, int Height) {
     FRows = std::max(1, (FHeight + CellSize - 1) / CellSize);
 }
 
-void THoverIndex::Finish() {
+void THoverIndex::Finish(const TSource& Source) {
+    FSource = Source;
+    FCurrent = true;
     const size_t Cells = size_t(FColumns) * size_t(FRows);
     FStart.assign(Cells + 1, 0);
     FItems.clear();

@@ -20,12 +20,31 @@ public:
         TMyShape* Shape;
     };
 
+    // What the candidates were worked out from: the invalidation count of
+    // the control, the shape list, the zoom and the control's size.
+    struct TSource {
+        uint64_t Stamp = 0;
+        size_t ListSize = 0;
+        const void* ListData = nullptr;
+        double Zoom = 0;
+        int Width = 0, Height = 0;
+        bool operator==(const TSource& O) const {
+            return Stamp == O.Stamp && ListSize == O.ListSize && ListData == O.ListData && Zoom == O.Zoom &&
+                   Width == O.Width && Height == O.Height;
+        }
+    };
+    // True when the candidates were filed from Source and nothing was forgotten since.
+    bool Current(const TSource& Source) const { return FCurrent && Source == FSource; }
+    // A shape changed: the candidates are worked out anew when next asked for.
+    void Forget() { FCurrent = false; }
+
     // Starts again for a control of Width x Height pixels.
     void Clear(int Width, int Height);
     // Adds the next candidate (each lies below those added before it).
     void Add(const TCandidate& C) { FCandidates.push_back(C); }
-    // Files the candidates in the grid; call once after the last Add.
-    void Finish();
+    // Files the candidates in the grid, as worked out from Source; call
+    // once after the last Add.
+    void Finish(const TSource& Source);
 
     // The candidates whose boxes hold P, top-most first, until Visit
     // returns true; returns that candidate's shape, or nullptr.
@@ -56,6 +75,8 @@ public:
 
 private:
     static constexpr int CellSize = 64;
+    TSource FSource;
+    bool FCurrent = false;
     std::vector<TCandidate> FCandidates;
     int FWidth = 0, FHeight = 0, FColumns = 0, FRows = 0;
     // Per cell, the numbers of the candidates reaching it: those of cell K

@@ -631,10 +631,10 @@ void TMyDraxa::DragWholeRelease() {
 // ---- hover ------------------------------------------------------------------------------
 
 void TMyDraxa::UpdateHoverCandidates() {
-    const bool Same = FHoverValid && FHoverStamp == InvalidationCount() && FHoverZoom == FZoom &&
-                      FHoverListSize == FShapes.size() && FHoverListData == FShapes.data() &&
-                      FHoverWidth == Width() && FHoverHeight == Height();
-    if (Same) return;
+    const auto Source = [this] {
+        return THoverIndex::TSource{InvalidationCount(), FShapes.size(), FShapes.data(), FZoom, Width(), Height()};
+    };
+    if (FHoverIndex.Current(Source())) return;
     FHoverIndex.Clear(Width(), Height());
     for (int I = ShapeCount() - 1; I >= 0; --I) {
         TMyShape* S = FShapes[size_t(I)];
@@ -643,15 +643,8 @@ void TMyDraxa::UpdateHoverCandidates() {
         const interaction::THitBox B = interaction::HitBoxOf(S);
         if (B.Any) FHoverIndex.Add(THoverIndex::TCandidate{B.Left, B.Top, B.Right, B.Bottom, S});
     }
-    FHoverIndex.Finish();
     // Working out the boxes may itself have invalidated (a curve's samples).
-    FHoverStamp = InvalidationCount();
-    FHoverZoom = FZoom;
-    FHoverListSize = FShapes.size();
-    FHoverListData = FShapes.data();
-    FHoverWidth = Width();
-    FHoverHeight = Height();
-    FHoverValid = true;
+    FHoverIndex.Finish(Source());
 }
 
 void TMyDraxa::TrackHover(int X, int Y) {

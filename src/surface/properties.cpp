@@ -1,4 +1,4 @@
-// Construction, destruction and the published properties of the surface.
+// The published properties of the surface.
 #include "surface/draxa.h"
 
 #include "foundation/bitmap.h"
@@ -33,29 +33,6 @@ void TGridObject::Assign(const TGridObject& Source) {
     GridPenSize = Source.GridPenSize;
     GridShow = Source.GridShow;
     GridType = Source.GridType;
-}
-
-TMyDraxa::TMyDraxa(QWidget* Parent)
-    : TGraphicControl(Parent), FBkBitmap(std::make_unique<TBitmap>()),
-      FOffscreen(std::make_unique<TBitmap>()) {
-    // The order matters where one setting reads another: the page needs the
-    // zoom and the orientation, the first layer fires its event.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    SetPageStyle(TPageStyle::A4);
-    AddLayer(QStringLiteral("Layer0"), true);
-    SetColorOfBackGround(0xFFFFFF);
-    SetUndoRedoSize(10);
-    SetCursor(crCross);
-}
-
-TMyDraxa::~TMyDraxa() {
-    for (TMyShape* S : FShapes) delete S;
-    FShapes.clear();
-    FSelected.clear();
-    FCurrentShape = FChildShape = FClickedShape = FHoverShape = FHotLineEndShape = nullptr;
-    ClearUndo();
-    FUndoRedoSize = 0;
-    DeleteAllLayers();
 }
 
 void TMyDraxa::SetArrowAngle(int V) {

@@ -16,12 +16,38 @@ const QString ACT_BRINGTOFRONTBYSTEP = QStringLiteral("ACT_BRINGTOFRONTBYSTEP");
 const QString ACT_SENDTOBACK = QStringLiteral("ACT_SENDTOBACK");
 const QString ACT_SENDTOBACKBYSTEP = QStringLiteral("ACT_SENDTOBACKBYSTEP");
 
+// ---- the history ----
+
+void TUndoHistory::SetBound(uint8_t Value) {
+    if (Value == FBound) return;
+    FBound = Value;
+    if (Value == 0) Clear();
+}
+
+int TUndoHistory::BeginStep() {
+    int LastStep = FRecords.empty() ? -1 : FRecords.back().Step;
+    while (LastStep >= int(FBound) - 1 && !FRecords.empty()) {
+        const int Oldest = FRecords.front().Step;
+        auto End = std::find_if(FRecords.begin(), FRecords.end(),
+                                [Oldest](const TSavedShape& R) { return R.Step != Oldest; });
+        FRecords.erase(FRecords.begin(), End);
+        for (TSavedShape& R : FRecords) --R.Step;
+        LastStep = FRecords.empty() ? -1 : FRecords.back().Step;
+    }
+    return LastStep + 1;
+}
+
+void TUndoHistory::Save(const TMyShape& S, std::unique_ptr<TMyShape> Copy, int Step, const QString& Action) {
+    Copy->Assign(S);
+    Copy->LinkLinesRef().clear();
+    FRecords.push_back(TSavedShape{Step, S.Name().left(255), std::move(Copy), Action});
+}
+
+// ---- what the surface records ----
+
 void TMyDraxa::SaveForUndo(TMyShape* S, int Step, const QString& Action) {
     std::unique_ptr<TMyShape> Copy(CreateShapeByClassName(S->ClassName()));
-    if (!Copy) return;
-    Copy->Assign(*S);
-    Copy->FLinkLines.clear();
-    FUndo.push_back(TSavedShape{Step, S->Name().left(255), std::move(Copy), Action});
+    if (Copy) FUndo.Save(*S, std::move(Copy), Step, Action);
 }
 
 void TMyDraxa::SaveWithMembers(TMyShape* S, int Step, const QString& Action) {
@@ -39,18 +65,8 @@ void TMyDraxa::SaveWithMembers(TMyShape* S, int Step, const QString& Action) {
 }
 
 void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) {
-    if (FUndoRedoSize == 0) return;
-    int LastStep = FUndo.empty() ? -1 : FUndo.back().Step;
-    // Full, or over a bound that was lowered: drop the oldest steps.
-    while (LastStep >= int(FUndoRedoSize) - 1 && !FUndo.empty()) {
-        const int Oldest = FUndo.front().Step;
-        auto End = std::find_if(FUndo.begin(), FUndo.end(),
-                                [Oldest](const TSavedShape& R) { return R.Step != Oldest; });
-        FUndo.erase(FUndo.begin(), End);
-        for (TSavedShape& R : FUndo) --R.Step;
-        LastStep = FUndo.empty() ? -1 : FUndo.back().Step;
-    }
-    const int NewStep = LastStep + 1;
+    if (FUndo.Bound() == 0) return;
+    const int NewStep = FUndo.BeginStep();
 
     if (ActionName == ACT_ADD) {
         for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It)
@@ -73,13 +89,11 @@ void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) 
 }
 
 void TMyDraxa::ClearUndo() {
-    FUndo.clear();
+    FUndo.Clear();
 }
 
 void TMyDraxa::SetUndoRedoSize(uint8_t Value) {
-    if (Value == FUndoRedoSize) return;
-    FUndoRedoSize = Value;
-    if (Value == 0) ClearUndo();
+    FUndo.SetBound(Value);
 }
 
 } // namespace draxa
