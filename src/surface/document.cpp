@@ -28,8 +28,7 @@ namespace draxa {
 // ---- construction ----
 
 TMyDraxa::TMyDraxa(QWidget* Parent)
-    : TGraphicControl(Parent), FBkBitmap(std::make_unique<TBitmap>()),
-      FOffscreen(std::make_unique<TBitmap>()) {
+    : TGraphicControl(Parent) {
     // The order matters where one setting reads another: the page needs the
     // zoom and the orientation, the first layer fires its event.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -16,14 +16,14 @@
 namespace draxa {
 
 void TMyDraxa::Paint() {
-    if (FPainting) return;
+    if (FPaintBusy) return;
     // The busy flag falls again however the paint ends: a handler that
     // throws must not stop every later paint.
-    FPainting = true;
+    FPaintBusy = true;
     struct TBusy {
         bool& Flag;
         ~TBusy() { Flag = false; }
-    } Busy{FPainting};
+    } Busy{FPaintBusy};
     const TRect R = Canvas().ClipRect();
     if (R.Right > R.Left && R.Bottom > R.Top) {
         RenderToBitmap(R);

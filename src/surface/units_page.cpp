@@ -38,7 +38,7 @@ int TMyDraxa::PageMmToPixels(double Mm) const {
 }
 
 void TMyDraxa::SetControlSizeFromPage(bool SetWidth, bool SetHeight) {
-    TFlagGuard Busy(FPainting);
+    TFlagGuard Busy(FPaintBusy);
     const int W = SetWidth ? PageMmToPixels(FPageWidth) : Width();
     const int H = SetHeight ? PageMmToPixels(FPageHeight) : Height();
     SetBounds(x(), y(), W, H);
@@ -56,7 +56,7 @@ TPageStyle TMyDraxa::PageStyleOf(int Width, int Height) const {
 }
 
 void TMyDraxa::SetPageStyle(TPageStyle V) {
-    TFlagGuard Busy(FPainting);
+    TFlagGuard Busy(FPaintBusy);
     FPageStyle = V;
     if (V != TPageStyle::CustomerPage) {
         FPageWidth = kPageSizes[int(V)].Width;
@@ -67,14 +67,14 @@ void TMyDraxa::SetPageStyle(TPageStyle V) {
 }
 
 void TMyDraxa::SetPageWidth(unsigned V) {
-    TFlagGuard Busy(FPainting);
+    TFlagGuard Busy(FPaintBusy);
     FPageWidth = V;
     FPageStyle = PageStyleOf(int(FPageWidth), int(FPageHeight));
     if (FPageStyle != TPageStyle::CustomerPage) SetControlSizeFromPage(true, false);
 }
 
 void TMyDraxa::SetPageHeight(unsigned V) {
-    TFlagGuard Busy(FPainting);
+    TFlagGuard Busy(FPaintBusy);
     FPageHeight = V;
     FPageStyle = PageStyleOf(int(FPageWidth), int(FPageHeight));
     if (FPageStyle != TPageStyle::CustomerPage) SetControlSizeFromPage(false, true);
@@ -90,7 +90,7 @@ void TMyDraxa::SetZoom(double V) {
     // A zoom that is not a positive finite number would divide every
     // coordinate by zero or make the control absurdly large.
     if (!(V > 0) || !std::isfinite(V) || V == FZoom) return;
-    TFlagGuard Busy(FPainting);
+    TFlagGuard Busy(FPaintBusy);
     FPreviousZoom = FZoom;
     FZoom = V;
     SetControlSizeFromPage(false, true);
@@ -106,7 +106,7 @@ void TMyDraxa::PageFromControlSize() {
 
 void TMyDraxa::Resize() {
     TGraphicControl::Resize();
-    if (!FPainting) PageFromControlSize();
+    if (!FPaintBusy) PageFromControlSize();
 }
 
 void TMyDraxa::SetTheUNIT(TUnits V) {

@@ -1,0 +1,130 @@
+// The state of a drawing surface: what TMyDraxa keeps behind its public
+// members. Only the surface's own sources use it; TMyDraxa holds it as a
+// private base, so its members read as the surface's own.
+#pragma once
+
+#include "foundation/bitmap.h"
+#include "foundation/geometry.h"
+#include "foundation/graphics.h"
+#include "foundation/user_data.h"
+#include "shapes/record_context.h"
+#include "shapes/shape.h"
+#include "surface/draxa_types.h"
+#include "surface/hover_index.h"
+#include "surface/undo.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace draxa {
+
+struct TSurfaceState {
+    // Document.
+    TArrMyShape FShapes;
+    int FNextShapeNo = 0;
+    std::vector<LayerRec> FLayers;
+    int FCurrentLayer = -1;
+    int FNextLayerId = 0;
+    TArrMyShape FSelected;
+    TMyShape* FCurrentShape = nullptr;
+    TMyShape* FChildShape = nullptr;
+    TMyShape* FClickedShape = nullptr;
+    TMyShape* FHoverShape = nullptr;
+    // What hover may find, made again at the first mouse move after
+    // anything was invalidated (every change to the drawing repaints), a
+    // shape changed, or the list, the zoom or the size changed.
+    THoverIndex FHoverIndex;
+    bool FModified = false;
+    bool FLoading = false;
+    QString FFileVersion = FormatTag(NewestFormatVersion);
+
+    // Undo history.
+    TUndoHistory FUndo;
+
+    // Interaction state shared with the shapes.
+    TInteractionMode FMode = TInteractionMode::Idle;
+    TDrawTool FShapeTool = TDrawTool::SpSelecting;
+    TMyShape* FHotLineEndShape = nullptr;
+    int FHotLineEnd = -1;
+    bool FPaintBusy = false;
+    TInteractionMode FReturnMode = TInteractionMode::Idle; // the mode a press returns to
+    bool FMouseDown = false;                               // between an accepted press and its release
+    TPoint FDownPoint;                                     // screen
+    TPoint FMovePoint;                                     // screen
+    int FLinkTargetShape = -1;
+    int FLinkTargetPoint = -1;
+    // Owns the shape being drawn until it enters the document; FCurrentShape
+    // points at it meanwhile.
+    std::unique_ptr<TMyShape> FNewShape;
+    // An XOR outline of the interaction in progress is on the screen image.
+    bool FFeedbackShown = false;
+
+    // Units, zoom and page.
+    TUnits FTheUNIT = TUnits::mm;
+    double FRatio = 1.0;
+    double FZoom = 1.0;
+    double FPreviousZoom = 1.0;
+    TPageStyle FPageStyle = TPageStyle::A4;
+    unsigned FPageWidth = 210;
+    unsigned FPageHeight = 297;
+    TPrinterOrientation FPageOrientation = TPrinterOrientation::poPortrait;
+    QString FPageHead, FPageFoot;
+    TAlignment FPageHeadAlignment = TAlignment::taCenter;
+    TAlignment FPageFootAlignment = TAlignment::taRightJustify;
+    TFont FPageHeadFont, FPageFootFont;
+    uint8_t FPageHeadToTop = 15, FPageFootToBottom = 15;
+    bool FPrintABorder = true;
+    uint8_t FPrintABordertoLeft = 20, FPrintABordertoTop = 20, FPrintABordertoRight = 20,
+            FPrintABordertoBottom = 20;
+    bool FPrintBackground = false;
+
+    // Published settings.
+    TArcMode FArcMode = TArcMode::amCircle;
+    int FArrowAngle = 10;
+    uint8_t FArrowLength = 30;
+    uint8_t FArrowOffset = 0;
+    TArrowStyle FArrowStyle = TArrowStyle::ANone;
+    std::unique_ptr<TBitmap> FBkBitmap = std::make_unique<TBitmap>();
+    std::unique_ptr<TBitmap> FOffscreen = std::make_unique<TBitmap>();
+    TBkBitmapMode FBkBitmapMode = TBkBitmapMode::Center;
+    TBrush FBrush;
+    TColor FColorOfBackGround = 0xFFFFFF;
+    TColor FColorOfHot = 0x808080;
+    bool FCrossLine = true;
+    TDragMode FDragMode = TDragMode::dgBoth;
+    bool FDragTrace = true;
+    bool FDisableTextInput = false;
+    TFont FFont;
+    TGridObject FGridOperation;
+    bool FHotShow = true;
+    uint8_t FHotSize = 4;
+    QPointer<QLabel> FLabelValue;
+    QPointer<QLabel> FLabelXY;
+    bool FLinklineAroundShape = true;
+    bool FAutoLinkPoints = false;
+    TArrMyShape FPaintList;
+    TLinkLineDrawStyle FLinkLineDrawStyle = TLinkLineDrawStyle::lldsHV;
+    bool FLockBound = false;
+    bool FMouseEffect = true;
+    bool FOperateAllLayer = true;
+    TPen FPen;
+    TPenStyleJoinType FPenStyleJoinType = TPenStyleJoinType::psjtROUND;
+    TPenStyleEndCapType FPenStyleEndCapType = TPenStyleEndCapType::psectROUND;
+    bool FResizeEnable = true;
+    bool FReturnToSelecting = true;
+    int FRotateConstraintDegree = 0;
+    bool FRotateEnable = true;
+    bool FShowHotLink = true;
+    bool FSnap = true;
+    uint8_t FSnapPixels = 4;
+    bool FSnapShape = false;
+    int FTag = 0;
+    TUserData FUserData;
+    TXYMode FXYMode = TXYMode::Mode0;
+};
+
+} // namespace draxa
