@@ -79,7 +79,7 @@ void TMyLinkLine::SetLinkLineDrawStyle(TLinkLineDrawStyle V) {
         FLinkLineDrawStyle = V;
         if (PointCount() >= 2)
             FHost->RouteLinkLine(nullptr, this, 4, GetEndPoint(), EndAttachedShape(), GetStartPoint(),
-                                    StartAttachedShape());
+                                 StartAttachedShape());
     }
     InvalidateSurface();
 }
@@ -153,8 +153,7 @@ void TMyLinkLine::Move(double DX, double DY) {
     // Moved together with other shapes (a drag of several, of the whole
     // drawing, or of its group), the ends keep what they are attached to:
     // those shapes move too.
-    if (FHost->SelectedCount() > 1 || FHost->Mode() == TInteractionMode::DragWhole || IsGrouped())
-        return;
+    if (FHost->SelectedCount() > 1 || FHost->Mode() == TInteractionMode::DragWhole || IsGrouped()) return;
     TMyPoint P = GetScreenPoint(0);
     FHost->ConnectLinkLineEnd(this, 0, P);
     if (StartAttachedShape()) SetScreenPoint(0, P);
@@ -193,7 +192,7 @@ void TMyLinkLine::ResetRotateCenter(const TPoint& FromPt, const TPoint& ToPt) {
     if (TMyShape* S = StartAttachedShape()) S->AddLinkLine(FIndex);
     TMyShape* EndShape = EndAttachedShape();
     FHost->RouteLinkLine(nullptr, this, 4, EndShape ? GetEndPoint() : ToMyPoint(ToPt), EndShape,
-                            GetStartPoint(), StartAttachedShape());
+                         GetStartPoint(), StartAttachedShape());
     if (EndShape) return;
 
     // Put down on another connector, the end makes a junction there.

@@ -9,7 +9,8 @@
 
 namespace draxa {
 
-TStandaloneShapeHost::TStandaloneShapeHost() : FScratch(std::make_unique<TBitmap>(1, 1, TPixelFormat::pf32bit)) {}
+TStandaloneShapeHost::TStandaloneShapeHost()
+    : FScratch(std::make_unique<TBitmap>(1, 1, TPixelFormat::pf32bit)) {}
 
 TStandaloneShapeHost::~TStandaloneShapeHost() = default;
 
@@ -33,7 +34,6 @@ int TStandaloneShapeHost::FindLinkLineSegment(TMyPoint&, TMyLinkLine*& Line, TMy
     Line = nullptr;
     return -1;
 }
-
 
 namespace {
 TColor gHotPointColor = 0x0000FF00;

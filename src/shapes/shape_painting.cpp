@@ -8,8 +8,8 @@
 #include "shapes/canvas_presets.h"
 #include "shapes/polyline.h"
 #include "shapes/shape.h"
-#include "shapes/text.h"
 #include "shapes/shape_host.h"
+#include "shapes/text.h"
 
 #include <algorithm>
 #include <vector>

@@ -35,6 +35,7 @@ std::vector<TShapeClass> Register() {
     using T = TDrawTool;
     const std::nullopt_t None = std::nullopt;
     // name, factory, tool, drawn by dragging, hit reach, hit from curve, side link points, code points
+    // clang-format off
     return {
         {"TMyRectangle", Make<TMyRectangle>, T::SpRectangle, true, BoxReach, false, true, Four},
         {"TMyLinkPoint", Make<TMyLinkPoint>, T::SpLinkPoint, true, BoxReach, false, false, None},
@@ -54,6 +55,7 @@ std::vector<TShapeClass> Register() {
         {"TMyGroup", Make<TMyGroup>, None, true, BoxReach, false, false, None},
         {"TMyBLine", Make<TMyBLine>, T::SpBLine, false, CurveReach, true, false, ThreeOrMore},
     };
+    // clang-format on
 }
 
 } // namespace

@@ -22,14 +22,43 @@ enum class TLinkLineDrawStyle : uint8_t { lldsHV, lldsFree };
 
 // The drawing tools, in the order documents and hosts rely on.
 enum class TDrawTool : uint8_t {
-    SpLinkLine, SpSelecting, SpRotateSelecting, SpLine, SpRuleLine, SpPolyLine, SpRectangle, SpLinkPoint,
-    SpLineLinkLine, SpEllipse, SpText, SpImage, SpPolygon, SpPolyBezier, SpElliArc, SpClose,
-    SpPolylinePolygonPointRemoving, SpPolylinePolygonPointAdding, SpDragWhole, SpBrowse, SpFreeLine, SpBLine
+    SpLinkLine,
+    SpSelecting,
+    SpRotateSelecting,
+    SpLine,
+    SpRuleLine,
+    SpPolyLine,
+    SpRectangle,
+    SpLinkPoint,
+    SpLineLinkLine,
+    SpEllipse,
+    SpText,
+    SpImage,
+    SpPolygon,
+    SpPolyBezier,
+    SpElliArc,
+    SpClose,
+    SpPolylinePolygonPointRemoving,
+    SpPolylinePolygonPointAdding,
+    SpDragWhole,
+    SpBrowse,
+    SpFreeLine,
+    SpBLine
 };
 // What a press, move and release on a surface do.
 enum class TInteractionMode : uint8_t {
-    Idle, Drawing, Selecting, RotateSelecting, Resizing, Dragging, InfoMoving, Rotating, PointRemoving,
-    PointAdding, DragWhole, Browse
+    Idle,
+    Drawing,
+    Selecting,
+    RotateSelecting,
+    Resizing,
+    Dragging,
+    InfoMoving,
+    Rotating,
+    PointRemoving,
+    PointAdding,
+    DragWhole,
+    Browse
 };
 
 } // namespace draxa

@@ -8,7 +8,6 @@
 
 #include "foundation/bitmap.h"
 #include "foundation/dialogs.h"
-#include "shapes/shape_registry.h"
 #include "shapes/curves.h"
 #include "shapes/elli_arc.h"
 #include "shapes/ellipse_group.h"
@@ -19,6 +18,7 @@
 #include "shapes/polyline.h"
 #include "shapes/rectangle.h"
 #include "shapes/rule_line.h"
+#include "shapes/shape_registry.h"
 #include "shapes/text.h"
 
 #include <algorithm>
@@ -27,8 +27,7 @@ namespace draxa {
 
 // ---- construction ----
 
-TMyDraxa::TMyDraxa(QWidget* Parent)
-    : TGraphicControl(Parent) {
+TMyDraxa::TMyDraxa(QWidget* Parent) : TGraphicControl(Parent) {
     // The order matters where one setting reads another: the page needs the
     // zoom and the orientation, the first layer fires its event.
     setAttribute(Qt::WA_OpaquePaintEvent);

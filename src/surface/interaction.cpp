@@ -632,7 +632,8 @@ void TMyDraxa::DragWholeRelease() {
 
 void TMyDraxa::UpdateHoverCandidates() {
     const auto Source = [this] {
-        return THoverIndex::TSource{InvalidationCount(), FShapes.size(), FShapes.data(), FZoom, Width(), Height()};
+        return THoverIndex::TSource{
+            InvalidationCount(), FShapes.size(), FShapes.data(), FZoom, Width(), Height()};
     };
     if (FHoverIndex.Current(Source())) return;
     FHoverIndex.Clear(Width(), Height());

@@ -18,6 +18,7 @@
 #include "shapes/link_line.h"
 #include "shapes/link_point.h"
 #include "shapes/rectangle.h"
+#include "shapes/shape_registry.h"
 #include "surface/interaction_p.h"
 
 #include <algorithm>
@@ -391,9 +392,9 @@ void TMyDraxa::DetachLinkPoints(TMyShape* AShape, int First, int Count) {
 
 void TMyDraxa::AddSideLinkPoints(TMyShape* AShape) {
     if (!FAutoLinkPoints || !AShape || AShape->LinkPointCount() > 0 || AShape->PointCount() < 4) return;
-    // Boxes only: a connection point has its own link point, and a group's
-    // members carry the link points of what it groups.
-    if (!Is<TMyRectangle>(AShape) || Is<TMyLinkPoint>(AShape) || Is<TMyGroup>(AShape)) return;
+    // Box-shaped classes only: a connection point has its own link point,
+    // and a group's members carry the link points of what it groups.
+    if (!AShape->Class().SideLinkPoints) return;
     if (ShapeByIndex(AShape->Index()) != AShape) return;
     // The sides in the box's own frame, turned back with it.
     const TMyPoint C = AShape->GetRotateCenter();

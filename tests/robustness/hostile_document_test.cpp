@@ -10,26 +10,18 @@
 #include "shapes/image.h"
 #include "surface/draxa.h"
 
+#include "common/document_io.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
 
 using namespace draxa;
+using namespace draxa::testing;
 using namespace draxa::fuzz;
 
 namespace {
-
-QByteArray Save(TMyDraxa& S) {
-    TMemoryStream M;
-    EXPECT_TRUE(S.SaveToStream(M));
-    return M.ToByteArray();
-}
-
-bool Load(TMyDraxa& S, const QByteArray& Bytes) {
-    TMemoryStream M(Bytes);
-    return S.LoadFromStream(M);
-}
 
 QByteArray I32(int32_t V) {
     TMemoryStream M;

@@ -8,24 +8,21 @@
 #include "shapes/text.h"
 #include "surface/draxa.h"
 
+#include "common/document_io.h"
+
 #include <gtest/gtest.h>
 #include <QImage>
 
 #include <memory>
 
 using namespace draxa;
+using namespace draxa::testing;
 
 namespace {
 
 TMyEllipse* AddEllipse(TMyDraxa& Surface, float L, float T, float R, float B, double Angle = 0) {
     return dynamic_cast<TMyEllipse*>(Surface.ShapeByNumber(Surface.AddShapeByTool(
         &Surface, TDrawTool::SpEllipse, "E", {{L, T}, {R, T}, {R, B}, {L, B}}, Angle, "")));
-}
-
-QByteArray Save(TMyShape& S) {
-    TMemoryStream M;
-    S.SaveToStream(M);
-    return M.ToByteArray();
 }
 
 } // namespace

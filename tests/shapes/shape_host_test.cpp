@@ -46,7 +46,8 @@ struct TGeometry {
 };
 
 TGeometry GeometryOf(const TMyShape& S) {
-    return {S.Points(), S.LinkPoints(), S.RotateCenter(), S.InfoPos(), S.Angle(), S.IsFlipHorz(), S.IsFlipVert()};
+    return {S.Points(), S.LinkPoints(), S.RotateCenter(), S.InfoPos(),
+            S.Angle(),  S.IsFlipHorz(), S.IsFlipVert()};
 }
 
 // A shape of class C on Host with points that every class accepts: a box,
@@ -81,7 +82,8 @@ const std::vector<TEdit>& Edits() {
         {"ResizeByHot",
          [](TMyShape& S) {
              S.SetHotIndex(2);
-             S.ResizeByHot(S.GetScreenPoint(2), MyPoint(S.GetScreenPoint(2).X + 12, S.GetScreenPoint(2).Y + 9));
+             S.ResizeByHot(S.GetScreenPoint(2),
+                           MyPoint(S.GetScreenPoint(2).X + 12, S.GetScreenPoint(2).Y + 9));
          }},
         {"AddPoint", [](TMyShape& S) { S.AddPoint(Point(90, 80)); }},
         {"SetPoint", [](TMyShape& S) { S.SetPoint(1, MyPoint(75, 5)); }},

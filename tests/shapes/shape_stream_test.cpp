@@ -7,6 +7,8 @@
 #include "shapes/rectangle.h"
 #include "surface/draxa.h"
 
+#include "common/document_io.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,6 +16,7 @@
 #include <memory>
 
 using namespace draxa;
+using namespace draxa::testing;
 
 namespace {
 
@@ -52,12 +55,6 @@ private:
 
 // Marks the end of a hand-built record, to see that the reader stops before it.
 constexpr int32_t Sentinel = 0x5EB71E1;
-
-QByteArray Save(TMyShape& Shape) {
-    TMemoryStream S;
-    Shape.SaveToStream(S);
-    return S.ToByteArray();
-}
 
 // Reads Bytes into Shape as a record of a document tagged Tag; returns the
 // position the reader stopped at.

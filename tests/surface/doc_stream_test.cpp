@@ -5,23 +5,15 @@
 #include "foundation/streams.h"
 #include "surface/draxa.h"
 
+#include "common/document_io.h"
+
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
 
 using namespace draxa;
+using namespace draxa::testing;
 
 namespace {
-
-QByteArray Save(TMyDraxa& S) {
-    TMemoryStream M;
-    EXPECT_TRUE(S.SaveToStream(M));
-    return M.ToByteArray();
-}
-
-bool Load(TMyDraxa& S, const QByteArray& Bytes) {
-    TMemoryStream M(Bytes);
-    return S.LoadFromStream(M);
-}
 
 void AddSampleShapes(TMyDraxa& S) {
     S.AddShapeByTool(&S, TDrawTool::SpRectangle, "Box", {{10, 10}, {60, 10}, {60, 40}, {10, 40}}, 0, {});

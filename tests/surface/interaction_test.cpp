@@ -1,9 +1,9 @@
 // Tools and the mouse state machine: creating shapes with the mouse, the
 // finishing protocol, text input, the vertex tools, the whole-drawing drag,
 // hover tracking, the coordinate label and the XOR outlines.
+#include "common/mouse_fixture.h"
 #include "common/scripted_dialogs.h"
 #include "shapes/text.h"
-#include "surface/mouse_fixture.h"
 
 #include <QLabel>
 

@@ -1,10 +1,10 @@
 // Link points on boxes and connector lines driven with the mouse: attaching,
 // routing around combined shapes, keeping routes when shapes move, editing a
 // route, junctions, and what deleting link points and shapes does to them.
+#include "common/mouse_fixture.h"
 #include "foundation/streams.h"
 #include "shapes/link_line.h"
 #include "shapes/link_point.h"
-#include "surface/mouse_fixture.h"
 
 #include <gtest/gtest.h>
 

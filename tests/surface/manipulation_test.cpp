@@ -1,6 +1,6 @@
 // Dragging, resizing and rotating the selection with the mouse, and moving an
 // info anchor: constraints, what the release changes, undo records, events.
-#include "surface/mouse_fixture.h"
+#include "common/mouse_fixture.h"
 
 #include <gtest/gtest.h>
 

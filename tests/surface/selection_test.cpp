@@ -1,7 +1,7 @@
 // Selecting with the mouse: hit order, Shift toggling, the events of a
 // selecting press, the smaller shape lying on a selected one, the rubber band
 // and snapping.
-#include "surface/mouse_fixture.h"
+#include "common/mouse_fixture.h"
 
 #include <gtest/gtest.h>
 
