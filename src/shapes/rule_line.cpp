@@ -58,8 +58,10 @@ void TMyRuleLine::Paint(TCanvas& Canvas) {
     UpdateDirectionAngle();
     // The text turns with the line but is never read upside down: a line
     // pointing leftwards carries it turned half round.
+    // The angle is kept in single precision: compared in it, a line drawn
+    // straight down (pi/2) or up (3 pi/2) is not taken for a leftward one.
     double R = FAngle;
-    if (R > Pi / 2 && R < 3 * Pi / 2) R += Pi;
+    if (FAngle > float(Pi / 2) && FAngle < float(3 * Pi / 2)) R += Pi;
     // A whole turn is no turn: a line drawn leftwards lays its text out
     // exactly like one drawn rightwards, without a rounding-sized rotation.
     if (R >= 2 * Pi) R -= 2 * Pi;

@@ -110,6 +110,8 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
     }
     Shape->SetShapeNo(FNextShapeNo);
     Shape->SetIndex(ShapeCount());
+    // Every class turns in place, about the centre of its own points.
+    if (Shape->PointCount() > 0) Shape->SetRotateCenter(Shape->GetCorner(4));
     Shape->SetAngle(float(Angle));
     if (Shape->PointCount() > 0) {
         const TMyPoint C = Shape->GetCorner(4);

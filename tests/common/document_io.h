@@ -5,8 +5,8 @@
 #include "foundation/streams.h"
 #include "surface/draxa.h"
 
-#include <QByteArray>
 #include <gtest/gtest.h>
+#include <QByteArray>
 
 namespace draxa::testing {
 

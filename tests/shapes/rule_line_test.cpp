@@ -119,3 +119,22 @@ TEST(RuleLine, UserTextReplacesTheMeasureAndResizeRefreshesIt) {
     EXPECT_EQ(R->Info(), "283 pixel(s)");
     EXPECT_NEAR(R->Angle(), Pi / 4, 1e-6);
 }
+
+// Regression: the single-precision angle of a line drawn straight down was
+// compared with pi/2 in double precision and taken for a leftward line.
+TEST(RuleLine, UprightLinesCarryTheirTextOnTheSideTheyTurnTo) {
+    const struct {
+        const char* Name;
+        TMyPoint From, To;
+        bool TextOnTheRight;
+    } Rows[] = {{"drawn downwards", {200, 100}, {200, 300}, true},
+                {"drawn upwards", {200, 300}, {200, 100}, false}};
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        TMyDraxa S;
+        const QImage I = Render(*AddRule(S, R.From, R.To));
+        const int Right = InkedIn(I, 204, 130, 250, 270), Left = InkedIn(I, 150, 130, 197, 270);
+        EXPECT_GT(R.TextOnTheRight ? Right : Left, 20);
+        EXPECT_EQ(R.TextOnTheRight ? Left : Right, 0);
+    }
+}

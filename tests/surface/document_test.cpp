@@ -139,6 +139,36 @@ TEST(SurfaceDocument, AddShapeByToolTakesUserCoordinatesAndClosesPolygons) {
     EXPECT_EQ(P->InfoPos(), MyPoint(5, 20)) << "ten logical units below the lowest point";
 }
 
+// Regression: lines and curves were turned about (0, 0), their rotate
+// centre before it was set, and landed off the page.
+TEST(SurfaceDocument, AddShapeByToolTurnsEveryClassInPlace) {
+    constexpr double HalfPi = 3.14159265358979323846 / 2;
+    const struct {
+        const char* Name;
+        TDrawTool Tool;
+        TArrMyPoint Points;
+    } Rows[] = {
+        {"line", TDrawTool::SpLine, {{100, 100}, {200, 100}}},
+        {"polyline", TDrawTool::SpPolyLine, {{100, 100}, {150, 100}, {200, 100}}},
+        {"polygon", TDrawTool::SpPolygon, {{100, 100}, {200, 100}, {150, 100}}},
+        {"Bezier curve", TDrawTool::SpPolyBezier, {{100, 100}, {130, 100}, {170, 100}, {200, 100}}},
+        {"B-line", TDrawTool::SpBLine, {{100, 100}, {150, 100}, {200, 100}}},
+        {"rectangle", TDrawTool::SpRectangle, {{100, 90}, {200, 90}, {200, 110}, {100, 110}}},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        TMyDraxa S;
+        const int No = S.AddShapeByTool(&S, R.Tool, "T", R.Points, HalfPi, {});
+        const TMyShape* Shape = S.ShapeByNumber(No);
+        ASSERT_NE(Shape, nullptr);
+        // A quarter turn about (150, 100): the horizontal extent becomes vertical.
+        const TMyRect B = Shape->PointsBounds();
+        EXPECT_NEAR((B.Left + B.Right) / 2, 150, 0.01);
+        EXPECT_NEAR((B.Top + B.Bottom) / 2, 100, 0.01);
+        EXPECT_NEAR(B.Bottom - B.Top, 100, 0.01);
+    }
+}
+
 TEST(SurfaceDocument, ShapeAddedHandlerCanTakeTheShapeOutOfTheUndoRecord) {
     TMyDraxa S;
     int Count = -1;
