@@ -151,7 +151,7 @@ void TMyShape::CopyFrom(const TMyShape& Source, bool WithIdentity) {
     SetTag(Source.FTag);
     SetCaption(Source.FCaption);
 
-    FShapeNo = Source.FShapeNo;
+    SetShapeNo(Source.FShapeNo);
     FLayerId = Source.FLayerId;
     FHotIndex = -1;
 

@@ -238,7 +238,11 @@ public:
     // old name stays); an empty caption becomes the new name.
     void SetName(const QString& V);
     int ShapeNo() const { return FShapeNo; }
-    void SetShapeNo(int V) { FShapeNo = V; }
+    void SetShapeNo(int V) {
+        if (V == FShapeNo) return;
+        FShapeNo = V;
+        Changed(TShapeChange::Number);
+    }
     int Index() const { return FIndex; }
     void SetIndex(int V) { FIndex = V; }
     int LayerId() const { return FLayerId; }

@@ -31,6 +31,7 @@ enum class TShapeChange : uint8_t {
     Visibility, // its Visible flag
     Layer,      // its layer
     Group,      // its group membership
+    Number,     // its shape number
 };
 
 class TShapeHost {

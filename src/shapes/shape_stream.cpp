@@ -243,7 +243,7 @@ void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
 
     // Throws EComponentError for a name that is no identifier.
     SetName(ReadCountedText(S));
-    FShapeNo = ReadInt32(S);
+    SetShapeNo(ReadInt32(S));
     FIndex = ReadInt32(S);
     FLayerId = ReadInt32(S);
     FGroupIndex = ReadInt32(S);

@@ -292,6 +292,7 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
     for (auto& S : Loaded) {
         FShapes.push_back(S.release());
         FHoverIndex.Forget();
+        FNumbers.Forget();
         FShapes.back()->SetIndex(ShapeCount() - 1);
     }
     FNextShapeNo = int(MaxShapeNo) + 1;

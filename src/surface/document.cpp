@@ -60,6 +60,7 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
     if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
     FShapes.push_back(AShape);
     FHoverIndex.Forget();
+    FNumbers.Forget();
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -75,6 +76,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
     if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
     FShapes[size_t(Index)] = AShape;
     FHoverIndex.Forget();
+    FNumbers.Forget();
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -146,7 +148,11 @@ TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
     return C ? C->Create(this) : nullptr;
 }
 
-void TMyDraxa::ShapeChanged(const TMyShape&, TShapeChange) {
+void TMyDraxa::ShapeChanged(const TMyShape&, TShapeChange What) {
+    if (What == TShapeChange::Number) {
+        FNumbers.Forget();
+        return;
+    }
     // Hover files what it may find anew at the next mouse move.
     FHoverIndex.Forget();
 }
@@ -160,15 +166,11 @@ TMyShape* TMyDraxa::ShapeByIndex(int Index) const {
 
 TMyShape* TMyDraxa::ShapeByNumber(int Number) const {
     if (Number < 0 || Number >= FNextShapeNo) return nullptr;
-    for (TMyShape* S : FShapes)
-        if (S && S->ShapeNo() == Number) return S;
-    return nullptr;
+    return FNumbers.First(FShapes, Number);
 }
 
 int TMyDraxa::IndexOfNumber(int Number) const {
-    for (int I = ShapeCount() - 1; I >= 0; --I)
-        if (FShapes[size_t(I)] && FShapes[size_t(I)]->ShapeNo() == Number) return I;
-    return -1;
+    return FNumbers.LastIndex(FShapes, Number);
 }
 
 TMyShape* TMyDraxa::TopGroupOf(TMyShape* AShape) const {
@@ -322,6 +324,7 @@ void TMyDraxa::RemoveShapeAt(int B) {
     for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
     // Nothing may keep pointing at the freed shape.
     FHoverIndex.Forget();
+    FNumbers.Forget();
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
@@ -358,6 +361,7 @@ void TMyDraxa::Clear() {
     FClickedShape = nullptr;
     FHoverShape = nullptr;
     FHoverIndex.Forget();
+    FNumbers.Forget();
     SetHotLineEnd(nullptr, -1);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();

@@ -11,6 +11,7 @@
 #include "shapes/shape.h"
 #include "surface/draxa_types.h"
 #include "surface/hover_index.h"
+#include "surface/number_index.h"
 #include "surface/undo.h"
 
 #include <QLabel>
@@ -38,6 +39,8 @@ struct TSurfaceState {
     // anything was invalidated (every change to the drawing repaints), a
     // shape changed, or the list, the zoom or the size changed.
     THoverIndex FHoverIndex;
+    // Shape numbers to places in FShapes.
+    TNumberIndex FNumbers;
     bool FModified = false;
     bool FLoading = false;
     QString FFileVersion = FormatTag(NewestFormatVersion);

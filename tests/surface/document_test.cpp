@@ -1,5 +1,6 @@
 // The surface's document: adding, numbering, deleting with renumbering,
 // layers and their events, factories and the no-layer failure.
+#include "common/document_io.h"
 #include "common/scripted_dialogs.h"
 #include "shapes/ellipse_group.h"
 #include "shapes/link_line.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace draxa;
+using namespace draxa::testing;
 
 namespace {
 
@@ -332,4 +334,43 @@ TEST(SurfaceDocument, ClearFreesShapesAndRestartsNumbers) {
     EXPECT_EQ(S.NextShapeNo(), 0);
     EXPECT_EQ(S.UndoHistory().size(), 2u) << "the history stays";
     EXPECT_EQ(AddBox(S, "C"), 0);
+}
+
+// Lookups by number go through an index kept beside the list: after any
+// mix of additions, deletions, renumbering, copies and loads they must give
+// what a walk over the list gives.
+TEST(SurfaceDocument, LookupsByNumberAgreeWithTheListAfterEveryChange) {
+    TMyDraxa S;
+    const auto Check = [&S](const char* After) {
+        SCOPED_TRACE(After);
+        for (int No = -1; No <= S.NextShapeNo() + 1; ++No) {
+            TMyShape* First = nullptr;
+            int Last = -1;
+            for (int I = 0; I < S.ShapeCount(); ++I)
+                if (S.ShapeByIndex(I)->ShapeNo() == No) {
+                    if (!First) First = S.ShapeByIndex(I);
+                    Last = I;
+                }
+            EXPECT_EQ(S.ShapeByNumber(No), No < S.NextShapeNo() ? First : nullptr) << No;
+            EXPECT_EQ(S.IndexOfNumber(No), Last) << No;
+        }
+    };
+    const TArrMyPoint Box{{10, 10}, {60, 10}, {60, 40}, {10, 40}};
+    for (int I = 0; I < 6; ++I) S.AddShapeByTool(&S, TDrawTool::SpRectangle, "", Box, 0, {});
+    Check("adding");
+    S.DeleteShape(2, false);
+    Check("deleting");
+    S.ShapeByIndex(0)->SetShapeNo(4); // two shapes share a number
+    Check("renumbering");
+    S.ShapeByIndex(1)->AssignGeometry(*S.ShapeByIndex(3));
+    Check("copying");
+    // Documents hold every number once.
+    S.ShapeByIndex(0)->SetShapeNo(0);
+    S.ShapeByIndex(1)->SetShapeNo(1);
+    Check("numbering back");
+    const QByteArray Saved = Save(S);
+    S.Clear();
+    Check("clearing");
+    ASSERT_TRUE(Load(S, Saved));
+    Check("loading");
 }
