@@ -227,9 +227,8 @@ bool TDrawingsStore::OpenSQLite(const QString& FileName, int BusyTimeoutMs) {
     }
     FPostgres = false;
     FBusyTimeoutMs = std::max(0, BusyTimeoutMs);
-    FFileName = Info.absoluteFilePath();
     // The engine waits one slice at a time; ExecWaiting waits out the rest.
-    return Open(KSQLiteDriver, FFileName,
+    return Open(KSQLiteDriver, Info.absoluteFilePath(),
                 QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(std::min(BusyTimeoutMs, LockWaitSliceMs)));
 }
 
@@ -308,6 +307,7 @@ bool TDrawingsStore::OpenPostgres(const QString& ConnectionInfo) {
 bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, const QString& Options) {
     Close();
     const bool Postgres = FPostgres;
+    FFileName = Postgres ? QString() : DatabaseName;
     FLastError.clear();
     const QString What =
         Postgres ? QCoreApplication::translate("TDrawingsStore",

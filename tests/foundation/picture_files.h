@@ -119,6 +119,26 @@ inline std::vector<QByteArray> WmfFontText(const char* Face, int Handle, int Hei
             WmfRecord(0x0521, LeBytes(Text.size(), 2) + Padded + LeBytes(Y, 2) + LeBytes(X, 2))};
 }
 
+// 64 KiB of one self-crossing polygon over a 4000 x 4000 picture, with a
+// wide dotted outline: minutes of drawing.
+inline QByteArray HugePolygonWmf() {
+    QByteArray Points;
+    uint32_t Seed = 1;
+    for (int I = 0; I < 16000; ++I) {
+        Seed = Seed * 1103515245 + 12345;
+        Points += LeBytes((Seed >> 8) % 32000, 2);
+        Seed = Seed * 1103515245 + 12345;
+        Points += LeBytes((Seed >> 8) % 32000, 2);
+    }
+    const QByteArray Wmf =
+        PlaceableWmf(32000, 32000, 768, 2,
+                     {WmfRecord(0x02FA, LeBytes(2, 2) + LeBytes(100, 2) + LeBytes(0, 2) + LeBytes(0xFF, 4)),
+                      WmfRecord(0x012D, LeBytes(0, 2)),
+                      WmfRecord(0x02FC, LeBytes(0, 2) + LeBytes(0x00FF00, 4) + LeBytes(0, 2)),
+                      WmfRecord(0x012D, LeBytes(1, 2)), WmfRecord(0x0324, LeBytes(16000, 2) + Points)});
+    return Wmf;
+}
+
 // ---- pictures in Qt's formats ----
 
 inline QByteArray EncodedImage(const QImage& Image, const char* Format) {
