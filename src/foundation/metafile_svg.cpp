@@ -316,7 +316,7 @@ bool TSanitiser::Run(const QByteArray& Svg, QByteArray& Out, QString& Error) {
                 --FSkipping;
                 break;
             }
-            if (FInStyle && SafeCss(FStyleText)) FWriter.writeCharacters(FStyleText);
+            if (FInStyle && !FStyleText.isEmpty() && SafeCss(FStyleText)) FWriter.writeCharacters(FStyleText);
             FInStyle = false;
             FWriter.writeEndElement();
             --FDepth;
