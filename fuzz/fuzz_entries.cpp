@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cstdio>
@@ -524,19 +525,37 @@ void FuzzMetafileSvg(const uint8_t* Data, size_t Size) {
     TSvgStats Stats;
     QString Error;
     if (!SanitiseSvg(Svg, TSvgFrame(), Limits, Clean, Stats, Error)) return;
-    // What the sanitiser lets through links to nothing outside the document.
-    static const QRegularExpression Link(QStringLiteral(R"re(href="([^"]*)")re"));
-    for (auto It = Link.globalMatch(QString::fromUtf8(Clean)); It.hasNext();) {
-        const QString Target = It.next().captured(1);
-        Require(
-            Target.startsWith(QLatin1Char('#')) ||
-                Target.contains(QRegularExpression(QStringLiteral("^data:image/(png|jpeg|gif|bmp);base64,"))),
-            QString("the sanitised SVG links to %1").arg(Target.left(80)));
+    // What the sanitiser lets through links to nothing outside the document:
+    // no attribute names anything but a local fragment or inline picture
+    // data, nor does a style sheet.
+    static const QRegularExpression Outside(QStringLiteral(R"re(url\s*\(\s*['"]?\s*([^#\s'"]|$))re"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression InlinePicture(QStringLiteral("^data:image/(png|jpeg|gif|bmp);base64,"));
+    QXmlStreamReader Reader(Clean);
+    bool InStyle = false;
+    while (!Reader.atEnd()) {
+        const QXmlStreamReader::TokenType Token = Reader.readNext();
+        if (Token == QXmlStreamReader::StartElement) {
+            InStyle = Reader.name() == QLatin1String("style");
+            for (const QXmlStreamAttribute& A : Reader.attributes()) {
+                const QString Value = A.value().toString();
+                if (A.name().contains(QLatin1String("href"), Qt::CaseInsensitive))
+                    Require(A.qualifiedName() == QLatin1String("xlink:href") &&
+                                (Value.startsWith(QLatin1Char('#')) || InlinePicture.match(Value).hasMatch()),
+                            QString("the sanitised SVG links to %1").arg(Value.left(80)));
+                Require(!Outside.match(Value).hasMatch(),
+                        QString("the sanitised SVG holds the reference %1").arg(Value.left(80)));
+            }
+        } else if (Token == QXmlStreamReader::Characters && InStyle) {
+            Require(!Outside.match(Reader.text()).hasMatch() &&
+                        !Reader.text().contains(QLatin1String("@import"), Qt::CaseInsensitive),
+                    "the sanitised SVG holds a style sheet that loads something");
+        } else if (Token == QXmlStreamReader::EndElement) {
+            InStyle = false;
+        }
     }
-    static const QRegularExpression Url(QStringLiteral(R"(url\s*\(\s*['"]?\s*([^#\s'"]))"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    Require(!Url.match(QString::fromUtf8(Clean)).hasMatch(),
-            "the sanitised SVG holds a url() that is not local");
+    Require(!Reader.hasError(),
+            QString("the sanitised SVG is not well-formed: %1").arg(Reader.errorString()));
     Require(Stats.Elements <= Limits.MaxElements && Stats.PathPoints <= Limits.MaxPathPoints,
             "the sanitiser let more through than its limits");
     // Sanitising is settled after one pass.

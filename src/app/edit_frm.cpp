@@ -4,7 +4,6 @@
 #include "app/form_support.h"
 #include "app/glyphs.h"
 #include "foundation/busy_wait.h"
-#include "foundation/metafile_reader.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
 

@@ -153,6 +153,20 @@ bool ReadInlinePicture(QStringView Link, QByteArray& Data, int64_t& Pixels) {
     return true;
 }
 
+// Attribute names of SVG are plain ASCII words. Any other name, and any
+// name that mentions a link without being the one checked (a look-alike with
+// a bullet where the colon belongs, or a future reader's idea of a link),
+// goes.
+bool PlainAttributeName(QStringView Name) {
+    if (Name.isEmpty() || Name.contains(QLatin1String("href"), Qt::CaseInsensitive)) return false;
+    for (const QChar C : Name) {
+        const char16_t U = C.unicode();
+        const bool Letter = (U >= 'a' && U <= 'z') || (U >= 'A' && U <= 'Z');
+        if (!Letter && !(U >= '0' && U <= '9') && U != '-' && U != '_' && U != '.') return false;
+    }
+    return true;
+}
+
 // Counts the numbers in path data or a point list (an upper bound: an
 // exponent counts as a number of its own).
 int64_t CountNumbers(QStringView Text) {
@@ -227,7 +241,8 @@ bool TSanitiser::KeptAttributes(QStringView Element, bool Root, std::vector<QXml
         }
         // Attributes of other vocabularies (an editor's own, xml:base) go.
         const bool Xml = Ns == XmlNamespace;
-        if (!Ns.isEmpty() && !(Xml && (Name == QLatin1String("space") || Name == QLatin1String("lang")))) {
+        if ((!Ns.isEmpty() && !(Xml && (Name == QLatin1String("space") || Name == QLatin1String("lang")))) ||
+            !PlainAttributeName(Name)) {
             ++FStats.Dropped;
             continue;
         }

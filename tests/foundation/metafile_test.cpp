@@ -283,6 +283,8 @@ TEST(SvgSanitiser, KeepsTheDrawingAndDropsEveryLinkOutside) {
          nullptr, "f.svg"},
         {"editor's own vocabulary", "<x:thing xmlns:x=\"urn:x\" href=\"/etc/hostname\"/>", nullptr,
          "hostname"},
+        {"look-alike link attribute", "<image width=\"5\" height=\"5\" xlink\x95href=\"/etc/hostname\"/>",
+         nullptr, "hostname"},
         {"base for relative names", "<g xml:base=\"/etc/\"><rect width=\"1\" height=\"1\"/></g>", "<rect",
          "xml:base"},
         {"text escaped, never CDATA", "<text x=\"1\" y=\"9\"><![CDATA[a]]]]><![CDATA[>b <c>]]></text>",
