@@ -254,7 +254,8 @@ TEST(DrawingsStoreBackups, ThreeDaysAreKeptAndADamagedStoreNamesTheNewest) {
     const QStringList Backups = TDrawingsStore::BackupsOf(File);
     ASSERT_EQ(Backups.size(), 3);
     for (int I = 0; I < 3; ++I) {
-        EXPECT_EQ(S(QFileInfo(Backups[I]).fileName()), S(QStringLiteral("tdraxadb-backup-2024-03-0%1.db").arg(5 - I)));
+        EXPECT_EQ(S(QFileInfo(Backups[I]).fileName()),
+                  S(QStringLiteral("tdraxadb-backup-2024-03-0%1.db").arg(5 - I)));
         EXPECT_EQ(ModeOf(Backups[I]), 0600);
         TDrawingsStore Copy(TDrawingsStore::DefaultTableName);
         ASSERT_TRUE(Copy.OpenSQLite(Backups[I])) << S(Copy.LastError());
