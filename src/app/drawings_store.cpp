@@ -255,6 +255,7 @@ QStringList TDrawingsStore::BackupsOf(const QString& FileName) {
 
 bool TDrawingsStore::MakeDailyBackup(const QDate& Today) {
     if (!IsOpen() || FPostgres) return IsOpen();
+    if (FFileName.isEmpty()) return false; // an SQLite store always has its file
     const QFileInfo File(FFileName);
     const QString Target = File.absoluteDir().filePath(BackupName(File, Today));
     const QString What = QCoreApplication::translate("TDrawingsStore",
