@@ -7,6 +7,7 @@
 #include "foundation/canvas.h"
 #include "foundation/dialogs.h"
 #include "foundation/metafile_reader.h"
+#include "foundation/metafile_svg.h"
 #include "foundation/picture_loader.h"
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
@@ -17,7 +18,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cstdio>
@@ -514,13 +517,74 @@ void FuzzPictureEmf(const uint8_t* Data, size_t Size) {
 }
 
 void FuzzMetafileSvg(const uint8_t* Data, size_t Size) {
-    try {
-        const std::unique_ptr<TBitmap> B =
-            RenderSvgAsBitmap(CleanSvgForRenderer(Bytes(Data, Size)), "fuzz.emf");
-        Require(B != nullptr, "drawing SVG returned no bitmap");
-        RequirePictureWithinLimits(*B, "SVG");
-    } catch (const EInvalidGraphic&) {
+    const QByteArray Svg = Bytes(Data, Size);
+    // Small pictures keep the runs fast; the limits are what is under test.
+    TSvgLimits Limits;
+    Limits.MaxPixels = int64_t(1) << 20;
+    QByteArray Clean;
+    TSvgStats Stats;
+    QString Error;
+    if (!SanitiseSvg(Svg, TSvgFrame(), Limits, Clean, Stats, Error)) return;
+    // What the sanitiser lets through links to nothing outside the document:
+    // no attribute names anything but a local fragment or inline picture
+    // data, nor does a style sheet.
+    static const QRegularExpression Outside(QStringLiteral(R"re(url\s*\(\s*['"]?\s*([^#\s'"]|$))re"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression InlinePicture(QStringLiteral("^data:image/(png|jpeg|gif|bmp);base64,"));
+    QXmlStreamReader Reader(Clean);
+    bool InStyle = false;
+    while (!Reader.atEnd()) {
+        const QXmlStreamReader::TokenType Token = Reader.readNext();
+        if (Token == QXmlStreamReader::StartElement) {
+            InStyle = Reader.name() == QLatin1String("style");
+            for (const QXmlStreamAttribute& A : Reader.attributes()) {
+                const QString Value = A.value().toString();
+                if (A.name().contains(QLatin1String("href"), Qt::CaseInsensitive))
+                    Require(A.qualifiedName() == QLatin1String("xlink:href") &&
+                                (Value.startsWith(QLatin1Char('#')) || InlinePicture.match(Value).hasMatch()),
+                            QString("the sanitised SVG links to %1").arg(Value.left(80)));
+                Require(!Outside.match(Value).hasMatch(),
+                        QString("the sanitised SVG holds the reference %1").arg(Value.left(80)));
+            }
+        } else if (Token == QXmlStreamReader::Characters && InStyle) {
+            Require(!Outside.match(Reader.text()).hasMatch() &&
+                        !Reader.text().contains(QLatin1String("@import"), Qt::CaseInsensitive),
+                    "the sanitised SVG holds a style sheet that loads something");
+        } else if (Token == QXmlStreamReader::EndElement) {
+            InStyle = false;
+        }
     }
+    Require(!Reader.hasError(),
+            QString("the sanitised SVG is not well-formed: %1").arg(Reader.errorString()));
+    Require(Stats.Elements <= Limits.MaxElements && Stats.PathPoints <= Limits.MaxPathPoints,
+            "the sanitiser let more through than its limits");
+    // Sanitising is settled after one pass.
+    QByteArray Again;
+    TSvgStats AgainStats;
+    Require(SanitiseSvg(Clean, TSvgFrame(), Limits, Again, AgainStats, Error),
+            QString("the sanitised SVG is refused when sanitised again: %1").arg(Error));
+    Require(Again == Clean, "sanitising the sanitised SVG changes it");
+
+    QImage Picture;
+    if (!DrawSvgPicture(Svg, TSvgFrame(), Limits, Picture, Error)) return;
+    Require(Picture.format() == QImage::Format_BGR888, "the drawn picture is not 24-bit");
+    Require(
+        Picture.width() * int64_t(Picture.height()) <= Limits.MaxPixels &&
+            PictureSizeAllowed(Picture.width(), Picture.height()),
+        QString("SVG gave a %1 x %2 picture, beyond the limits").arg(Picture.width()).arg(Picture.height()));
+}
+
+void FuzzMetafilePixels(const uint8_t* Data, size_t Size) {
+    const QByteArray Message = Bytes(Data, Size);
+    QImage Picture;
+    QString Error;
+    if (!DecodePixelMessage(Message, PictureMaxSide, PictureMaxPixels, Picture, Error)) {
+        Require(!Error.isEmpty(), "a refused pixel message gives no reason");
+        return;
+    }
+    Require(PictureSizeAllowed(Picture.width(), Picture.height()),
+            "a pixel message beyond the limits was read");
+    Require(EncodePixelMessage(Picture) == Message, "a pixel message does not encode back to itself");
 }
 
 void FuzzSurfaceOps(const uint8_t* Data, size_t Size) {
@@ -556,11 +620,17 @@ void FuzzSetUp(int* Argc, char*** Argv) {
 
 const std::vector<TFuzzTarget>& FuzzTargets() {
     static const std::vector<TFuzzTarget> Targets{
-        {"document", FuzzDocument},        {"document_use", FuzzDocumentUse},
-        {"shape_record", FuzzShapeRecord}, {"bmp", FuzzBmp},
-        {"picture_bmp", FuzzPictureBmp},   {"picture_ico", FuzzPictureIco},
-        {"picture_jpeg", FuzzPictureJpeg}, {"picture_wmf", FuzzPictureWmf},
-        {"picture_emf", FuzzPictureEmf},   {"metafile_svg", FuzzMetafileSvg},
+        {"document", FuzzDocument},
+        {"document_use", FuzzDocumentUse},
+        {"shape_record", FuzzShapeRecord},
+        {"bmp", FuzzBmp},
+        {"picture_bmp", FuzzPictureBmp},
+        {"picture_ico", FuzzPictureIco},
+        {"picture_jpeg", FuzzPictureJpeg},
+        {"picture_wmf", FuzzPictureWmf},
+        {"picture_emf", FuzzPictureEmf},
+        {"metafile_svg", FuzzMetafileSvg},
+        {"metafile_pixels", FuzzMetafilePixels},
         {"surface_ops", FuzzSurfaceOps},
     };
     return Targets;

@@ -65,9 +65,13 @@ void FuzzPictureIco(const uint8_t* Data, size_t Size);
 void FuzzPictureJpeg(const uint8_t* Data, size_t Size);
 void FuzzPictureWmf(const uint8_t* Data, size_t Size);
 void FuzzPictureEmf(const uint8_t* Data, size_t Size);
-// What the metafile helper hands back, taken as hostile: SVG cleaned and
-// drawn in this process.
+// The SVG a metafile converter writes, taken as hostile: sanitised (what
+// comes out links to nothing outside itself and sanitises to itself) and
+// drawn, in this process, as the metafile helper does.
 void FuzzMetafileSvg(const uint8_t* Data, size_t Size);
+// The pixel message the metafile helper hands back: read within the limits
+// or refused with a reason; what is read encodes back to the same bytes.
+void FuzzMetafilePixels(const uint8_t* Data, size_t Size);
 // A sequence of surface operations read from the bytes (adding, deleting
 // with renumbering, grouping, connecting, flips, locks, layers, moves,
 // rotations, saving and loading); the document's invariants are checked

@@ -3,6 +3,7 @@
 #include "foundation/bitmap.h"
 #include "foundation/bmp_codec.h"
 #include "foundation/canvas.h"
+#include "foundation/metafile_svg.h"
 #include "foundation/streams.h"
 #include "fuzz/fuzz_entries.h"
 #include "fuzz/fuzz_samples.h"
@@ -174,6 +175,88 @@ QByteArray SampleEmf() {
     return Header + Records;
 }
 
+// The JPEG with an EXIF block (big-endian TIFF) that records Orientation.
+QByteArray WithExifOrientation(const QByteArray& Jpeg, int Orientation) {
+    const QByteArray Tiff = QByteArray("MM\0*", 4) + QByteArray::fromHex("00000008") +
+                            QByteArray::fromHex("0001") + QByteArray::fromHex("011200030000000100") +
+                            char(Orientation) + QByteArray::fromHex("0000") + QByteArray::fromHex("00000000");
+    const QByteArray Exif = QByteArray("Exif\0\0", 6) + Tiff;
+    const int Length = int(Exif.size()) + 2;
+    return Jpeg.left(2) + "\xFF\xE1" + char(Length >> 8) + char(Length & 0xFF) + Exif + Jpeg.mid(2);
+}
+
+// The JPEG with its frame header claiming Height rows.
+QByteArray WithJpegHeight(QByteArray Jpeg, int Height) {
+    const int Sof = int(Jpeg.indexOf("\xFF\xC0"));
+    if (Sof >= 0) {
+        Jpeg[Sof + 5] = char(Height >> 8);
+        Jpeg[Sof + 6] = char(Height);
+    }
+    return Jpeg;
+}
+
+// A placeable WMF with two texts, one in Arial and one in Symbol, and a
+// polygon with a dotted outline.
+QByteArray FontsAndPolygonWmf() {
+    auto Record = [](int Function, const QByteArray& Params) {
+        return Le(3 + Params.size() / 2, 4) + Le(Function, 2) + Params;
+    };
+    auto Font = [&](const char* Face) {
+        QByteArray Name(Face);
+        Name.resize(32, '\0');
+        return Record(0x02FB,
+                      Le(-16, 2) + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(400, 2) + QByteArray(8, '\0') + Name);
+    };
+    QByteArray Points;
+    for (int I = 0; I < 12; ++I) Points += Le(20 + (I * 53) % 160, 2) + Le(10 + (I * 37) % 80, 2);
+    const QByteArray Records = Record(0x020B, Le(0, 2) + Le(0, 2)) + Record(0x020C, Le(100, 2) + Le(200, 2)) +
+                               Font("Arial") + Record(0x012D, Le(0, 2)) +
+                               Record(0x0521, Le(4, 2) + "Text" + Le(30, 2) + Le(10, 2)) + Font("Symbol") +
+                               Record(0x012D, Le(1, 2)) +
+                               Record(0x0521, Le(4, 2) + "abgd" + Le(60, 2) + Le(10, 2)) +
+                               Record(0x02FA, Le(2, 2) + Le(1, 2) + Le(0, 2) + Le(0xFF, 4)) +
+                               Record(0x012D, Le(2, 2)) + Record(0x0324, Le(12, 2) + Points) + Record(0, {});
+    const QByteArray Header = Le(1, 2) + Le(9, 2) + Le(0x300, 2) + Le((18 + Records.size()) / 2, 4) +
+                              Le(3, 2) + Le(40, 4) + Le(0, 2);
+    QByteArray Placeable =
+        Le(0x9AC6CDD7, 4) + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(200, 2) + Le(100, 2) + Le(96, 2) + Le(0, 4);
+    int Sum = 0;
+    for (int I = 0; I < 20; I += 2) Sum ^= uint8_t(Placeable[I]) | uint8_t(Placeable[I + 1]) << 8;
+    return Placeable + Le(Sum, 2) + Header + Records;
+}
+
+// An EMF recorded on a 1200 dpi printer, with empty bounds, a font with an
+// odd face name and a text that tries to end the converter's CDATA section.
+QByteArray TextEmf() {
+    auto Record = [](int Type, const QByteArray& Body) {
+        return Le(Type, 4) + Le(8 + Body.size(), 4) + Body;
+    };
+    QByteArray Face = QString("Ar\"ial<").toUtf8();
+    QByteArray FaceW;
+    for (char C : Face) FaceW += Le(uint8_t(C), 2);
+    FaceW.resize(64, '\0');
+    const QByteArray Font = Record(82, Le(1, 4) + Le(-40, 4) + QByteArray(12, '\0') + Le(400, 4) +
+                                           QByteArray(8, '\0') + FaceW + QByteArray(240, '\0'));
+    const QString Text = QStringLiteral("a]]></text><image xlink:href=\"/etc/hostname\"/>b");
+    QByteArray TextW;
+    for (QChar C : Text) TextW += Le(C.unicode(), 2);
+    while (TextW.size() % 4) TextW += '\0';
+    QByteArray Dx;
+    for (int I = 0; I < Text.size(); ++I) Dx += Le(20, 4);
+    const QByteArray Draw =
+        Record(84, QByteArray(16, '\0') + Le(1, 4) + Le(0x3F800000, 4) + Le(0x3F800000, 4) + Le(100, 4) +
+                       Le(400, 4) + Le(Text.size(), 4) + Le(76, 4) + Le(0, 4) + QByteArray(16, '\0') +
+                       Le(76 + TextW.size(), 4) + TextW + Dx);
+    const QByteArray Records =
+        Font + Record(37, Le(1, 4)) + Draw + Record(14, Le(0, 4) + Le(16, 4) + Le(20, 4));
+    const QByteArray Header = Le(1, 4) + Le(108, 4) + Le(0, 4) + Le(0, 4) + Le(-1, 4) + Le(-1, 4) + Le(0, 4) +
+                              Le(0, 4) + Le(5080, 4) + Le(2540, 4) + Le(0x464D4520, 4) + Le(0x10000, 4) +
+                              Le(108 + Records.size(), 4) + Le(5, 4) + Le(2, 2) + Le(0, 2) + Le(0, 4) +
+                              Le(0, 4) + Le(0, 4) + Le(9921, 4) + Le(14031, 4) + Le(210, 4) + Le(297, 4) +
+                              QByteArray(12, '\0') + Le(210000, 4) + Le(297000, 4);
+    return Header + Records;
+}
+
 // Operation sequences for the surface: bytes as RunStep reads them.
 std::vector<QByteArray> SurfaceOpSeeds() {
     QByteArray Build;
@@ -318,15 +401,36 @@ std::vector<std::pair<QString, QByteArray>> GenerateSeeds(const QString& Target)
         for (const QByteArray& B : BmpSeeds()) Add(QString("bmp-%1").arg(N++), B);
     } else if (Target == QLatin1String("picture_ico")) {
         Add("two-images", IconFile());
+        QByteArray Disagreeing = IconFile();
+        Disagreeing[6] = Disagreeing[7] = char(32); // the directory says 32 x 32, the image 4 x 4
+        Add("directory-disagrees", Disagreeing);
+        QByteArray Png;
+        QBuffer Buffer(&Png);
+        Buffer.open(QIODevice::WriteOnly);
+        Pattern(5, 3, QImage::Format_ARGB32).save(&Buffer, "PNG");
+        Add("png-named-ico", Png);
     } else if (Target == QLatin1String("picture_jpeg")) {
         Add("rgb", EncodeJpeg(9, 7, JCS_RGB, 3, false));
         Add("grey-progressive", EncodeJpeg(17, 9, JCS_GRAYSCALE, 1, true));
         Add("cmyk", EncodeJpeg(8, 8, JCS_CMYK, 4, false));
+        Add("exif-turned", WithExifOrientation(EncodeJpeg(9, 7, JCS_RGB, 3, false), 6));
+        Add("frame-taller-than-scan", WithJpegHeight(EncodeJpeg(16, 16, JCS_RGB, 3, false), 64));
     } else if (Target == QLatin1String("picture_wmf")) {
         Add("rectangle-and-text", SampleWmf());
+        Add("fonts-and-polygon", FontsAndPolygonWmf());
     } else if (Target == QLatin1String("picture_emf")) {
         Add("rectangle", SampleEmf());
+        Add("printer-text", TextEmf());
+    } else if (Target == QLatin1String("metafile_pixels")) {
+        Add("pattern", EncodePixelMessage(Pattern(5, 3, QImage::Format_BGR888)));
     } else if (Target == QLatin1String("metafile_svg")) {
+        Add("links", "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                     "width=\"20\" height=\"20\"><defs><linearGradient id=\"g\"><stop offset=\"0\" "
+                     "stop-color=\"red\"/></linearGradient><rect id=\"r\" width=\"5\" height=\"5\"/></defs>"
+                     "<use xlink:href=\"#r\"/><use xlink:href=\"other.svg#r\"/>"
+                     "<image width=\"4\" height=\"4\" xlink:href=\"/etc/hostname\"/>"
+                     "<rect x=\"5\" width=\"9\" height=\"9\" fill=\"url(#g)\" style=\"stroke:url(x.svg#a)\"/>"
+                     "<style>@import url(a.css); rect{fill:blue}</style><script>x()</script></svg>");
         Add("libwmf-like",
             "<?xml version=\"1.0\" standalone=\"no\"?>\n<svg width=\"40\" height=\"20\" version=\"1.1\">"
             "<rect x=\"2\" y=\"2\" width=\"30\" height=\"10\" style=\"fill:rgb(51,102,204)\"/>"

@@ -1,7 +1,9 @@
 #include "app/drawings_store.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -58,7 +60,32 @@ TStoreFailure KindOf(const QSqlError& Error, bool Postgres) {
     if (Primary == 5 || Primary == 6) return TStoreFailure::sfBusy;
     // SQLITE_FULL: no room on the disk, or max_page_count reached.
     if (Primary == 13) return TStoreFailure::sfFull;
+    // SQLITE_CORRUPT ("malformed") and SQLITE_NOTADB: the file is damaged
+    // (or was never a database).
+    if (Primary == 11 || Primary == 26) return TStoreFailure::sfDamaged;
     return TStoreFailure::sfOther;
+}
+
+const QString KBackupMark = QStringLiteral("-backup-");
+
+// The backup of File made on Day: "tdraxadb-backup-2024-03-01.db" beside
+// "tdraxadb.db".
+QString BackupName(const QFileInfo& File, const QDate& Day) {
+    const QString Suffix = File.suffix().isEmpty() ? QString() : QLatin1Char('.') + File.suffix();
+    return File.completeBaseName() + KBackupMark + Day.toString(Qt::ISODate) + Suffix;
+}
+
+// What the user can do about a damaged store: go back to its newest backup.
+QString DamageAdvice(const QString& File) {
+    const QStringList Backups = TDrawingsStore::BackupsOf(File);
+    if (Backups.isEmpty())
+        return QCoreApplication::translate("TDrawingsStore",
+                                           "the database file is damaged, and there is no backup of it");
+    return QCoreApplication::translate(
+               "TDrawingsStore",
+               "the database file is damaged. The newest backup of the drawings is \"%1\"; to go back to "
+               "it, close the program and copy the backup over \"%2\" (keep the damaged file elsewhere)")
+        .arg(QDir::toNativeSeparators(Backups.first()), QDir::toNativeSeparators(File));
 }
 
 // What the user can do about it, then the engine's words, one trimmed line
@@ -120,29 +147,154 @@ void TDrawingsStore::Fail(const QString& What, const QString& Reason, TStoreFail
 }
 
 void TDrawingsStore::Fail(const QString& What, const QSqlError& Error) {
-    Fail(What, ErrorText(Error, FPostgres), KindOf(Error, FPostgres));
+    const TStoreFailure Kind = KindOf(Error, FPostgres);
+    QString Reason = ErrorText(Error, FPostgres);
+    if (Kind == TStoreFailure::sfDamaged && !FFileName.isEmpty())
+        Reason = DamageAdvice(FFileName) + QLatin1Char('\n') + Reason;
+    Fail(What, Reason, Kind);
+}
+
+bool TDrawingsStore::ExecWaiting(QSqlQuery& Query, const QString& Sql) {
+    if (FInLockWait) {
+        // Called from OnLockWait: the engine is in the middle of another
+        // operation of this store.
+        Query.clear();
+        return false;
+    }
+    const QDeadlineTimer Deadline(FBusyTimeoutMs);
+    bool Waited = false;
+    bool Done = false;
+    for (;;) {
+        Done = Sql.isEmpty() ? Query.exec() : Query.exec(Sql);
+        if (Done || FPostgres || KindOf(Query.lastError(), false) != TStoreFailure::sfBusy ||
+            Deadline.hasExpired())
+            break;
+        // The engine waited one slice; let the program breathe, then again.
+        Waited = true;
+        if (OnLockWait) {
+            FInLockWait = true;
+            OnLockWait(true);
+            FInLockWait = false;
+        }
+    }
+    if (Waited && OnLockWait) OnLockWait(false);
+    return Done;
 }
 
 bool TDrawingsStore::Exec(QSqlQuery& Query, const QString& What) {
-    if (Query.exec()) return true;
+    if (FInLockWait) {
+        Fail(What,
+             QCoreApplication::translate("TDrawingsStore",
+                                         "the drawings database is busy with another operation; try again"),
+             TStoreFailure::sfBusy);
+        return false;
+    }
+    if (ExecWaiting(Query)) return true;
     Fail(What, Query.lastError());
     return false;
 }
 
 bool TDrawingsStore::OpenSQLite(const QString& FileName, int BusyTimeoutMs) {
-    // A file in a folder that does not exist cannot be created; say so
-    // rather than pass on SQLite's "unable to open database file".
+    // SQLite says "unable to open database file" for most of what can be
+    // wrong with the name, and opening a pipe would wait for ever: each case
+    // gets its own words, before SQLite is asked.
     const QFileInfo Info(FileName);
-    if (!Info.absoluteDir().exists()) {
+    const QString What =
+        QCoreApplication::translate("TDrawingsStore", "Cannot open the drawings database \"%1\"")
+            .arg(QDir::toNativeSeparators(Info.absoluteFilePath()));
+    const auto Refuse = [&](const char* Reason) {
         Close();
-        Fail(QCoreApplication::translate("TDrawingsStore", "Cannot open the drawings database \"%1\"")
-                 .arg(QDir::toNativeSeparators(Info.absoluteFilePath())),
-             QCoreApplication::translate("TDrawingsStore", "its folder does not exist"));
+        Fail(What, QCoreApplication::translate("TDrawingsStore", Reason));
         return false;
+    };
+    if (Info.isDir())
+        return Refuse(QT_TRANSLATE_NOOP("TDrawingsStore", "it is a folder, not a database file"));
+    if (Info.exists() && !Info.isFile())
+        return Refuse(
+            QT_TRANSLATE_NOOP("TDrawingsStore", "it is not a regular file (a pipe, a device or a socket)"));
+    if (!Info.absoluteDir().exists())
+        return Refuse(QT_TRANSLATE_NOOP("TDrawingsStore", "its folder does not exist"));
+    Close();
+    if (!Info.exists()) {
+        // Made here, private to its owner: SQLite would make it readable by
+        // every local user. An empty file is an empty database.
+        QFile New(Info.absoluteFilePath());
+        if (!New.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) &&
+            !QFileInfo::exists(Info.absoluteFilePath())) {
+            Fail(What, New.errorString());
+            return false;
+        }
     }
     FPostgres = false;
+    FBusyTimeoutMs = std::max(0, BusyTimeoutMs);
+    // The engine waits one slice at a time; ExecWaiting waits out the rest.
     return Open(KSQLiteDriver, Info.absoluteFilePath(),
-                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(std::min(BusyTimeoutMs, LockWaitSliceMs)));
+}
+
+bool TDrawingsStore::CreatePrivateFolder(const QString& Folder) {
+    const QString Path = QDir(Folder).absolutePath();
+    if (QFileInfo(Path).isDir()) return true;
+    const QString Parent = QFileInfo(Path).absolutePath();
+    if (Parent != Path && !CreatePrivateFolder(Parent)) return false;
+    return QDir().mkdir(Path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+           QFileInfo(Path).isDir();
+}
+
+QStringList TDrawingsStore::BackupsOf(const QString& FileName) {
+    const QFileInfo File(FileName);
+    const QString Suffix = File.suffix().isEmpty() ? QString() : QLatin1Char('.') + File.suffix();
+    // The name holds the date, so the names sort by age.
+    QStringList Names = File.absoluteDir().entryList(
+        {File.completeBaseName() + KBackupMark + QStringLiteral("\?\?\?\?-\?\?-\?\?") + Suffix}, QDir::Files,
+        QDir::Name | QDir::Reversed);
+    QStringList Paths;
+    for (const QString& Name : std::as_const(Names)) Paths << File.absoluteDir().filePath(Name);
+    return Paths;
+}
+
+bool TDrawingsStore::MakeDailyBackup(const QDate& Today) {
+    if (!IsOpen() || FPostgres) return IsOpen();
+    if (FFileName.isEmpty()) return false; // an SQLite store always has its file
+    const QFileInfo File(FFileName);
+    const QString Target = File.absoluteDir().filePath(BackupName(File, Today));
+    const QString What = QCoreApplication::translate("TDrawingsStore",
+                                                     "Cannot make the backup \"%1\" of the drawings database")
+                             .arg(QDir::toNativeSeparators(Target));
+    bool Made = QFileInfo::exists(Target);
+    if (!Made) {
+        QSqlDatabase Db = Database();
+        QSqlQuery Check(Db);
+        if (!ExecWaiting(Check, QStringLiteral("PRAGMA quick_check"))) {
+            Fail(What, Check.lastError());
+            return false;
+        }
+        if (!Check.next() || Check.value(0).toString() != QLatin1String("ok")) {
+            Fail(What, DamageAdvice(FFileName), TStoreFailure::sfDamaged);
+            return false;
+        }
+        Check.finish();
+        // VACUUM INTO wants a missing or empty file: made empty here,
+        // private to its owner.
+        QFile Empty(Target);
+        if (!Empty.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner)) {
+            Fail(What, Empty.errorString());
+            return false;
+        }
+        Empty.close();
+        QSqlQuery Copy(Db);
+        Copy.prepare(QStringLiteral("VACUUM INTO ?"));
+        Copy.addBindValue(Target);
+        if (!ExecWaiting(Copy)) {
+            Fail(What, Copy.lastError());
+            QFile::remove(Target);
+            return false;
+        }
+        Made = true;
+    }
+    const QStringList Backups = BackupsOf(FFileName);
+    for (int I = BackupsKept; I < Backups.size(); ++I) QFile::remove(Backups[I]);
+    return Made;
 }
 
 bool TDrawingsStore::OpenPostgres(const QString& ConnectionInfo) {
@@ -156,6 +308,7 @@ bool TDrawingsStore::OpenPostgres(const QString& ConnectionInfo) {
 bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, const QString& Options) {
     Close();
     const bool Postgres = FPostgres;
+    FFileName = Postgres ? QString() : DatabaseName;
     FLastError.clear();
     const QString What =
         Postgres ? QCoreApplication::translate("TDrawingsStore",
@@ -181,7 +334,7 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
             return false;
         }
     }
-    if (!CreateTable() || !UpgradeTable() || !LoadKeys()) {
+    if (!CreateTable() || !CheckTableColumns() || !UpgradeTable() || !LoadKeys()) {
         const QString Reason = FLastError;
         const TStoreFailure Kind = FLastFailure;
         Close();
@@ -195,6 +348,7 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
 void TDrawingsStore::Close() {
     FKeys.clear();
     FCurrent = -1;
+    FFileName.clear();
     if (FConnection.isEmpty()) return;
     {
         QSqlDatabase Db = Database();
@@ -225,9 +379,24 @@ bool TDrawingsStore::CreateTable() {
     // Run as it is, not prepared: PostgreSQL prepares no CREATE statement.
     // The text holds no values, only our own quoted table name.
     QSqlQuery Query(Db);
-    if (Query.exec(Sql)) return true;
+    if (ExecWaiting(Query, Sql)) return true;
     Fail(QCoreApplication::translate("TDrawingsStore", "Cannot create the table %1").arg(Table),
          Query.lastError());
+    return false;
+}
+
+bool TDrawingsStore::CheckTableColumns() {
+    const QSqlRecord Fields = Database().record(FTableName);
+    QStringList Missing;
+    for (const char* Column : {"Name", "LastUpdate", "Draw", "Id"})
+        if (!Fields.contains(QLatin1String(Column)))
+            Missing << QStringLiteral("\"%1\"").arg(QLatin1String(Column));
+    if (Missing.isEmpty()) return true;
+    Fail(QCoreApplication::translate(
+             "TDrawingsStore", "the table \"%1\" in it is not a table of drawings: it has no column %2. "
+                               "Nothing was changed; choose another database")
+             .arg(FTableName, Missing.join(QStringLiteral(", "))),
+         QString());
     return false;
 }
 
@@ -262,7 +431,7 @@ bool TDrawingsStore::UpgradeTable() {
             // Our own statements with our own quoted table name, run as they
             // are: PostgreSQL prepares no ALTER statement.
             QSqlQuery Query(Db);
-            if (!Query.exec(Sql)) {
+            if (!ExecWaiting(Query, Sql)) {
                 Fail(What, Query.lastError());
                 return false;
             }

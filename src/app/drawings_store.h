@@ -19,7 +19,17 @@
 // Every write is one transaction. On SQLite it starts with BEGIN IMMEDIATE,
 // which takes the write lock at once, so a second program using the same file
 // waits (up to the busy timeout) at the start instead of failing half-way.
-// Every statement binds its values; nothing is pasted into SQL text.
+// The wait is made of short slices with OnLockWait called between them, so
+// a program with windows keeps them painting meanwhile. Every statement binds
+// its values; nothing is pasted into SQL text.
+//
+// The SQLite file is private to its user: a new file is made readable and
+// writable by its owner alone, and the application puts it in a folder only
+// its owner can enter. A file, a table or a folder that is not a drawings
+// store is refused with a message that says what it is, and is left as it
+// was. Once a day the application keeps a copy of the store beside it (the
+// last BackupsKept days); when the store is found damaged, the message names
+// the newest copy.
 //
 // Failures return false and leave a message for the user in LastError() and
 // its kind in LastFailure(); a failed write changes nothing in the table.
@@ -28,8 +38,10 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QSqlDatabase;
@@ -54,6 +66,7 @@ enum class TStoreFailure : uint8_t {
     sfMissing,  // the record is no longer in the table
     sfBusy,     // another program held the lock for longer than the busy timeout
     sfFull,     // the disk (or the database's size limit) is full
+    sfDamaged,  // the database file is damaged: the message names the newest backup
     sfOther,    // anything else: the message says what
 };
 
@@ -68,6 +81,11 @@ public:
     // How long a write waits, by default, for another program's lock on
     // the SQLite file.
     static constexpr int DefaultBusyTimeoutMs = 5000;
+    // The longest the program sits inside the database engine while it
+    // waits for a lock, between two calls of OnLockWait.
+    static constexpr int LockWaitSliceMs = 50;
+    // How many daily backups are kept beside the SQLite file.
+    static constexpr int BackupsKept = 3;
 
     explicit TDrawingsStore(QString TableName = DefaultTableName);
     ~TDrawingsStore();
@@ -77,10 +95,17 @@ public:
     // The per-user place of the SQLite file: the application's data folder
     // (e.g. ~/.local/share/tdraxa/tdraxadb.db). The folder may not exist yet.
     static QString DefaultDatabasePath();
+    // Creates Folder and whichever of its parents are missing, each readable
+    // by its owner alone (0700); folders that exist are left as they are.
+    static bool CreatePrivateFolder(const QString& Folder);
 
     // Opens (creating when missing) the SQLite file and the table, and moves
     // to the first record. A write waits up to BusyTimeoutMs for another
-    // program that is writing to the same file.
+    // program that is writing to the same file. A new file is created with
+    // mode 0600; an existing file keeps its mode. Refused, with nothing
+    // touched: a folder, anything else that is not a regular file (a pipe
+    // would block for ever), a folder that does not exist, and a file whose
+    // table of that name lacks the drawings columns.
     bool OpenSQLite(const QString& FileName, int BusyTimeoutMs = DefaultBusyTimeoutMs);
     // Opens the table on a PostgreSQL server; ConnectionInfo is a libpq
     // connection string ("host=db.example.org dbname=drawings user=ann").
@@ -94,6 +119,27 @@ public:
     TStoreFailure LastFailure() const { return FLastFailure; }
     const QString& TableName() const { return FTableName; }
 
+    // Called while an operation waits for another program's lock on the
+    // SQLite file: with true after every slice of the wait (at most
+    // LockWaitSliceMs), and once with false when the wait is over, however
+    // it ended. The application shows a busy cursor and keeps its windows
+    // painting from here; it must not use this store meanwhile (such a call
+    // fails as busy). Without it the wait just goes on.
+    std::function<void(bool Waiting)> OnLockWait;
+
+    // ---- backups of the SQLite file ----
+
+    // Makes the backup of Today beside the SQLite file, named after it
+    // ("tdraxadb-backup-2024-03-01.db", mode 0600), unless it exists, with
+    // VACUUM INTO (a consistent copy, even while others write); then removes
+    // all but the newest BackupsKept. A store that fails its integrity check
+    // is not copied, so damage cannot push out the good copies. True when
+    // today's backup exists afterwards; else false with LastError. The store
+    // stays usable either way. Does nothing (true) on PostgreSQL, whose
+    // server keeps its own backups.
+    bool MakeDailyBackup(const QDate& Today);
+    // The backups of the SQLite file FileName, newest first.
+    static QStringList BackupsOf(const QString& FileName);
     // ---- the cursor ----
 
     int RecordCount() const { return int(FKeys.size()); }
@@ -136,6 +182,9 @@ public:
 private:
     bool Open(const QString& Driver, const QString& DatabaseName, const QString& Options);
     bool CreateTable();
+    // False (with the reason) when the table exists without the drawings
+    // columns; then nothing may change it.
+    bool CheckTableColumns();
     // Brings a table written by an earlier version up to date (the revision
     // column; on PostgreSQL the width of "Name").
     bool UpgradeTable();
@@ -148,12 +197,18 @@ private:
     // Runs Body inside one write transaction; commits when Body returns true.
     template <typename TBody> bool InTransaction(const QString& What, TBody Body);
     bool Exec(QSqlQuery& Query, const QString& What);
+    // Runs Query (Sql, when given, as it is), waiting out another program's
+    // lock in slices up to the busy timeout.
+    bool ExecWaiting(QSqlQuery& Query, const QString& Sql = QString());
     // Records a failure; an engine error also gives the kind.
     void Fail(const QString& What, const QString& Reason, TStoreFailure Kind = TStoreFailure::sfOther);
     void Fail(const QString& What, const QSqlError& Error);
 
     QString FTableName;
-    QString FConnection; // Qt's connection name; empty while closed
+    QString FFileName; // the SQLite file; empty on PostgreSQL
+    int FBusyTimeoutMs = DefaultBusyTimeoutMs;
+    bool FInLockWait = false; // OnLockWait is running
+    QString FConnection;      // Qt's connection name; empty while closed
     bool FPostgres = false;
     QString FLastError;
     TStoreFailure FLastFailure = TStoreFailure::sfNone;

@@ -3,6 +3,7 @@
 #include "app/drawings_store.h"
 #include "app/form_support.h"
 #include "app/glyphs.h"
+#include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
 
@@ -10,10 +11,15 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 
 #include <array>
@@ -273,7 +279,8 @@ void TEditForm::DraxaEditShapeAdded(TMyShape*& AShape, int /*ShapeCount*/) {
     // Whatever goes wrong, the image stays in the drawing without a picture.
     std::unique_ptr<TBitmap> Bitmap;
     try {
-        Bitmap = LoadPictureAsBitmap(FileName);
+        Bitmap = LoadPictureOffThread(FileName);
+        if (!Bitmap) return; // cancelled by the user
     } catch (const EAssertionFailed& E) {
         Dialogs().ShowMessage(tr("The picture cannot be used. %1").arg(E.Detail()));
         return;
@@ -285,6 +292,72 @@ void TEditForm::DraxaEditShapeAdded(TMyShape*& AShape, int /*ShapeCount*/) {
     if (!FDraxaEdit->SetImageBitmap(AShape->ShapeNo(), *Bitmap))
         Dialogs().ShowMessage(
             tr("The picture \"%1\" cannot be shown in the image.").arg(QDir::toNativeSeparators(FileName)));
+}
+
+std::unique_ptr<TBitmap> TEditForm::LoadPictureOffThread(const QString& FileName) {
+    // Shared with the worker, which may outlive a cancelled wait by a moment.
+    struct TJob {
+        std::atomic<bool> Cancel{false};
+        std::unique_ptr<TBitmap> Bitmap;
+        std::exception_ptr Error;
+    };
+    auto Job = std::make_shared<TJob>();
+    QEventLoop Loop;
+    std::unique_ptr<QThread> Worker(QThread::create([Job, FileName] {
+        try {
+            TPictureLoadOptions Options;
+            Options.Cancel = &Job->Cancel;
+            // An icon that shows nothing is a failure the user hears about.
+            Options.ReportUnreadableIcons = true;
+            Job->Bitmap = LoadPictureAsBitmap(FileName, Options);
+        } catch (...) {
+            Job->Error = std::current_exception();
+        }
+    }));
+    connect(Worker.get(), &QThread::finished, &Loop, &QEventLoop::quit, Qt::QueuedConnection);
+    FPictureCancel = &Job->Cancel;
+    // Posted before the worker starts, so it runs while the load is still
+    // in progress, whatever the worker's speed.
+    if (OnPictureLoading)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (OnPictureLoading && PictureLoading()) OnPictureLoading();
+            },
+            Qt::QueuedConnection);
+    {
+        const TBusyCursor Busy;
+        Worker->start();
+        // First a moment with user input held back, which is all most
+        // pictures need; then the box, which takes the input itself (Cancel)
+        // and keeps it from the editor.
+        QTimer Moment;
+        Moment.setSingleShot(true);
+        connect(&Moment, &QTimer::timeout, &Loop, &QEventLoop::quit);
+        Moment.start(PictureBoxDelayMs);
+        Loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!Worker->isFinished()) {
+            QProgressDialog Box(tr("Loading the picture \"%1\"...").arg(QFileInfo(FileName).fileName()),
+                                tr("Cancel"), 0, 0, this);
+            Box.setWindowTitle(tr("Picture"));
+            Box.setWindowModality(Qt::WindowModal);
+            Box.setMinimumDuration(0);
+            Box.setAutoClose(false);
+            Box.setAutoReset(false);
+            connect(&Box, &QProgressDialog::canceled, this, [this] { CancelPictureLoad(); });
+            Box.show();
+            while (!Worker->isFinished()) Loop.exec();
+        }
+        Worker->wait();
+    }
+    FPictureCancel = nullptr;
+    if (Job->Cancel) return nullptr; // whatever the worker still made is dropped
+    if (Job->Error) std::rethrow_exception(Job->Error);
+    return std::move(Job->Bitmap);
+}
+
+void TEditForm::CancelPictureLoad() {
+    if (FPictureCancel) FPictureCancel->store(true);
 }
 
 void TEditForm::DraxaEditActionToolToSelecting() {

@@ -11,6 +11,10 @@
 // When OK finds that someone else saved (or deleted) the record after the
 // editor opened it, nothing is written and the editor stays open with the
 // drawing: the user may keep it as a new drawing or reload the saved one.
+//
+// The picture of a new image is read on a worker thread: the window keeps
+// painting, the cursor is busy, and a load that takes more than a moment
+// shows a box with Cancel. Input waits until the picture is there.
 #pragma once
 
 #include "foundation/dialogs.h"
@@ -18,8 +22,10 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QFrame;
@@ -63,6 +69,17 @@ public:
 
     // After OK has written the record, before "Save success!".
     std::function<void()> OnSaved;
+    // Once a picture load has started, from the event loop that runs while
+    // it loads (the load is still in progress then).
+    std::function<void()> OnPictureLoading;
+
+    // True while the picture of a new image is loading.
+    bool PictureLoading() const { return FPictureCancel != nullptr; }
+    // Stops the picture load in progress, as the Cancel of its box does: the
+    // image stays without a picture and nothing is reported.
+    void CancelPictureLoad();
+    // Time a load may take before its box with Cancel shows.
+    static constexpr int PictureBoxDelayMs = 400;
 
     // The controls.
     QLabel* Image1() const { return FImage1; }
@@ -98,11 +115,16 @@ private:
     void KeepAsNewDrawing();
     // Replaces the drawing with the record as it is saved now.
     void ReloadRecord();
+    // Loads the picture on a worker thread while this thread keeps the
+    // windows painting. nullptr when the load was cancelled; what the loader
+    // throws is thrown here.
+    std::unique_ptr<TBitmap> LoadPictureOffThread(const QString& FileName);
 
     TDrawingsStore& FStore;
     int FMode = TagNew;
-    int64_t FRecordKey = -1;     // the record OK rewrites in TagExisting mode
-    int64_t FRecordRevision = 0; // its revision when the editor read it
+    int64_t FRecordKey = -1;                     // the record OK rewrites in TagExisting mode
+    int64_t FRecordRevision = 0;                 // its revision when the editor read it
+    std::atomic<bool>* FPictureCancel = nullptr; // the running picture load's flag
 
     QLabel* FImage1;
     QLineEdit* FedtName;

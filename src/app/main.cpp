@@ -8,15 +8,24 @@
 //                          being a libpq connection string such as
 //                          "host=db.example.org dbname=drawings user=ann"
 // The program reads no configuration file of its own.
+//
+// The default folder is created private to the user (0700) and the SQLite
+// file in it 0600. Once a day, on start, the program keeps a backup of the
+// SQLite store beside it (tdraxadb-backup-<date>.db, the last three days);
+// when the store is found damaged, the message says where the newest is.
 #include "app/drawings_store.h"
 #include "app/main_frm.h"
 #include "app/strs_edit.h"
+#include "foundation/busy_wait.h"
 #include "foundation/dialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 
@@ -72,20 +81,31 @@ int main(int argc, char** argv) {
     draxa::TScopedDialogs UseDialogs(RealDialogs);
 
     draxa::TDrawingsStore Store;
+    // While another program holds the database's lock, the windows keep
+    // painting under a busy cursor.
+    Store.OnLockWait = draxa::BusyWaitHandler();
     bool Opened = false;
     if (Options.isSet(Postgres)) {
         Opened = Store.OpenPostgres(Options.value(Postgres));
     } else if (Options.isSet(SQLiteFile)) {
         Opened = Store.OpenSQLite(Options.value(SQLiteFile));
     } else {
-        // The first start creates the user's data folder.
+        // The first start creates the user's data folder, private to the user.
         const QString File = draxa::TDrawingsStore::DefaultDatabasePath();
-        QDir().mkpath(QFileInfo(File).absolutePath());
+        draxa::TDrawingsStore::CreatePrivateFolder(QFileInfo(File).absolutePath());
         Opened = Store.OpenSQLite(File);
     }
     if (!Opened) {
         draxa::Dialogs().ShowMessage(Store.LastError());
         return 1;
+    }
+    // A backup that cannot be made does not keep the user from the drawings;
+    // a damaged store is told at once, with where its newest backup is.
+    if (!Store.MakeDailyBackup(QDate::currentDate())) {
+        if (Store.LastFailure() == draxa::TStoreFailure::sfDamaged)
+            draxa::Dialogs().ShowMessage(Store.LastError());
+        else
+            std::fprintf(stderr, "tdraxa: %s\n", qPrintable(Store.LastError()));
     }
 
     draxa::TMainForm MainForm(Store);

@@ -1,28 +1,34 @@
 #include "foundation/metafile_reader.h"
 
 #include "foundation/bmp_codec.h"
-#include "foundation/canvas.h"
+#include "foundation/metafile_svg.h"
 #include "foundation/picture_loader.h"
-#include "foundation/stream_io.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSvgRenderer>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
 
 namespace draxa {
 
 namespace {
 
-const QString ConverterName = QStringLiteral("draxa-metafile2svg");
-const QString SvgNamespace = QStringLiteral("http://www.w3.org/2000/svg");
+const QString ConverterName = QStringLiteral("draxa-metafile-render");
 
 [[noreturn]] void Fail(const QString& Message) {
     throw EInvalidGraphic(Message.toStdString());
@@ -32,199 +38,261 @@ QString Quoted(const QString& FileName) {
     return QLatin1Char('"') + FileName + QLatin1Char('"');
 }
 
-// Length of the well-formed UTF-8 sequence at P (1 to 4), or 0 when the bytes
-// there are not one.
-int Utf8SequenceLength(const uchar* P, qsizetype Left) {
-    const uchar B = P[0];
-    if (B < 0x80) return 1;
-    int Length = 0;
-    uchar Low = 0x80, High = 0xBF; // allowed range of the second byte
-    if (B >= 0xC2 && B <= 0xDF) {
-        Length = 2;
-    } else if (B >= 0xE0 && B <= 0xEF) {
-        Length = 3;
-        if (B == 0xE0) Low = 0xA0;  // no overlong forms
-        if (B == 0xED) High = 0x9F; // no surrogates
-    } else if (B >= 0xF0 && B <= 0xF4) {
-        Length = 4;
-        if (B == 0xF0) Low = 0x90;
-        if (B == 0xF4) High = 0x8F; // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (Left < Length || P[1] < Low || P[1] > High) return 0;
-    for (int K = 2; K < Length; ++K)
-        if ((P[K] & 0xC0) != 0x80) return 0;
-    return Length;
-}
-
-// Valid UTF-8 stays as it is; every byte that is not part of a valid
-// sequence is read as Windows-1252.
-QString DecodeLeniently(const QByteArray& Bytes) {
-    QString Out;
-    Out.reserve(Bytes.size());
-    const auto* P = reinterpret_cast<const uchar*>(Bytes.constData());
-    const qsizetype Size = Bytes.size();
-    qsizetype Run = 0;
-    for (qsizetype I = 0; I < Size;) {
-        const int Length = Utf8SequenceLength(P + I, Size - I);
-        if (Length > 0) {
-            I += Length;
-            continue;
-        }
-        Out += QString::fromUtf8(Bytes.constData() + Run, I - Run);
-        Out += DecodeDocumentText(QByteArray(1, Bytes[I]));
-        Run = ++I;
-    }
-    Out += QString::fromUtf8(Bytes.constData() + Run, Size - Run);
-    return Out;
-}
-
-bool XmlAllowed(char16_t C) {
-    if (C < 0x20) return C == '\t' || C == '\n' || C == '\r';
-    return C != 0xFFFE && C != 0xFFFF;
-}
-
 QString LastLine(const QByteArray& Text) {
     const QStringList Lines = QString::fromLocal8Bit(Text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (auto It = Lines.rbegin(); It != Lines.rend(); ++It) {
-        const QString Line = It->trimmed();
-        if (!Line.isEmpty()) return Line.left(300);
+        const QString Line = PrintableReason(*It);
+        if (!Line.isEmpty()) return Line;
     }
     return {};
 }
 
 } // namespace
 
+QString PrintableReason(const QString& Text) {
+    QString Out;
+    for (qsizetype I = 0; I < Text.size() && Out.size() < 300; ++I) {
+        const QChar C = Text[I];
+        if (C == QLatin1Char('\x1B')) {
+            // A terminal escape: ESC [ parameters final-letter; the whole of it goes.
+            if (I + 1 < Text.size() && Text[I + 1] == QLatin1Char('[')) {
+                I += 2;
+                while (I < Text.size() && !Text[I].isLetter()) ++I;
+            }
+            continue;
+        }
+        if (C.isPrint())
+            Out += C;
+        else if (C == QLatin1Char('\t'))
+            Out += QLatin1Char(' ');
+    }
+    return Out.trimmed();
+}
+
 QString MetafileConverterPath() {
     if (QCoreApplication::instance()) {
         const QString Beside = QDir(QCoreApplication::applicationDirPath()).filePath(ConverterName);
         if (QFileInfo(Beside).isExecutable()) return Beside;
     }
-#ifdef DRAXA_METAFILE2SVG_PATH
-    const QString Built = QString::fromUtf8(DRAXA_METAFILE2SVG_PATH);
+#ifdef DRAXA_METAFILE_RENDER_PATH
+    const QString Built = QString::fromUtf8(DRAXA_METAFILE_RENDER_PATH);
     if (QFileInfo(Built).isExecutable()) return Built;
 #endif
     return {};
 }
 
+namespace {
+
+// A started converter process and the two pipes it writes into. The child
+// gets /dev/null as standard input and no other descriptor of this program
+// (the open database, other pictures).
+class TChild {
+public:
+    TChild(const QString& Program, const QStringList& Arguments) {
+        int Out[2] = {-1, -1}, Err[2] = {-1, -1};
+        if (pipe2(Out, O_CLOEXEC) != 0 || pipe2(Err, O_CLOEXEC) != 0) {
+            FError = errno;
+            for (int Fd : {Out[0], Out[1], Err[0], Err[1]})
+                if (Fd >= 0) close(Fd);
+            return;
+        }
+        std::vector<QByteArray> Strings{QFile::encodeName(Program)};
+        for (const QString& A : Arguments) Strings.push_back(A.toLocal8Bit());
+        std::vector<char*> Argv;
+        for (QByteArray& S : Strings) Argv.push_back(S.data());
+        Argv.push_back(nullptr);
+        posix_spawn_file_actions_t Actions;
+        posix_spawn_file_actions_init(&Actions);
+        posix_spawn_file_actions_addopen(&Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&Actions, Out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&Actions, Err[1], STDERR_FILENO);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        posix_spawn_file_actions_addclosefrom_np(&Actions, 3);
+#endif
+        FError = posix_spawn(&FPid, Argv[0], &Actions, nullptr, Argv.data(), environ);
+        posix_spawn_file_actions_destroy(&Actions);
+        close(Out[1]);
+        close(Err[1]);
+        if (FError != 0) {
+            FPid = -1;
+            close(Out[0]);
+            close(Err[0]);
+            return;
+        }
+        FOut = Out[0];
+        FErr = Err[0];
+        fcntl(FOut, F_SETFL, fcntl(FOut, F_GETFL) | O_NONBLOCK);
+        fcntl(FErr, F_SETFL, fcntl(FErr, F_GETFL) | O_NONBLOCK);
+    }
+    ~TChild() {
+        Kill();
+        for (int Fd : {FOut, FErr})
+            if (Fd >= 0) close(Fd);
+    }
+    TChild(const TChild&) = delete;
+    TChild& operator=(const TChild&) = delete;
+
+    bool Started() const {
+        return FPid > 0;
+    }
+    QString StartError() const {
+        return QString::fromLocal8Bit(strerror(FError));
+    }
+    bool Exited() const {
+        return FExited;
+    }
+    int Status() const {
+        return FStatus;
+    }
+
+    // Waits up to Ms for output, then takes what there is: standard output
+    // into Out, standard error into the kept tail. Notes the exit.
+    void Pump(int Ms, QByteArray& Out, QByteArray& ErrTail, int64_t TailLimit) {
+        pollfd Fds[2];
+        nfds_t Count = 0;
+        for (int Fd : {FOut, FErr})
+            if (Fd >= 0) Fds[Count++] = {Fd, POLLIN, 0};
+        if (Count > 0) {
+            if (poll(Fds, Count, Ms) < 0 && errno != EINTR) Ms = 0;
+        } else if (!FExited) {
+            // Both pipes closed, the process still there: wait a little.
+            usleep(useconds_t(std::min(Ms, 20)) * 1000);
+        }
+        Drain(FOut, Out, -1);
+        Drain(FErr, ErrTail, TailLimit);
+        Reap(false);
+        if (FExited) {
+            // Whatever is left in the pipes; a process the child left behind
+            // may keep them open, so no more waiting.
+            Drain(FOut, Out, -1);
+            Drain(FErr, ErrTail, TailLimit);
+        }
+    }
+
+    void Kill() {
+        if (FPid <= 0 || FExited) return;
+        kill(FPid, SIGKILL);
+        Reap(true);
+    }
+
+private:
+    // Reads what the pipe holds now; closes it at its end. With a Limit,
+    // only the last Limit bytes are kept.
+    static void Drain(int& Fd, QByteArray& Into, int64_t Limit) {
+        if (Fd < 0) return;
+        char Buffer[65536];
+        // A bounded number of reads, so a flood cannot keep this call here.
+        for (int Round = 0; Round < 64; ++Round) {
+            const ssize_t N = read(Fd, Buffer, sizeof Buffer);
+            if (N > 0) {
+                Into.append(Buffer, N);
+                if (Limit >= 0 && Into.size() > Limit) Into.remove(0, Into.size() - Limit);
+                continue;
+            }
+            if (N < 0 && errno == EINTR) continue;
+            if (N == 0) {
+                close(Fd);
+                Fd = -1;
+            }
+            return;
+        }
+    }
+
+    void Reap(bool Block) {
+        if (FPid <= 0 || FExited) return;
+        int Status = 0;
+        pid_t Done;
+        do {
+            Done = waitpid(FPid, &Status, Block ? 0 : WNOHANG);
+        } while (Done < 0 && errno == EINTR);
+        if (Done == FPid || (Done < 0 && errno == ECHILD)) {
+            FExited = true;
+            FStatus = Status;
+        }
+    }
+
+    pid_t FPid = -1;
+    int FError = 0;
+    int FOut = -1, FErr = -1;
+    bool FExited = false;
+    int FStatus = 0;
+};
+
+} // namespace
+
 QByteArray RunConverter(const QString& Program, const QStringList& Arguments,
                         const TConverterLimits& Limits) {
-    QProcess Process;
-    Process.setProgram(Program);
-    Process.setArguments(Arguments);
-    Process.setProcessChannelMode(QProcess::SeparateChannels);
-    Process.setStandardInputFile(QProcess::nullDevice());
+    const auto Cancelled = [&Limits] { return Limits.Cancel && Limits.Cancel->load(); };
+    if (Cancelled()) throw EPictureLoadCancelled();
     const QDeadlineTimer Deadline(Limits.TimeoutMs);
-    Process.start();
-    if (!Process.waitForStarted(std::max(1, int(Deadline.remainingTime()))))
-        Fail(QString("the converter %1 could not be started: %2").arg(Program, Process.errorString()));
-
-    auto Stop = [&Process](const QString& Why) {
-        Process.kill();
-        Process.waitForFinished(1000);
-        Fail(Why);
-    };
-    // Output is taken as it arrives, so a flood is stopped at the limit
-    // rather than buffered whole.
-    QByteArray Out;
-    while (Process.state() != QProcess::NotRunning) {
+    TChild Child(Program, Arguments);
+    if (!Child.Started())
+        Fail(QString("the converter %1 could not be started: %2").arg(Program, Child.StartError()));
+    // Both channels are taken as they arrive, so a flood is stopped at the
+    // limit (standard output) or kept only in its last part (standard
+    // error) rather than buffered whole.
+    QByteArray Out, Reason;
+    while (!Child.Exited()) {
+        if (Cancelled()) {
+            Child.Kill();
+            throw EPictureLoadCancelled();
+        }
         const qint64 Left = Deadline.remainingTime();
-        if (Left <= 0)
-            Stop(QString("the converter did not finish within %1 seconds").arg(Limits.TimeoutMs / 1000.0));
-        const int Slice = int(std::min<qint64>(Left, 200));
-        // Once standard output is closed, waiting for it returns at once:
-        // wait for the exit instead.
-        if (!Process.waitForReadyRead(Slice) && Process.state() != QProcess::NotRunning)
-            Process.waitForFinished(Slice);
-        Out += Process.readAllStandardOutput();
-        if (Out.size() > Limits.MaxOutputBytes)
-            Stop(QString("the converter wrote more than %1 MiB").arg(Limits.MaxOutputBytes >> 20));
+        if (Left <= 0) {
+            Child.Kill();
+            Fail(QString("the converter did not finish within %1 seconds").arg(Limits.TimeoutMs / 1000.0));
+        }
+        Child.Pump(int(std::min<qint64>(Left, 100)), Out, Reason, ConverterMaxReasonBytes);
+        if (Out.size() > Limits.MaxOutputBytes) {
+            Child.Kill();
+            Fail(QString("the converter wrote more than %1 MiB").arg(Limits.MaxOutputBytes >> 20));
+        }
     }
-    Out += Process.readAllStandardOutput();
-    if (Out.size() > Limits.MaxOutputBytes)
-        Fail(QString("the converter wrote more than %1 MiB").arg(Limits.MaxOutputBytes >> 20));
-    if (Process.exitStatus() == QProcess::CrashExit)
-        Fail(QStringLiteral("the converter crashed on the file"));
-    if (Process.exitCode() != 0) {
-        const QString Reason = LastLine(Process.readAllStandardError());
-        Fail(Reason.isEmpty() ? QString("the converter failed with exit code %1").arg(Process.exitCode())
-                              : Reason);
+    const int Status = Child.Status();
+    if (WIFSIGNALED(Status)) Fail(QStringLiteral("the converter crashed on the file"));
+    const int Code = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    if (Code != 0) {
+        const QString Why = LastLine(Reason);
+        Fail(Why.isEmpty() ? QString("the converter failed with exit code %1").arg(Code) : Why);
     }
     return Out;
 }
 
-QByteArray CleanSvgForRenderer(const QByteArray& Svg) {
-    QString Text = DecodeLeniently(Svg);
-    Text.erase(std::remove_if(Text.begin(), Text.end(), [](QChar C) { return !XmlAllowed(C.unicode()); }),
-               Text.end());
-
-    // The text is UTF-8 from here on, whatever the declaration said; a DOCTYPE
-    // could declare entities, and nothing in converter output needs one.
-    static const QRegularExpression Declaration(QStringLiteral(R"(^\s*<\?xml[^>]*\?>)"));
-    static const QRegularExpression Doctype(QStringLiteral(R"(<!DOCTYPE[^\[>]*(\[[^\]]*\])?\s*>)"));
-    Text.remove(Declaration);
-    Text.remove(Doctype);
-
-    static const QRegularExpression PrefixDeclaration(
-        QStringLiteral(R"(\s+xmlns:([A-Za-z_][\w.-]*)\s*=\s*(["'])http://www\.w3\.org/2000/svg\2)"));
-    QStringList Prefixes;
-    for (auto It = PrefixDeclaration.globalMatch(Text); It.hasNext();) Prefixes += It.next().captured(1);
-    Text.remove(PrefixDeclaration);
-    for (const QString& Prefix : std::as_const(Prefixes)) {
-        const QString P = QRegularExpression::escape(Prefix);
-        Text.replace(QRegularExpression(QStringLiteral("<(/?)%1:").arg(P)), QStringLiteral("<\\1"));
-        Text.replace(QRegularExpression(QStringLiteral(R"((\s)%1:([\w.-]+\s*=))").arg(P)),
-                     QStringLiteral("\\1\\2"));
-    }
-
-    static const QRegularExpression Root(QStringLiteral(R"(<svg(?=[\s/>])[^>]*>)"));
-    const QRegularExpressionMatch RootTag = Root.match(Text);
-    static const QRegularExpression DefaultNamespace(QStringLiteral(R"(\sxmlns\s*=)"));
-    if (RootTag.hasMatch() && !RootTag.captured().contains(DefaultNamespace))
-        Text.insert(RootTag.capturedStart() + 4, QStringLiteral(" xmlns=\"%1\"").arg(SvgNamespace));
-    return Text.toUtf8();
-}
-
-std::unique_ptr<TBitmap> RenderSvgAsBitmap(const QByteArray& Svg, const QString& FileName) {
-    QSvgRenderer Renderer;
-    if (!Renderer.load(Svg) || !Renderer.isValid())
-        Fail(QString("Cannot read metafile %1: the converted picture is not readable SVG")
-                 .arg(Quoted(FileName)));
-    QSizeF Size = Renderer.defaultSize();
-    if (Size.isEmpty()) Size = Renderer.viewBoxF().size();
-    const int64_t Width = std::llround(Size.width()), Height = std::llround(Size.height());
-    if (Width <= 0 || Height <= 0)
-        Fail(QString("Cannot read metafile %1: the picture has no size").arg(Quoted(FileName)));
-    CheckPictureSize(Width, Height, FileName);
-
-    auto Bitmap = std::make_unique<TBitmap>(int(Width), int(Height), TPixelFormat::pf24bit);
-    QPainter* Painter = Bitmap->Canvas().Painter();
-    if (!Painter) Fail(QString("Cannot draw metafile %1").arg(Quoted(FileName)));
-    Painter->save();
-    Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    // A metafile is a finished picture, not editing feedback: smooth edges
-    // and text look as the author meant.
-    Painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                            QPainter::SmoothPixmapTransform);
-    Renderer.render(Painter, QRectF(0, 0, double(Width), double(Height)));
-    Painter->restore();
-    Bitmap->Canvas().Release();
-    return Bitmap;
-}
-
-std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Kind) {
+std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Kind,
+                                      const TMetafileRequest& Request) {
     const QString Program = MetafileConverterPath();
     if (Program.isEmpty())
-        Fail(QString("Cannot read metafile %1: the converter %2 is not installed beside the application")
+        Fail(QString("Cannot read metafile %1: the helper %2 is not installed beside the application")
                  .arg(Quoted(FileName), ConverterName));
-    QByteArray Svg;
+    if (!Request.Size.isEmpty()) CheckPictureSize(Request.Size.width(), Request.Size.height(), FileName);
+    QStringList Arguments{
+        Kind, QFileInfo(FileName).absoluteFilePath(), QStringLiteral("--max-side"),
+        QString::number(PictureMaxSide), QStringLiteral("--max-pixels"), QString::number(PictureMaxPixels),
+        // The helper stops itself a little before it would be
+        // killed, so its reason reaches the user.
+        QStringLiteral("--time-limit-ms"), QString::number(std::max(100, Request.TimeoutMs - 1000))};
+    if (!Request.Size.isEmpty())
+        Arguments << QStringLiteral("--size")
+                  << QStringLiteral("%1x%2").arg(Request.Size.width()).arg(Request.Size.height());
+    TConverterLimits Limits;
+    Limits.TimeoutMs = Request.TimeoutMs;
+    Limits.MaxOutputBytes = PictureMaxPixels * 3 + 64;
+    Limits.Cancel = Request.Cancel;
+    QByteArray Message;
     try {
-        Svg = RunConverter(Program, {Kind, QFileInfo(FileName).absoluteFilePath()});
+        Message = RunConverter(Program, Arguments, Limits);
     } catch (const EInvalidGraphic& E) {
         Fail(QString("Cannot read metafile %1: %2").arg(Quoted(FileName), QString::fromStdString(E.what())));
     }
-    return RenderSvgAsBitmap(CleanSvgForRenderer(Svg), FileName);
+    QImage Picture;
+    QString Error;
+    if (!DecodePixelMessage(Message, PictureMaxSide, PictureMaxPixels, Picture, Error))
+        Fail(QString("Cannot read metafile %1: %2").arg(Quoted(FileName), Error));
+    if (!Request.Size.isEmpty() && Picture.size() != Request.Size)
+        Fail(QString("Cannot read metafile %1: the helper drew it at another size").arg(Quoted(FileName)));
+    auto Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetImage(Picture); // already 24-bit: taken without a copy
+    return Bitmap;
 }
 
 } // namespace draxa

@@ -1,30 +1,47 @@
-// Windows metafiles (WMF, EMF) read through SVG.
+// Windows metafiles (WMF, EMF) read through the draxa-metafile-render helper.
 //
-// The draxa-metafile2svg helper program converts the metafile (libwmf for WMF,
-// libemf2svg for EMF) in a separate process with a time and an output limit,
-// so a converter that aborts, hangs or floods on a hostile file costs one
-// failed load and nothing else. The SVG is cleaned of what QSvgRenderer
-// rejects and drawn on a white 24-bit bitmap.
+// The helper program converts the metafile (libwmf for WMF, libemf2svg for
+// EMF), sanitises and draws the SVG that comes out, and hands back pixels, in
+// a separate process with time, memory and output limits: a converter that
+// aborts, hangs or floods, or a picture that would take minutes to draw,
+// costs one failed load and nothing else. This program never parses a
+// metafile's SVG itself.
 #pragma once
 
 #include "foundation/bitmap.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 namespace draxa {
 
+// The whole run of the helper, from start to exit.
 constexpr int MetafileTimeoutMs = 10'000;
-constexpr int64_t MetafileMaxSvgBytes = int64_t(64) << 20;
+// What is kept of a helper's standard error: its end, where the reason is.
+constexpr int64_t ConverterMaxReasonBytes = 4096;
+
+// A load that was stopped through its cancel flag; what() says so. Not an
+// EInvalidGraphic: nothing is wrong with the file.
+class EPictureLoadCancelled : public std::runtime_error {
+public:
+    EPictureLoadCancelled() : std::runtime_error("Loading the picture was cancelled") {}
+};
 
 // Limits on one run of a converter program.
 struct TConverterLimits {
-    int TimeoutMs = MetafileTimeoutMs;            // wall-clock time from start to exit
-    int64_t MaxOutputBytes = MetafileMaxSvgBytes; // standard output kept
+    int TimeoutMs = MetafileTimeoutMs; // wall-clock time from start to exit
+    // Standard output kept: a picture at the size limit, and its header.
+    int64_t MaxOutputBytes = (int64_t(1) << 24) * 3 + 64;
+    // When set (from any thread), the run stops soon, the program is killed
+    // and EPictureLoadCancelled is thrown.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 // The helper program: beside the running application, else the copy in the
@@ -35,26 +52,27 @@ QString MetafileConverterPath();
 // Throws EInvalidGraphic with the reason when the program cannot be started,
 // crashes, is still running at the time limit, writes more than the output
 // limit, or exits with a non-zero code (the reason is then the last line it
-// wrote to standard error). A program that overruns is killed.
+// wrote to standard error, of which only the last ConverterMaxReasonBytes
+// are kept, with every character that is not printable left out). A program
+// that overruns or is cancelled is killed.
 QByteArray RunConverter(const QString& Program, const QStringList& Arguments,
                         const TConverterLimits& Limits = TConverterLimits());
 
-// Makes converter output acceptable to QSvgRenderer: bytes that are not valid
-// UTF-8 are read as Windows-1252 (metafile texts are ANSI byte strings),
-// characters XML cannot carry are dropped, the XML declaration and any
-// DOCTYPE go, element and attribute names lose the prefix bound to the SVG
-// namespace, and the root element gets the default SVG namespace. Returns
-// UTF-8.
-QByteArray CleanSvgForRenderer(const QByteArray& Svg);
+// Keeps the printable characters of a program's message (no control codes,
+// no terminal escapes), at most 300 of them.
+QString PrintableReason(const QString& Text);
 
-// Draws the SVG on a new white 24-bit bitmap of the document's own size
-// (width and height, else the view box; rounded). Throws EInvalidGraphic
-// naming FileName when the text is not readable SVG, or its size is empty or
-// beyond the picture limits (checked before the bitmap is allocated).
-std::unique_ptr<TBitmap> RenderSvgAsBitmap(const QByteArray& Svg, const QString& FileName);
+// What the caller asks of one metafile load.
+struct TMetafileRequest {
+    QSize Size;                        // pixels; empty: the metafile's own size at 96 pixels per inch
+    int TimeoutMs = MetafileTimeoutMs; // the whole load
+    const std::atomic<bool>* Cancel = nullptr;
+};
 
-// Converts, cleans and draws the metafile; Kind is "wmf" or "emf". Throws
-// EInvalidGraphic naming the file on any failure.
-std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Kind);
+// Draws the metafile on a new 24-bit bitmap; Kind is "wmf" or "emf". Throws
+// EInvalidGraphic naming the file on any failure, EPictureLoadCancelled when
+// cancelled.
+std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Kind,
+                                      const TMetafileRequest& Request = TMetafileRequest());
 
 } // namespace draxa

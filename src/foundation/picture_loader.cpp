@@ -120,8 +120,11 @@ bool ReadIconImageHeader(const uchar* P, int64_t Bytes, int64_t& Width, int64_t&
 }
 
 // Index of the image to show, or -1 when no directory entry points at a
-// readable image within the limits. Entries that lie are passed over.
-int ChooseIconImage(const QByteArray& Data) {
+// readable image within the limits. Entries that lie are passed over. The
+// chosen entry's width and height are set to those its image declares:
+// Qt's reader takes the directory's word for them, and an icon whose
+// directory disagrees with its image would read as nothing.
+int ChooseIconImage(QByteArray& Data) {
     const auto* D = reinterpret_cast<const uchar*>(Data.constData());
     const int64_t Size = Data.size();
     if (Size < 6 || Le16(D) != 0 || (Le16(D + 2) != 1 && Le16(D + 2) != 2)) return -1;
@@ -129,7 +132,7 @@ int ChooseIconImage(const QByteArray& Data) {
     const int64_t DirectoryEnd = 6 + 16 * int64_t(Count);
     if (DirectoryEnd > Size) return -1;
     int Best = -1;
-    int64_t BestDistance = 0;
+    int64_t BestDistance = 0, BestWidth = 0, BestHeight = 0;
     int BestBits = 0;
     for (int I = 0; I < Count; ++I) {
         const uchar* Entry = D + 6 + 16 * I;
@@ -145,56 +148,112 @@ int ChooseIconImage(const QByteArray& Data) {
             Best = I;
             BestDistance = Distance;
             BestBits = Bits;
+            BestWidth = Width;
+            BestHeight = Height;
         }
+    }
+    if (Best >= 0) {
+        // 0 stands for 256 or more; the reader then asks the image.
+        Data[6 + 16 * Best] = char(BestWidth < 256 ? BestWidth : 0);
+        Data[6 + 16 * Best + 1] = char(BestHeight < 256 ? BestHeight : 0);
     }
     return Best;
 }
 
-// The chosen icon image with its transparency, or a null image when the file
-// is not a readable icon.
-QImage ReadIconFile(const QString& FileName) {
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly) || File.size() > IconMaxFileBytes) return {};
-    QByteArray Data = File.readAll();
-    const int Index = ChooseIconImage(Data);
-    if (Index < 0) return {};
+bool IsPng(const QByteArray& Data) {
+    return Data.startsWith("\x89PNG\r\n\x1A\n");
+}
+
+// Reads Data as a picture of Format with Qt's reader, after checking the
+// size it declares against the limits. A null image and the reason when it
+// cannot.
+QImage ReadWithQt(QByteArray& Data, const char* Format, int Index, QString& Why) {
     QBuffer Buffer(&Data);
     Buffer.open(QIODevice::ReadOnly);
-    QImageReader Reader(&Buffer, "ico");
-    // The chosen entry's size is checked above; this only keeps Qt's own
-    // limit from refusing a picture within ours (Qt decodes 4 bytes a pixel).
+    QImageReader Reader(&Buffer, Format);
+    // The size is checked below or before; this only keeps Qt's own limit
+    // from refusing a picture within ours (Qt decodes 4 bytes a pixel).
     Reader.setAllocationLimit(int(PictureMaxPixels * 4 >> 20) + 1);
-    if (!Reader.jumpToImage(Index)) return {};
-    const QImage Image = Reader.read();
-    if (Image.isNull() || !PictureSizeAllowed(Image.width(), Image.height())) return {};
+    if (Index > 0 && !Reader.jumpToImage(Index)) {
+        Why = QStringLiteral("its image %1 cannot be reached").arg(Index + 1);
+        return {};
+    }
+    const QSize Declared = Reader.size();
+    if (Declared.isValid() && !PictureSizeAllowed(Declared.width(), Declared.height())) {
+        Why = QStringLiteral("its image is %1 x %2 pixels, beyond the limits")
+                  .arg(Declared.width())
+                  .arg(Declared.height());
+        return {};
+    }
+    QImage Image = Reader.read();
+    if (Image.isNull()) {
+        Why = Reader.errorString();
+        return {};
+    }
+    if (!PictureSizeAllowed(Image.width(), Image.height())) {
+        Why = QStringLiteral("its image is %1 x %2 pixels, beyond the limits")
+                  .arg(Image.width())
+                  .arg(Image.height());
+        return {};
+    }
     return Image;
 }
 
-std::unique_ptr<TBitmap> LoadIcon(const QString& FileName) {
+// The chosen icon image with its transparency, or a null image and the
+// reason when the file is not a readable icon.
+QImage ReadIconFile(const QString& FileName, QString& Why) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly)) {
+        Why = File.errorString();
+        return {};
+    }
+    if (File.size() > IconMaxFileBytes) {
+        Why = QStringLiteral("the file is larger than %1 MiB, too large for an icon")
+                  .arg(IconMaxFileBytes >> 20);
+        return {};
+    }
+    QByteArray Data = File.readAll();
+    // Favicons are often PNG files named .ico.
+    if (IsPng(Data)) return ReadWithQt(Data, "png", 0, Why);
+    const int Index = ChooseIconImage(Data);
+    if (Index < 0) {
+        Why = QStringLiteral("it is not an icon file, or none of its images can be read");
+        return {};
+    }
+    return ReadWithQt(Data, "ico", Index, Why);
+}
+
+std::unique_ptr<TBitmap> LoadIcon(const QString& FileName, bool ReportUnreadable) {
     auto Bitmap = std::make_unique<TBitmap>();
+    QString Why;
     try {
-        const QImage Icon = ReadIconFile(FileName);
-        if (Icon.isNull()) return Bitmap;
-        Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
-        Bitmap->SetSize(Icon.width(), Icon.height()); // white
-        if (QPainter* Painter = Bitmap->Canvas().Painter()) {
-            Painter->save();
-            Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-            Painter->drawImage(0, 0, Icon);
-            Painter->restore();
+        const QImage Icon = ReadIconFile(FileName, Why);
+        if (!Icon.isNull()) {
+            Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
+            Bitmap->SetSize(Icon.width(), Icon.height()); // white
+            if (QPainter* Painter = Bitmap->Canvas().Painter()) {
+                Painter->save();
+                Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+                Painter->drawImage(0, 0, Icon);
+                Painter->restore();
+            }
+            Bitmap->Canvas().Release();
         }
-        Bitmap->Canvas().Release();
     } catch (const std::bad_alloc&) {
         // A failing icon leaves the bitmap as far as it got.
+        Why = QStringLiteral("not enough memory");
     }
+    if (Bitmap->Empty() && ReportUnreadable)
+        Fail(QString("Cannot read icon %1: %2")
+                 .arg(Quoted(FileName), Why.isEmpty() ? QStringLiteral("unknown reason") : Why));
     return Bitmap;
 }
 
 // ---- JPEG ----
 
-std::unique_ptr<TBitmap> LoadJpeg(const QString& FileName) {
+std::unique_ptr<TBitmap> LoadJpeg(const QString& FileName, const std::atomic<bool>* Cancel) {
     auto Bitmap = std::make_unique<TBitmap>();
-    Bitmap->SetImage(ReadJpegFile(FileName)); // already 24-bit: taken without a copy
+    Bitmap->SetImage(ReadJpegFile(FileName, Cancel)); // already 24-bit: taken without a copy
     return Bitmap;
 }
 
@@ -224,16 +283,35 @@ QString EAssertionFailed::Detail() const {
 }
 
 std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName) {
+    return LoadPictureAsBitmap(FileName, TPictureLoadOptions());
+}
+
+std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName, const TPictureLoadOptions& Options) {
     // A directory or a device is no picture file either; reading a pipe
     // could block for ever.
     if (!QFileInfo(FileName).isFile()) return MissingPictureCross();
     const QString Kind = FileName.right(3).toUpper();
+    const auto Cancelled = [&Options] {
+        if (Options.Cancel && Options.Cancel->load()) throw EPictureLoadCancelled();
+    };
     try {
-        if (Kind == QLatin1String("BMP")) return LoadBmp(FileName);
-        if (Kind == QLatin1String("ICO")) return LoadIcon(FileName);
-        if (Kind == QLatin1String("JPG") || Kind == QLatin1String("PEG")) return LoadJpeg(FileName);
-        if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF"))
-            return ReadMetafile(FileName, Kind.toLower());
+        Cancelled();
+        std::unique_ptr<TBitmap> Bitmap;
+        if (Kind == QLatin1String("BMP"))
+            Bitmap = LoadBmp(FileName);
+        else if (Kind == QLatin1String("ICO"))
+            Bitmap = LoadIcon(FileName, Options.ReportUnreadableIcons);
+        else if (Kind == QLatin1String("JPG") || Kind == QLatin1String("PEG"))
+            Bitmap = LoadJpeg(FileName, Options.Cancel);
+        else if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF")) {
+            TMetafileRequest Request;
+            Request.Cancel = Options.Cancel;
+            Bitmap = ReadMetafile(FileName, Kind.toLower(), Request);
+        }
+        if (Bitmap) {
+            Cancelled();
+            return Bitmap;
+        }
     } catch (const std::bad_alloc&) {
         Fail(QString("Not enough memory to load the picture %1").arg(Quoted(FileName)));
     }

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -55,18 +56,36 @@ private:
 // - BMP: read by our BMP codec; the bitmap keeps the file's pixel format
 //   (8 bits for 1, 4 and 8-bit files, 24 bits otherwise).
 // - ICO: the image nearest the standard 32 x 32 icon size (most colours among
-//   equals) is drawn at (0, 0) on a white 24-bit bitmap of its size. Failures
-//   while loading an icon are ignored and leave the bitmap as far as it got:
-//   an icon that cannot be read, or declares a size over the limits, gives an
-//   empty (0 x 0) bitmap and no error.
+//   equals) is drawn at (0, 0) on a white 24-bit bitmap of its size. The size
+//   is the one the image's own header gives, whatever the icon's directory
+//   says; a PNG file named .ico (as favicons often are) is read as the PNG it
+//   is. Failures while loading an icon are ignored and leave the bitmap as
+//   far as it got: an icon that cannot be read, or declares a size over the
+//   limits, gives an empty (0 x 0) bitmap and no error, unless the options
+//   ask for the reason.
 // - JPG / PEG: decoded by libjpeg into a 24-bit bitmap of the picture's size;
-//   grey and CMYK pictures are converted.
-// - WMF / EMF: converted to SVG by the draxa-metafile2svg helper program (run
-//   as a separate process, given at most 10 seconds) and drawn on a
-//   white 24-bit bitmap of the metafile's own size at 96 pixels per inch.
+//   grey and CMYK pictures are converted, and the EXIF orientation a camera
+//   records is applied, so the picture stands as it was taken.
+// - WMF / EMF: drawn by the draxa-metafile-render helper program (run as a
+//   separate process, given at most 10 seconds in all) on a white 24-bit
+//   bitmap of the metafile's own size at 96 pixels per inch.
 //
 // Throws EInvalidGraphic for a file that cannot be read (unopenable, damaged,
-// cut short, beyond the size limits, or a metafile the converter fails on).
+// cut short, beyond the size limits, or a metafile the helper fails on).
 std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName);
+
+// How a load runs beyond the file itself.
+struct TPictureLoadOptions {
+    // When set (from another thread), the load stops soon and throws
+    // EPictureLoadCancelled (metafile_reader.h).
+    const std::atomic<bool>* Cancel = nullptr;
+    // An icon that cannot be read throws EInvalidGraphic saying why, instead
+    // of giving an empty bitmap.
+    bool ReportUnreadableIcons = false;
+};
+
+// LoadPictureAsBitmap with options. Safe to call on any thread: it touches
+// no widget and no state shared with other loads.
+std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName, const TPictureLoadOptions& Options);
 
 } // namespace draxa

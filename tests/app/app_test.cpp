@@ -7,18 +7,22 @@
 #include "app/sql_probe.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
+#include "foundation/busy_wait.h"
+#include "foundation/picture_files.h"
 #include "foundation/streams.h"
 #include "shapes/image.h"
 #include "surface/draxa.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -407,6 +411,90 @@ TEST_F(AppTest, NewImageAsksForItsPicture) {
     Edit.ToolButton(TDrawTool::SpRectangle)->click();
     Mouse.Drag(TPoint{100, 120}, TPoint{150, 170});
     EXPECT_EQ(Script.Calls.count(QStringLiteral("PromptForPicture")), 4);
+}
+
+// The cursor the application shows over every window, if it overrides it.
+Qt::CursorShape OverrideCursor() {
+    const QCursor* Cursor = QGuiApplication::overrideCursor();
+    return Cursor ? Cursor->shape() : Qt::ArrowCursor;
+}
+
+TEST_F(AppTest, APictureLoadsOffTheGuiThreadAndCanBeCancelled) {
+    // A metafile that takes the helper seconds to draw, and a bitmap.
+    const QString Slow = Dir.filePath(QStringLiteral("slow.wmf"));
+    ASSERT_TRUE(TMemoryStream(test::HugePolygonWmf()).SaveToFile(Slow));
+    const QString Quick = Dir.filePath(QStringLiteral("leaf.bmp"));
+    ASSERT_TRUE(test::FilledImage(6, 4, qRgb(0, 100, 0)).save(Quick, "BMP"));
+
+    TMainForm Main(Store);
+    TEditForm& Edit = *Main.EditForm();
+    TMyDraxa& D = *Edit.DraxaEdit();
+    struct TCase {
+        const char* Name;
+        QString File;
+        bool Cancel;
+        bool GetsPicture;
+    } Cases[] = {
+        {"cancelled while it loads", Slow, true, false},
+        {"left to load", Quick, false, true},
+    };
+    test::TMouseDriver Mouse(D);
+    int Left = 20;
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Script.Messages.clear();
+        Script.PictureNames = {Case.File};
+        int Calls = 0;
+        bool Loading = false;
+        Qt::CursorShape Cursor = Qt::ArrowCursor;
+        // Runs from the event loop the editor keeps going during the load.
+        Edit.OnPictureLoading = [&] {
+            ++Calls;
+            Loading = Edit.PictureLoading();
+            Cursor = OverrideCursor();
+            if (Case.Cancel) Edit.CancelPictureLoad();
+        };
+        Edit.ToolButton(TDrawTool::SpImage)->click();
+        Mouse.Drag(TPoint{Left, 20}, TPoint{Left + 60, 60});
+        Left += 90;
+        EXPECT_EQ(Calls, 1);
+        EXPECT_TRUE(Loading);
+        EXPECT_EQ(Cursor, Qt::BusyCursor);
+        auto* Image = dynamic_cast<TMyImage*>(D.ShapeByIndex(D.ShapeCount() - 1));
+        ASSERT_NE(Image, nullptr);
+        EXPECT_EQ(!Image->Bitmap().Empty(), Case.GetsPicture);
+        // A cancel is the user's own choice: nothing to tell.
+        EXPECT_TRUE(Script.Messages.isEmpty()) << S(Script.Messages.join('|'));
+        EXPECT_FALSE(Edit.PictureLoading());
+        EXPECT_EQ(OverrideCursor(), Qt::ArrowCursor);
+    }
+}
+
+TEST_F(AppTest, AHeldLockKeepsTheWindowsRunningUnderABusyCursor) {
+    Store.OnLockWait = BusyWaitHandler();
+    TMainForm Main(Store);
+    test::TOtherWriter Other(File);
+    ASSERT_TRUE(Other.Exec(QStringLiteral("BEGIN IMMEDIATE")));
+    // A timer can only fire while the save waits if the GUI thread keeps
+    // handling events; it ends the other program's write.
+    Qt::CursorShape Cursor = Qt::ArrowCursor;
+    QTimer::singleShot(200, [&] {
+        Cursor = OverrideCursor();
+        Other.Exec(QStringLiteral("ROLLBACK"));
+    });
+    QueueEditor(
+        [](TEditForm& Edit) {
+            Edit.edtName()->setText(QStringLiteral("Patient"));
+            AddRectangle(Edit, 40);
+        },
+        true);
+    Press(Main, TNavigateBtn::nbInsert);
+    const std::vector<TRow> Rows = ReadRows(File);
+    ASSERT_EQ(Rows.size(), 1u);
+    EXPECT_EQ(S(Rows[0].Name), "Patient");
+    EXPECT_EQ(S(Script.Messages.join('|')), "Save success!");
+    EXPECT_EQ(Cursor, Qt::BusyCursor);
+    EXPECT_EQ(OverrideCursor(), Qt::ArrowCursor);
 }
 
 // ---- saves that meet someone else's, or cannot be written ----------------------

@@ -7,6 +7,7 @@
 #include "tools/saved_drawing.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -16,6 +17,8 @@
 #include <QVariant>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <random>
 #include <vector>
@@ -154,6 +157,173 @@ TEST_F(DrawingsStoreTest, OpeningSomethingElseFailsWithAReason) {
     EXPECT_FALSE(Other.OpenSQLite(Text));
     EXPECT_TRUE(Other.LastError().contains(QStringLiteral("readme.db"))) << S(Other.LastError());
     EXPECT_FALSE(Other.IsOpen());
+}
+
+// The permission bits of Path; -1 when it cannot be read.
+int ModeOf(const QString& Path) {
+    struct stat Info {};
+    return stat(QFile::encodeName(Path).constData(), &Info) == 0 ? int(Info.st_mode & 07777) : -1;
+}
+
+TEST_F(DrawingsStoreTest, WhatIsNotADrawingsStoreIsRefusedAndLeftAsItWas) {
+    const QString Folder = Dir.filePath(QStringLiteral("folder.db"));
+    ASSERT_TRUE(QDir().mkdir(Folder));
+    const QString Pipe = Dir.filePath(QStringLiteral("pipe.db"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    const QString Foreign = Dir.filePath(QStringLiteral("foreign.db"));
+    const QString ForeignTable = QStringLiteral("CREATE TABLE tdraxadb (\"Name\" TEXT, \"Size\" INTEGER)");
+    {
+        TOtherWriter Other(Foreign);
+        ASSERT_TRUE(Other.Exec(ForeignTable));
+        ASSERT_TRUE(Other.Exec(QStringLiteral("INSERT INTO tdraxadb VALUES ('kept', 3)")));
+    }
+    const struct {
+        const char* Name;
+        QString Path;
+        const char* Says;
+    } Cases[] = {
+        {"a folder", Folder, "it is a folder"},
+        {"a named pipe", Pipe, "not a regular file"},
+        {"a table of that name with other columns", Foreign,
+         "no column \"LastUpdate\", \"Draw\", \"Id\". Nothing was changed"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        TDrawingsStore Other;
+        EXPECT_FALSE(Other.OpenSQLite(C.Path));
+        EXPECT_FALSE(Other.IsOpen());
+        EXPECT_TRUE(Other.LastError().contains(QLatin1String(C.Says))) << S(Other.LastError());
+        EXPECT_TRUE(Other.LastError().contains(QDir::toNativeSeparators(C.Path))) << S(Other.LastError());
+    }
+    EXPECT_TRUE(QDir(Folder).isEmpty());
+    struct stat Info {};
+    ASSERT_EQ(stat(QFile::encodeName(Pipe).constData(), &Info), 0);
+    EXPECT_TRUE(S_ISFIFO(Info.st_mode));
+    TOtherWriter After(Foreign);
+    const std::vector<QVariant> Schema =
+        After.Row(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'tdraxadb'"));
+    ASSERT_EQ(Schema.size(), 1u);
+    EXPECT_EQ(S(Schema[0].toString()), S(ForeignTable));
+    EXPECT_EQ(After.Row(QStringLiteral("SELECT count(*) FROM tdraxadb"))[0].toInt(), 1);
+}
+
+TEST(DrawingsStoreFiles, NewFilesAndFoldersArePrivateOnesThatExistKeepTheirMode) {
+    QTemporaryDir Dir;
+    const QString Shared = Dir.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkdir(Shared));
+    ASSERT_EQ(chmod(QFile::encodeName(Shared).constData(), 0755), 0);
+    const QString Folder = Shared + QStringLiteral("/data/tdraxa");
+    ASSERT_TRUE(TDrawingsStore::CreatePrivateFolder(Folder));
+    EXPECT_EQ(ModeOf(Shared), 0755);
+    EXPECT_EQ(ModeOf(Shared + QStringLiteral("/data")), 0700);
+    EXPECT_EQ(ModeOf(Folder), 0700);
+
+    const QString New = Folder + QStringLiteral("/tdraxadb.db");
+    {
+        TDrawingsStore Store;
+        ASSERT_TRUE(Store.OpenSQLite(New)) << S(Store.LastError());
+        ASSERT_TRUE(Store.Insert(QStringLiteral("first"), KNoon, QByteArray("d")));
+    }
+    EXPECT_EQ(ModeOf(New), 0600);
+
+    const QString Existing = Dir.filePath(QStringLiteral("existing.db"));
+    { TOtherWriter Other(Existing); }
+    ASSERT_EQ(chmod(QFile::encodeName(Existing).constData(), 0644), 0);
+    TDrawingsStore Store;
+    ASSERT_TRUE(Store.OpenSQLite(Existing)) << S(Store.LastError());
+    EXPECT_EQ(ModeOf(Existing), 0644);
+}
+
+TEST(DrawingsStoreBackups, ThreeDaysAreKeptAndADamagedStoreNamesTheNewest) {
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath(QStringLiteral("tdraxadb.db"));
+    {
+        TDrawingsStore Store;
+        ASSERT_TRUE(Store.OpenSQLite(File)) << S(Store.LastError());
+        for (const char* Name : {"a", "b", "c"})
+            ASSERT_TRUE(Store.Insert(QString::fromLatin1(Name), KNoon, QByteArray(200000, Name[0])));
+        for (int Day = 1; Day <= 5; ++Day) {
+            ASSERT_TRUE(Store.MakeDailyBackup(QDate(2024, 3, Day))) << S(Store.LastError());
+            // Once a day: the second call that day makes nothing new.
+            ASSERT_TRUE(Store.Insert(QStringLiteral("later"), KNoon, QByteArray("x")));
+            ASSERT_TRUE(Store.MakeDailyBackup(QDate(2024, 3, Day))) << S(Store.LastError());
+            Store.Last();
+            ASSERT_TRUE(Store.DeleteCurrent());
+        }
+    }
+    const QStringList Backups = TDrawingsStore::BackupsOf(File);
+    ASSERT_EQ(Backups.size(), 3);
+    for (int I = 0; I < 3; ++I) {
+        EXPECT_EQ(S(QFileInfo(Backups[I]).fileName()),
+                  S(QStringLiteral("tdraxadb-backup-2024-03-0%1.db").arg(5 - I)));
+        EXPECT_EQ(ModeOf(Backups[I]), 0600);
+        TDrawingsStore Copy(TDrawingsStore::DefaultTableName);
+        ASSERT_TRUE(Copy.OpenSQLite(Backups[I])) << S(Copy.LastError());
+        EXPECT_EQ(Copy.RecordCount(), 3);
+    }
+
+    // Damaged two ways: not a database any more, and cut short.
+    QByteArray Bytes;
+    {
+        QFile F(File);
+        ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+        Bytes = F.readAll();
+    }
+    const auto Damage = [&](const QByteArray& Into) {
+        QFile F(File);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        F.write(Into);
+    };
+    const QString Newest = QDir::toNativeSeparators(Backups[0]);
+    Damage(QByteArray(16, 'x') + Bytes.mid(16));
+    TDrawingsStore Store;
+    EXPECT_FALSE(Store.OpenSQLite(File));
+    EXPECT_EQ(Store.LastFailure(), TStoreFailure::sfDamaged);
+    EXPECT_TRUE(Store.LastError().contains(Newest)) << S(Store.LastError());
+
+    Damage(Bytes.left(3 * 4096));
+    TDrawingRecord Record;
+    const bool Opened = Store.OpenSQLite(File);
+    if (Opened) {
+        Store.Last();
+        EXPECT_FALSE(Store.ReadCurrent(Record));
+    }
+    EXPECT_EQ(Store.LastFailure(), TStoreFailure::sfDamaged);
+    EXPECT_TRUE(Store.LastError().contains(Newest)) << S(Store.LastError());
+    // A damaged store is not copied over the good backups.
+    if (Opened) {
+        EXPECT_FALSE(Store.MakeDailyBackup(QDate(2024, 3, 6)));
+    }
+    EXPECT_EQ(TDrawingsStore::BackupsOf(File), Backups);
+}
+
+TEST_F(DrawingsStoreTest, AWaitForAnotherProgramsLockReportsItselfAndGoesOn) {
+    TDrawingsStore Patient;
+    ASSERT_TRUE(Patient.OpenSQLite(File, 10000)) << S(Patient.LastError());
+    TOtherWriter Other(File);
+    ASSERT_TRUE(Other.Exec(QStringLiteral("BEGIN IMMEDIATE")));
+    int Slices = 0, Ends = 0;
+    bool NestedRefused = false;
+    Patient.OnLockWait = [&](bool Waiting) {
+        if (!Waiting) {
+            ++Ends;
+            return;
+        }
+        // The store is busy with the waiting write: using it from here fails.
+        if (++Slices == 1) NestedRefused = !Patient.Insert(QStringLiteral("nested"), KNoon, QByteArray("n"));
+        if (Slices == 3) {
+            EXPECT_TRUE(Other.Exec(QStringLiteral("ROLLBACK")));
+        }
+    };
+    ASSERT_TRUE(Patient.Insert(QStringLiteral("waited"), KNoon, QByteArray("w"))) << S(Patient.LastError());
+    EXPECT_GE(Slices, 3);
+    EXPECT_EQ(Ends, 1);
+    EXPECT_TRUE(NestedRefused);
+    TDrawingRecord Record;
+    Patient.First();
+    ASSERT_TRUE(Patient.ReadCurrent(Record));
+    EXPECT_EQ(S(Record.Name), "waited");
+    EXPECT_EQ(Patient.RecordCount(), 1);
 }
 
 TEST_F(DrawingsStoreTest, ARecordSavedByOthersSinceItWasReadIsNotOverwritten) {

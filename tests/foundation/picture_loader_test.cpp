@@ -1,6 +1,7 @@
 // The picture loader: every kind of picture file it reads, made here byte by
 // byte or with libjpeg, and the hostile files it must refuse without harm.
 #include "foundation/metafile_reader.h"
+#include "foundation/picture_files.h"
 #include "foundation/picture_loader.h"
 
 #include <gtest/gtest.h>
@@ -330,6 +331,119 @@ TEST_F(PictureLoaderTest, DamagedAndOversizedFilesFailCleanly) {
     }
 }
 
+TEST_F(PictureLoaderTest, IconsReadByTheirImagesOwnHeader) {
+    const QByteArray Green16 = IconImage(16, 16, qRgb(0, 160, 0), QPoint(0, 0));
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        int Width, Height;
+        QRgb Inside; // the colour at (3, 2)
+    } Cases[] = {
+        {"directory says 32, image is 16", IconFile({{32, Green16}}), 16, 16, qRgb(0, 160, 0)},
+        {"directory says 0 (256), image is 16", IconFile({{0, Green16}}), 16, 16, qRgb(0, 160, 0)},
+        {"a PNG named .ico", test::EncodedImage(test::FilledImage(5, 3, qRgb(0, 0, 255)), "PNG"), 5, 3,
+         qRgb(0, 0, 255)},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        const auto B = LoadPictureAsBitmap(Write(Dir, "favicon.ico", C.Bytes));
+        ASSERT_EQ(B->Width(), C.Width);
+        ASSERT_EQ(B->Height(), C.Height);
+        EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+        EXPECT_EQ(Rgb(*B, 3, 2), C.Inside & 0xFFFFFF);
+    }
+}
+
+TEST_F(PictureLoaderTest, UnreadableIconsSayWhyWhenAsked) {
+    TPictureLoadOptions Report;
+    Report.ReportUnreadableIcons = true;
+    QByteArray Huge = IconImage(2, 2, qRgb(1, 2, 3), QPoint(0, 0));
+    Huge.replace(4, 8, Le(30000, 4) + Le(60000, 4));
+    QByteArray HugePng = test::EncodedImage(test::FilledImage(2, 2, qRgb(1, 2, 3)), "PNG");
+    HugePng.replace(16, 8, QByteArray::fromHex("0000EA600000EA60")); // 60000 x 60000 in its header
+    const std::pair<const char*, QByteArray> Cases[] = {
+        {"not an icon", QByteArray("just some text")},
+        {"header declares a huge image", IconFile({{8, Huge}})},
+        {"a PNG declaring a huge image", HugePng},
+        {"empty file", QByteArray()},
+    };
+    for (const auto& [Name, Bytes] : Cases) {
+        SCOPED_TRACE(Name);
+        const QString Path = Write(Dir, "bad.ico", Bytes);
+        EXPECT_TRUE(LoadPictureAsBitmap(Path)->Empty());
+        try {
+            LoadPictureAsBitmap(Path, Report);
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(std::string(E.what()).find("Cannot read icon"), std::string::npos) << E.what();
+            EXPECT_NE(std::string(E.what()).find("bad.ico"), std::string::npos) << E.what();
+        }
+    }
+}
+
+TEST_F(PictureLoaderTest, JpegsStandAsTheCameraRecorded) {
+    // Stored 32 x 16: red, green / blue, white quarters.
+    const QRgb R = qRgb(255, 0, 0), G = qRgb(0, 255, 0), B = qRgb(0, 0, 255), W = qRgb(255, 255, 255);
+    QImage Stored(32, 16, QImage::Format_RGB888);
+    for (int Y = 0; Y < 16; ++Y)
+        for (int X = 0; X < 32; ++X) Stored.setPixel(X, Y, Y < 8 ? (X < 16 ? R : G) : (X < 16 ? B : W));
+    const QByteArray Jpeg = test::EncodedImage(Stored, "JPEG");
+    const struct {
+        int Orientation;
+        QRgb TopLeft, TopRight, BottomLeft, BottomRight; // as the picture shows
+    } Cases[] = {
+        {1, R, G, B, W}, // as stored
+        {2, G, R, W, B}, // mirrored left-right
+        {3, W, B, G, R}, // turned half round
+        {4, B, W, R, G}, // mirrored top-bottom
+        {5, R, B, G, W}, // mirrored along the main diagonal
+        {6, B, R, W, G}, // turned a quarter clockwise
+        {7, W, G, B, R}, // mirrored along the other diagonal
+        {8, G, W, R, B}, // turned a quarter anticlockwise
+        {9, R, G, B, W}, // no such orientation: as stored
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Orientation);
+        const auto P =
+            LoadPictureAsBitmap(Write(Dir, "photo.jpg", test::WithExifOrientation(Jpeg, C.Orientation)));
+        const bool Turned = C.Orientation >= 5 && C.Orientation <= 8;
+        ASSERT_EQ(P->Width(), Turned ? 16 : 32);
+        ASSERT_EQ(P->Height(), Turned ? 32 : 16);
+        const int Right = P->Width() - 3, Bottom = P->Height() - 3;
+        EXPECT_TRUE(Near(Rgb(*P, 2, 2), C.TopLeft & 0xFFFFFF, 40));
+        EXPECT_TRUE(Near(Rgb(*P, Right, 2), C.TopRight & 0xFFFFFF, 40));
+        EXPECT_TRUE(Near(Rgb(*P, 2, Bottom), C.BottomLeft & 0xFFFFFF, 40));
+        EXPECT_TRUE(Near(Rgb(*P, Right, Bottom), C.BottomRight & 0xFFFFFF, 40));
+    }
+}
+
+TEST_F(PictureLoaderTest, AJpegWhoseScanEndsBeforeItsFrameIsDamaged) {
+    const QByteArray Jpeg = EncodeJpeg(64, 16, JCS_RGB, {10, 200, 30});
+    QByteArray Progressive = EncodeJpeg(64, 16, JCS_RGB, {1, 2, 3}, true);
+    const int Sof2 = int(Progressive.indexOf("\xFF\xC2"));
+    ASSERT_GT(Sof2, 0);
+    Progressive[Sof2 + 6] = char(64); // 64 rows instead of 16
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+    } Cases[] = {
+        {"frame taller than the scan", WithJpegSize(Jpeg, 64, 64)},
+        {"end marker in the middle of the scan",
+         Jpeg.left(Jpeg.indexOf("\xFF\xDA") + 16) + QByteArray("\xFF\xD9")},
+        {"progressive, frame taller than the scans", Progressive},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        try {
+            LoadPictureAsBitmap(Write(Dir, "cut.jpg", C.Bytes));
+            ADD_FAILURE() << "loaded";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(std::string(E.what()).find("cut.jpg"), std::string::npos) << E.what();
+            EXPECT_NE(std::string(E.what()).find("premature end"), std::string::npos) << E.what();
+        }
+    }
+}
+
 TEST(PictureSize, LimitsOnSideAndBytes) {
     const struct {
         int64_t W, H;
@@ -365,29 +479,6 @@ TEST(PictureMetafileConverter, FailuresOfTheProcessAreReported) {
         }
     }
     EXPECT_THROW(RunConverter("/nonexistent/converter", {}), EInvalidGraphic);
-}
-
-TEST(PictureSvgCleaning, ConverterQuirksStillRender) {
-    const QByteArray Quirky =
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-        "<!DOCTYPE svg [ <!ENTITY x \"y\"> ]>\n"
-        "<svg:svg xmlns:svg=\"http://www.w3.org/2000/svg\" svg:width=\"20\" height=\"10\">"
-        "<svg:rect x=\"0\" y=\"0\" width=\"20\" height=\"10\" fill=\"#0000ff\"/>"
-        "<svg:text x=\"1\" y=\"9\" font-size=\"2\">caf\xe9\x01 \xe2\x82\xac</svg:text></svg:svg>";
-    const QByteArray Clean = CleanSvgForRenderer(Quirky);
-    EXPECT_TRUE(Clean.contains("caf\xc3\xa9 \xe2\x82\xac"))
-        << Clean.constData(); // Windows-1252 é, UTF-8 € kept
-    EXPECT_FALSE(Clean.contains('\x01'));
-    const auto B = RenderSvgAsBitmap(Clean, "quirky.emf");
-    ASSERT_EQ(B->Width(), 20);
-    ASSERT_EQ(B->Height(), 10);
-    EXPECT_EQ(Rgb(*B, 18, 2), 0x0000FFu);
-
-    // A document without a namespace, as libwmf writes it.
-    EXPECT_EQ(RenderSvgAsBitmap(CleanSvgForRenderer("<svg width=\"3\" height=\"4\"/>"), "a.wmf")->Width(), 3);
-    for (const char* Bad :
-         {"<svg width=\"40000\" height=\"10\"/>", "<svg width=\"0\" height=\"0\"/>", "<svg"})
-        EXPECT_THROW(RenderSvgAsBitmap(CleanSvgForRenderer(Bad), "bad.wmf"), EInvalidGraphic) << Bad;
 }
 
 } // namespace
