@@ -167,8 +167,10 @@ void TMyShape::DrawText(TCanvas& Canvas, int X, int Y, double Zoom, double Angle
 void TMyShape::DrawInfo(TCanvas& Canvas) {
     if (!FCaptionShow) return;
     const double Z = Zoom();
-    const double AX = RoundHalfEven(Z * FInfoPos.X);
-    const double AY = RoundHalfEven(Z * FInfoPos.Y);
+    // In pixel range whatever the anchor and the zoom, so that the lines
+    // laid out around it stay in integer range.
+    const TPoint Anchor = RoundMyPoint(LogicalToScreen(FInfoPos));
+    const double AX = Anchor.X, AY = Anchor.Y;
     // The texts never turn with the shape: they are labels, read upright.
     if (!FInfo.isEmpty()) {
         const TPoint E = MeasureText(Canvas, FInfo, Z, 0, FFont);

@@ -27,6 +27,8 @@
 #include "foundation/streams.h"
 #include "shapes/shape.h"
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -252,7 +254,13 @@ void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
     MutablePoints() = ReadPoints(S, L, Context.Budget);
     MutableLinkPoints() = ReadPoints(S, L, Context.Budget);
     // Every version stores the info anchor; "KW.2" as extended reals.
-    FInfoPos = ReadPoint(S, L);
+    // Kept within the pixel range of every other coordinate, so that the
+    // texts laid out around it stay in integer range.
+    const TMyPoint Info = ReadPoint(S, L);
+    const auto Bounded = [](float V) {
+        return std::isnan(V) ? 0.f : std::clamp(V, -float(PixelLimit), float(PixelLimit));
+    };
+    FInfoPos = TMyPoint{Bounded(Info.X), Bounded(Info.Y)};
     if (L.HasTagAndAngle) {
         SetTag(ReadInt32(S));
         SetAngleDirect(ReadCoord(S, L));

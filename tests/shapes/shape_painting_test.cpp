@@ -3,6 +3,7 @@
 // gradient, and the marks of a selected shape.
 #include "foundation/canvas.h"
 #include "foundation/printer.h"
+#include "foundation/streams.h"
 #include "shapes/canvas_presets.h"
 #include "shapes/polyline.h"
 #include "shapes/text.h"
@@ -218,4 +219,29 @@ TEST(ShapePainting, PreviewPresetDrawnTwiceRestoresThePixels) {
     EXPECT_NE(C.Image, Before);
     C.Canvas.Rectangle(5, 5, 40, 40);
     EXPECT_EQ(C.Image, Before);
+}
+
+// Regression (found by fuzzing): a document's info anchor at 2.3e20 made
+// the layout of the info lines overflow int arithmetic. The anchor is kept
+// within the pixel range on load and when the texts are laid out.
+TEST(ShapePainting, InfoTextsFarOffTheControlStayInIntegerRange) {
+    TStandaloneShapeHost Host;
+    TMyRectangle Source(&Host);
+    for (const TMyPoint& P : {MyPoint(0, 0), MyPoint(20, 0), MyPoint(20, 20), MyPoint(0, 20)})
+        Source.AddScreenPoint(P);
+    Source.SetInfoPos(MyPoint(2.3e20f, -2.3e20f));
+    TMemoryStream Record;
+    Source.SaveToStream(Record);
+    Record.SetPosition(0);
+    TMyRectangle Loaded(&Host);
+    Loaded.LoadFromStream(Record);
+    EXPECT_EQ(Loaded.InfoPos(), MyPoint(float(PixelLimit), -float(PixelLimit)));
+
+    // Painting from either anchor lays the lines out without overflowing.
+    for (TMyRectangle* S : {&Source, &Loaded}) {
+        S->SetMultiInfo({"first line", "second", "third"});
+        S->SetMultiInfoAlignment(TAlignment::taRightJustify);
+        TImageCanvas Out;
+        S->DrawInfo(Out.Canvas);
+    }
 }
