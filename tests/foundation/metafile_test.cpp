@@ -24,18 +24,6 @@ using namespace draxa::test;
 
 namespace {
 
-QString Write(const QTemporaryDir& Dir, const QString& Name, const QByteArray& Bytes) {
-    const QString Path = Dir.filePath(Name);
-    QFile File(Path);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size())
-        ADD_FAILURE() << "cannot write " << Name.toStdString();
-    return Path;
-}
-
-QRgb Rgb(const TBitmap& B, int X, int Y) {
-    return B.Image().pixel(X, Y) & 0xFFFFFF;
-}
-
 // Pixels that are clearly Colour (each channel within 60).
 int CountNear(const TBitmap& B, QRgb Colour) {
     int Count = 0;

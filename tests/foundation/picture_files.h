@@ -2,16 +2,35 @@
 // records a test needs, pictures in Qt's own formats, JPEG markers.
 #pragma once
 
+#include "foundation/bitmap.h"
+
+#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <vector>
 
 namespace draxa::test {
+
+// Writes Bytes to the file Name in Dir and returns its path (a failed write fails the test).
+inline QString Write(const QTemporaryDir& Dir, const QString& Name, const QByteArray& Bytes) {
+    const QString Path = Dir.filePath(Name);
+    QFile File(Path);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size())
+        ADD_FAILURE() << "cannot write " << Name.toStdString();
+    return Path;
+}
+
+// The pixel as (R, G, B), whatever the bitmap's format.
+inline QRgb Rgb(const TBitmap& B, int X, int Y) {
+    return B.Image().pixel(X, Y) & 0xFFFFFF;
+}
 
 inline QByteArray LeBytes(int64_t V, int Bytes) {
     QByteArray B;

@@ -17,6 +17,7 @@
 #include <jpeglib.h>
 
 using namespace draxa;
+using namespace draxa::test;
 
 namespace {
 
@@ -24,19 +25,6 @@ QByteArray Le(int64_t V, int Bytes) {
     QByteArray B;
     for (int I = 0; I < Bytes; ++I) B += char(uint8_t(uint64_t(V) >> (8 * I)));
     return B;
-}
-
-QString Write(const QTemporaryDir& Dir, const QString& Name, const QByteArray& Bytes) {
-    const QString Path = Dir.filePath(Name);
-    QFile File(Path);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size())
-        ADD_FAILURE() << "cannot write " << Name.toStdString();
-    return Path;
-}
-
-// The pixel as (R, G, B), whatever the bitmap's format.
-QRgb Rgb(const TBitmap& B, int X, int Y) {
-    return B.Image().pixel(X, Y) & 0xFFFFFF;
 }
 
 bool Near(QRgb A, QRgb B, int Tolerance) {
