@@ -60,7 +60,7 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
     if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
     FShapes.push_back(AShape);
     FHoverIndex.Forget();
-    FNumbers.Forget();
+    FNumbers.Appended(AShape);
     if (!KeepNumber) ++FNextShapeNo;
     return true;
 }
@@ -148,9 +148,10 @@ TMyShape* TMyDraxa::CreateShapeForTool(TDrawTool Tool) {
     return C ? C->Create(this) : nullptr;
 }
 
-void TMyDraxa::ShapeChanged(const TMyShape&, TShapeChange What) {
+void TMyDraxa::ShapeChanged(const TMyShape& Shape, TShapeChange What) {
     if (What == TShapeChange::Number) {
-        FNumbers.Forget();
+        // Shapes being made and undo copies are not in the list.
+        if (ShapeByIndex(Shape.Index()) == &Shape) FNumbers.Forget();
         return;
     }
     // Hover files what it may find anew at the next mouse move.
@@ -320,11 +321,11 @@ void TMyDraxa::RemoveShapeAt(int B) {
             if (Line->EndShapeIndex() > B) Line->SetEndShapeIndex(Line->EndShapeIndex() - 1);
         }
     }
+    FNumbers.Removing(FShapes[size_t(B)]);
     FShapes.erase(FShapes.begin() + B);
     for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
     // Nothing may keep pointing at the freed shape.
     FHoverIndex.Forget();
-    FNumbers.Forget();
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
@@ -361,7 +362,7 @@ void TMyDraxa::Clear() {
     FClickedShape = nullptr;
     FHoverShape = nullptr;
     FHoverIndex.Forget();
-    FNumbers.Forget();
+    FNumbers.Cleared();
     SetHotLineEnd(nullptr, -1);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();
