@@ -458,6 +458,9 @@ bool TMyDraxa::SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLi
     B->SetEndLinkPoint(0);
     JP->AddLinkLine(B->Index());
     JP->AddLinkLine(A->Index());
+    // A's own addition belongs to the split: however A was finished (by the
+    // mouse or by a host's call), the history holds the same steps.
+    RecordUndo(TArrMyShape{A}, ACT_ADD);
     // A was routed to where the mouse let go; it now ends on the junction,
     // arriving horizontally at a vertical segment (its route starts
     // vertically then) and vertically at a horizontal one.
