@@ -26,15 +26,18 @@
 #include "shapes/rectangle.h"
 #include "shapes/shape_registry.h"
 #include "surface/interaction_p.h"
+#include "surface/route_plan.h"
+
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 
 namespace draxa {
 
 using interaction::Is;
+using namespace routing;
 
 namespace {
 
@@ -52,10 +55,6 @@ constexpr int DetourBudget = 10;
 // Tidying a connector merges bends closer together than this (logical units).
 constexpr double AlignTolerance = 10;
 
-// Moves: 0 left, 1 down, 2 right, 3 up.
-constexpr float DirX[4] = {-1, 0, 1, 0};
-constexpr float DirY[4] = {0, 1, 0, -1};
-
 TMyPoint Scaled(const TMyPoint& P, double F) {
     return MyPoint(float(P.X * F), float(P.Y * F));
 }
@@ -68,15 +67,10 @@ TRect ScreenBox(const TMyDraxa& D, TMyShape* S) {
 // Where a route leaves (or enters) an end: the exit point (screen) and the
 // way from the end out to it (0 .. 3; NoDir for a free end, whose exit
 // point is the end itself).
-constexpr int NoDir = -1;
 struct TExit {
     TMyPoint Point;
     int Dir = NoDir;
 };
-
-int Opposite(int Dir) {
-    return Dir < 0 ? NoDir : (Dir + 2) % 4;
-}
 
 // Where a route leaves (or enters) Shape from its link point P (screen): the
 // nearest side of the shape's bounds, ExitDistance x Zoom outside it. On a tie
@@ -92,12 +86,6 @@ TExit LinkExitPoint(const TMyDraxa& D, TMyShape* Shape, const TMyPoint& P) {
     if (Least == DT) R = TExit{MyPoint(P.X, float(B.Top - M)), 3};
     if (Least == DB) R = TExit{MyPoint(P.X, float(B.Bottom + M)), 1};
     return R;
-}
-
-// The move (0 .. 3) that leads from A towards B along the axis they differ most on.
-int DirOf(const TMyPoint& A, const TMyPoint& B) {
-    if (TMyLinkLine::SegmentKind(A, B) == 1) return B.X < A.X ? 0 : 2;
-    return B.Y > A.Y ? 1 : 3;
 }
 
 // The way Line leaves J at its end that lies on J (NoDir when none does):
@@ -119,39 +107,6 @@ struct TObstacle {
     TMyShape* Shape;
     TRect Box;
 };
-
-// One axis-parallel move of a route, from C to T, as the boxes are checked
-// against it: along x (Horizontal) or y, from From to To, at the whole
-// pixel Across on the other axis.
-struct TMoveSpan {
-    bool Horizontal;
-    int Across;
-    float From, To;
-    TMoveSpan(const TMyPoint& C, const TMyPoint& T, uint8_t Dir) : Horizontal(Dir == 0 || Dir == 2) {
-        const TPoint RC = RoundMyPoint(C);
-        Across = Horizontal ? RC.Y : RC.X;
-        From = Horizontal ? C.X : C.Y;
-        To = Horizontal ? T.X : T.Y;
-    }
-};
-
-// How far the move goes before it runs into Box, or a negative value when
-// it does not. A move that starts in the box runs into it (at 0) only when
-// it heads for the box's middle; one that heads out of it is leaving.
-float EntryInto(const TRect& Box, const TMoveSpan& M) {
-    if (M.Horizontal ? (M.Across < Box.Top || M.Across > Box.Bottom)
-                     : (M.Across < Box.Left || M.Across > Box.Right))
-        return -1;
-    if (M.From == M.To) return -1;
-    const float Lo = float(M.Horizontal ? Box.Left : Box.Top),
-                Hi = float(M.Horizontal ? Box.Right : Box.Bottom);
-    if (Lo <= M.From && M.From <= Hi) {
-        const float Mid = Lo + (Hi - Lo) / 2;
-        return (M.To > M.From ? M.From < Mid : M.From > Mid) ? 0 : -1;
-    }
-    if (M.To > M.From) return (M.From < Lo && Lo <= M.To) ? Lo - M.From : -1;
-    return (Hi < M.From && M.To <= Hi) ? M.From - Hi : -1;
-}
 
 // The shown combined shapes, in list order, with their screen bounds grown
 // by ObstacleMargin: of the drawing's shapes only combined ones are in a
@@ -176,32 +131,6 @@ public:
 
 private:
     static constexpr size_t BandedFrom = 32;
-    // Boxes by the band (of Size pixels from Origin) that their extent on one axis reaches.
-    struct TBands {
-        int64_t Origin = 0, Size = 1;
-        std::vector<std::vector<uint32_t>> Lists;
-        const std::vector<uint32_t>& At(int V) const {
-            static const std::vector<uint32_t> None;
-            const int64_t B = (int64_t(V) - Origin) / Size;
-            return V < Origin || B >= int64_t(Lists.size()) ? None : Lists[size_t(B)];
-        }
-        void Build(const std::vector<TObstacle>& Boxes, bool Rows) {
-            auto Lo = [Rows](const TRect& R) { return int64_t(Rows ? R.Top : R.Left); };
-            auto Hi = [Rows](const TRect& R) { return int64_t(Rows ? R.Bottom : R.Right); };
-            int64_t Min = Lo(Boxes.front().Box), Max = Hi(Boxes.front().Box);
-            for (const TObstacle& O : Boxes) {
-                Min = std::min(Min, Lo(O.Box));
-                Max = std::max(Max, Hi(O.Box));
-            }
-            constexpr int64_t Band = 32, MostBands = 4096;
-            Origin = Min;
-            Size = std::max(Band, (Max - Min) / MostBands + 1);
-            Lists.assign(size_t((Max - Min) / Size + 1), {});
-            for (uint32_t I = 0; I < Boxes.size(); ++I)
-                for (int64_t B = (Lo(Boxes[I].Box) - Min) / Size; B <= (Hi(Boxes[I].Box) - Min) / Size; ++B)
-                    Lists[size_t(B)].push_back(I);
-        }
-    };
     void Gather() {
         FGathered = true;
         for (int I = 0; I < FSurface.ShapeCount(); ++I) {
@@ -212,14 +141,17 @@ private:
             FBoxes.push_back(TObstacle{S, InflateRectSafe(ScreenBox(FSurface, S), ObstacleMargin)});
         }
         if (FBoxes.size() > BandedFrom) {
-            FRows.Build(FBoxes, true);
-            FColumns.Build(FBoxes, false);
+            std::vector<TRect> Boxes;
+            Boxes.reserve(FBoxes.size());
+            for (const TObstacle& O : FBoxes) Boxes.push_back(O.Box);
+            FRows.Build(Boxes, true);
+            FColumns.Build(Boxes, false);
         }
     }
     const TMyDraxa& FSurface;
     bool FGathered = false;
     std::vector<TObstacle> FBoxes;
-    TBands FRows, FColumns;
+    TBoxBands FRows, FColumns;
 };
 
 // The obstacles of the re-route in progress, shared by the routes it makes.
@@ -266,96 +198,6 @@ TDirAndPoint DetourMove(const TMyDraxa& D, TMyShape* O, int Margin, const TMyPoi
     const TDirAndPoint& Near = Sideways ? (Larger ? Right : Left) : (Larger ? Down : Up);
     const TDirAndPoint& Far = Sideways ? (Larger ? Left : Right) : (Larger ? Up : Down);
     return Near.Dir == Opposite(Came) ? Far : Near;
-}
-
-// Whether the moves, made from From, ever go straight back the way the
-// route came: the first against Arrive (the way the route arrives at From),
-// one against the one before, or the last against Leave (the way it goes
-// on from where they end). Moves that go nowhere do not count.
-bool TurnsBack(const TArrDirAndPoints& Moves, TMyPoint From, int Arrive, int Leave) {
-    int Last = Arrive;
-    for (const TDirAndPoint& M : Moves) {
-        const TMyPoint To = MyPoint(M.X, M.Y);
-        if (To == From) continue;
-        const int Dir = DirOf(From, To);
-        if (Dir == Opposite(Last)) return true;
-        Last = Dir;
-        From = To;
-    }
-    return Last >= 0 && Last == Opposite(Leave);
-}
-
-// Where the middle one of three moves from A to B may run so that neither
-// end turns back against Arrive or Leave: with AlongX the moves go along x
-// to M, along y, and along x to B; otherwise along y to M, along x, and
-// along y to B. Clear is how far past its one bound the middle leg runs
-// when only one side bounds it. False when no place will do.
-bool MiddleLine(const TMyPoint& A, const TMyPoint& B, int Arrive, int Leave, bool AlongX, float Clear,
-                float& M) {
-    const float From = AlongX ? A.X : A.Y, To = AlongX ? B.X : B.Y;
-    if ((AlongX ? A.Y : A.X) == (AlongX ? B.Y : B.X)) return false;
-    // The ways along this axis towards larger and smaller values.
-    const int Larger = AlongX ? 2 : 1, Smaller = AlongX ? 0 : 3;
-    constexpr float Inf = std::numeric_limits<float>::infinity();
-    float Lo = -Inf, Hi = Inf;
-    // The first move (From to M) may not go against Arrive, the last (M to To) not against Leave.
-    if (Arrive == Larger) Lo = From;
-    if (Arrive == Smaller) Hi = From;
-    if (Leave == Larger) Hi = std::min(Hi, To);
-    if (Leave == Smaller) Lo = std::max(Lo, To);
-    if (Lo > Hi) return false;
-    if (Lo > -Inf && Hi < Inf)
-        M = Lo + (Hi - Lo) / 2;
-    else if (Lo > -Inf)
-        M = Lo + Clear;
-    else if (Hi < Inf)
-        M = Hi - Clear;
-    else
-        M = From != To ? From + (To - From) / 2 : From + Clear;
-    return true;
-}
-
-// The moves from From to To of a route that arrives at From going Arrive
-// and goes on from To going Leave (NoDir: either way): OrthogonalRoute's two
-// moves for Kind when they do not turn back; else its two moves the other
-// way round; else three, around a middle leg placed where neither end turns
-// back. So a route never doubles back on itself at a corner.
-TArrDirAndPoints PlanMoves(const TMyPoint& From, int Arrive, const TMyPoint& To, int Leave, uint8_t Kind,
-                           float Clear) {
-    TArrDirAndPoints Steps;
-    OrthogonalRoute(From, To, Kind, Steps);
-    if (!TurnsBack(Steps, From, Arrive, Leave)) return Steps;
-    TArrDirAndPoints Other;
-    OrthogonalRoute(From, To, (Kind == 0 || Kind == 2) ? 1 : 2, Other);
-    if (!TurnsBack(Other, From, Arrive, Leave)) return Other;
-    for (const bool AlongX : {true, false}) {
-        float M = 0;
-        if (!MiddleLine(From, To, Arrive, Leave, AlongX, Clear, M)) continue;
-        TArrDirAndPoints Z;
-        auto Add = [&Z](const TMyPoint& A, const TMyPoint& B) {
-            if (!(A == B)) Z.push_back(TDirAndPoint{uint8_t(DirOf(A, B)), B.X, B.Y});
-        };
-        const TMyPoint P = AlongX ? MyPoint(M, From.Y) : MyPoint(From.X, M);
-        const TMyPoint Q = AlongX ? MyPoint(M, To.Y) : MyPoint(To.X, M);
-        Add(From, P);
-        Add(P, Q);
-        Add(Q, To);
-        if (!TurnsBack(Z, From, Arrive, Leave)) return Z;
-    }
-    return Steps;
-}
-
-// What a plan from From costs: its length, and Bend more for every move,
-// and more again for a move shorter than Jog (a bend so close to the next
-// one that tidying would want it gone).
-float PlanCost(const TArrDirAndPoints& Moves, TMyPoint From, float Bend, float Jog) {
-    float Cost = 0;
-    for (const TDirAndPoint& M : Moves) {
-        const float Length = std::abs(M.X - From.X) + std::abs(M.Y - From.Y);
-        Cost += Length + Bend + (Length < Jog ? 4 * Bend : 0);
-        From = MyPoint(M.X, M.Y);
-    }
-    return Cost;
 }
 
 // Where Line leaves (or enters) the junction J at its link point P
@@ -502,21 +344,31 @@ void TMyDraxa::RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, T
     // connector it sits on, in the way that suits where the route heads.
     const bool StartBox = StartShape && !Is<TMyLineLinkLine>(StartShape);
     const bool EndBox = EndShape && !Is<TMyLineLinkLine>(EndShape);
-    // The route's own end boxes, which it keeps off; grown by less than
-    // the exit distance so that the exit points stay outside them.
-    std::vector<TObstacle> Own;
+    // The boxes of the route's own end shapes, grown by less than the exit
+    // distance so that the exit points stay outside them.
     const int OwnMargin = std::min(ObstacleMargin, int(ExitDistance * FZoom / 2));
-    for (TMyShape* S : {StartBox ? StartShape : nullptr, EndBox ? EndShape : nullptr})
-        if (S && (Own.empty() || Own.front().Shape != S))
-            Own.push_back(TObstacle{S, InflateRectSafe(ScreenBox(*this, S), OwnMargin)});
-    const TRect* StartOwn = StartBox ? &Own.front().Box : nullptr;
-    const TRect* EndOwn = EndBox ? &Own.back().Box : nullptr;
+    const TRect StartOwn = StartBox ? InflateRectSafe(ScreenBox(*this, StartShape), OwnMargin) : TRect{};
+    const TRect EndOwn = EndBox ? InflateRectSafe(ScreenBox(*this, EndShape), OwnMargin) : TRect{};
     TExit Out = StartBox ? LinkExitPoint(*this, StartShape, StartPt) : TExit{StartPt, NoDir};
     TExit In = EndBox ? LinkExitPoint(*this, EndShape, EndPt) : TExit{EndPt, NoDir};
     if (StartShape && !StartBox)
-        Out = JunctionExitPoint(*this, StartShape, Line, StartPt, true, In.Point, Opposite(In.Dir), EndOwn);
+        Out = JunctionExitPoint(*this, StartShape, Line, StartPt, true, In.Point, Opposite(In.Dir),
+                                EndBox ? &EndOwn : nullptr);
     if (EndShape && !EndBox)
-        In = JunctionExitPoint(*this, EndShape, Line, EndPt, false, Out.Point, Out.Dir, StartOwn);
+        In = JunctionExitPoint(*this, EndShape, Line, EndPt, false, Out.Point, Out.Dir,
+                               StartBox ? &StartOwn : nullptr);
+    // The route keeps off those boxes, except one that holds the other end
+    // or its exit point: shapes that touch or overlap leave no way around.
+    auto Holds = [](const TRect& B, const TMyPoint& P) {
+        const TPoint Q = RoundMyPoint(P);
+        return B.Left <= Q.X && Q.X <= B.Right && B.Top <= Q.Y && Q.Y <= B.Bottom;
+    };
+    std::vector<TObstacle> Own;
+    if (StartBox && !Holds(StartOwn, EndPt) && !Holds(StartOwn, In.Point))
+        Own.push_back(TObstacle{StartShape, StartOwn});
+    if (EndBox && EndShape != StartShape && !Holds(EndOwn, StartPt) && !Holds(EndOwn, Out.Point))
+        Own.push_back(TObstacle{EndShape, EndOwn});
+
     // R: the start, its exit point, the moves, the end's exit point, the end.
     TArrMyPoint R{StartPt, EndPt};
     if (StartShape) R.insert(R.begin() + 1, Out.Point);
@@ -660,8 +512,14 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
             (!L->AutoRoute() && L->PointCount() > 3) || !RouteMeets(*L, Placed) ||
             std::find(Routed.begin(), Routed.end(), L) != Routed.end())
             continue;
+        // A repaint of what moved does not know of this connector: it is
+        // repainted where it ran and where it runs now.
+        QRegion Damage;
+        AddMoveDamage(TArrMyShape{L}, Damage);
         L->SetAutoRoute(true);
         RouteAnew(L);
+        AddMoveDamage(TArrMyShape{L}, Damage);
+        for (const QRect& R : Damage) InvalidateRect(TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1});
     }
 }
 

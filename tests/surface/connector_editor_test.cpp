@@ -283,11 +283,20 @@ TEST(EditorConnector, ACombinedShapePutOnARouteReroutesJustTheConnectorsItMeets)
         const TArrMyPoint FarRoute = Far->Points();
 
         TMyShape* O = T.Combine(R.Combine.Left, R.Combine.Top, R.Combine.Right, R.Combine.Bottom);
+        T.S.RenderNow();
         T.DragSelected(O, R.From, R.To);
         const TMyRect Box = T.BoxOf(O);
         ASSERT_LT(Box.Top, 120);
         ASSERT_GT(Box.Bottom, 120);
         ExpectSoundRoute(T, L);
         EXPECT_EQ(Far->Points(), FarRoute);
+        // The change repaints the connector where it ran and where it runs now.
+        ASSERT_TRUE(T.S.HasInvalidArea());
+        const TRect Area = T.S.InvalidRect();
+        TArrMyPoint Both{{80, 120}, {290, 120}};
+        for (const TMyPoint& P : Route(L)) Both.push_back(P);
+        for (const TMyPoint& P : Both)
+            EXPECT_TRUE(Area.Left <= P.X && P.X < Area.Right && Area.Top <= P.Y && P.Y < Area.Bottom)
+                << Text({P}) << " outside the repainted area";
     }
 }
