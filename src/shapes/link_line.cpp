@@ -26,6 +26,14 @@ constexpr float AlignTolerance = 10;
 
 constexpr int DrawStyleCount = int(TLinkLineDrawStyle::lldsFree) + 1;
 
+// Whether the route goes straight back the way it came at vertex A (its
+// neighbours in one line with it, on the same side).
+bool TurnsBackAt(const TArrMyPoint& V, size_t A) {
+    const TMyPoint P = V[A - 1], Q = V[A], R = V[A + 1];
+    return (P.X == Q.X && Q.X == R.X && (Q.Y - P.Y) * (R.Y - Q.Y) < 0) ||
+           (P.Y == Q.Y && Q.Y == R.Y && (Q.X - P.X) * (R.X - Q.X) < 0);
+}
+
 TMyPoint Middle(const TMyPoint& A, const TMyPoint& B) {
     return MyPoint((A.X + B.X) / 2, (A.Y + B.Y) / 2);
 }
@@ -97,36 +105,81 @@ TMyPoint TMyLinkLine::SegmentMidpoint(const TMyPoint& A, const TMyPoint& B) {
 
 void TMyLinkLine::TidyRoute() {
     if (PointCount() < 2) return;
+    // Repeated vertices go, and so does a vertex where the route runs back
+    // along the line it came on: the stub it leaves is no part of the way.
     for (size_t A = 1; A < Points().size();) {
-        if (Points()[A] == Points()[A - 1])
+        const TMyPoint P = Points()[A - 1], Q = Points()[A];
+        if (Q == P) {
             MutablePoints().erase(MutablePoints().begin() + std::ptrdiff_t(A));
-        else
-            ++A;
+            A = std::max<size_t>(A - 1, 1);
+            continue;
+        }
+        if (A + 1 < Points().size()) {
+            if (TurnsBackAt(Points(), A)) {
+                MutablePoints().erase(MutablePoints().begin() + std::ptrdiff_t(A));
+                A = std::max<size_t>(A - 1, 1);
+                continue;
+            }
+        }
+        ++A;
     }
     const bool StartOn = StartAttachedShape() != nullptr, EndOn = EndAttachedShape() != nullptr;
     // A short route between two shapes is what the router made of it.
     if (PointCount() <= 4 && StartOn && EndOn) return;
 
     // A vertex in line with both neighbours on one axis is a needless bend:
-    // the next vertex takes over its coordinate and it goes. Next to an
-    // attached end the other neighbour moves, so the end stays on its link point.
+    // the next vertex takes over its coordinate on that axis, and so does
+    // each vertex after it that the route reaches straight along the other
+    // axis, so that every segment keeps its direction; the bend goes. Next
+    // to an attached end the vertex before it moves instead, so the end
+    // stays on its link point. A merge that would move an attached end, turn
+    // the leg from it off its axis or shorten it, or make the route turn
+    // back, is left undone: the route still leaves the shape straight out of
+    // its side, as far out.
+    auto LegKept = [](const TMyPoint& End, const TMyPoint& Before, const TMyPoint& After) {
+        if (End.Y == Before.Y)
+            return After.Y == End.Y && (After.X - End.X) * (Before.X - End.X) > 0 &&
+                   std::abs(After.X - End.X) >= std::abs(Before.X - End.X);
+        if (End.X == Before.X)
+            return After.X == End.X && (After.Y - End.Y) * (Before.Y - End.Y) > 0 &&
+                   std::abs(After.Y - End.Y) >= std::abs(Before.Y - End.Y);
+        return true;
+    };
     bool Merged = true;
     while (Merged) {
         Merged = false;
-        for (int A = 1; A + 1 < PointCount(); ++A) {
-            const TMyPoint P = Points()[size_t(A - 1)], Q = Points()[size_t(A)], R = Points()[size_t(A + 1)];
+        const TArrMyPoint& V = Points();
+        const int N = int(V.size());
+        for (int A = 1; A + 1 < N && !Merged; ++A) {
+            const TMyPoint P = V[size_t(A - 1)], Q = V[size_t(A)], R = V[size_t(A + 1)];
             const bool InX = std::abs(P.X - Q.X) <= AlignTolerance && std::abs(Q.X - R.X) <= AlignTolerance;
             const bool InY = std::abs(P.Y - Q.Y) <= AlignTolerance && std::abs(Q.Y - R.Y) <= AlignTolerance;
-            if (!InX && !InY) continue;
-            size_t C = size_t(A + 1), E = size_t(A - 1);
-            if (EndOn && A + 1 == PointCount() - 1) std::swap(C, E);
-            if (InX)
-                MutablePoints()[C].X = MutablePoints()[E].X;
-            else
-                MutablePoints()[C].Y = MutablePoints()[E].Y;
-            MutablePoints().erase(MutablePoints().begin() + A);
-            Merged = true;
-            break;
+            int C = A + 1, E = A - 1;
+            if (EndOn && A + 1 == N - 1) std::swap(C, E);
+            for (const bool OnX : {true, false}) {
+                if (!(OnX ? InX : InY)) continue;
+                TArrMyPoint W = V;
+                auto Coord = [OnX](TMyPoint& Pt) -> float& { return OnX ? Pt.X : Pt.Y; };
+                const float To = Coord(W[size_t(E)]);
+                const int Step = C > A ? 1 : -1;
+                for (int K = C; K >= 0 && K < N; K += Step) {
+                    const float Old = Coord(W[size_t(K)]);
+                    Coord(W[size_t(K)]) = To;
+                    const int Next = K + Step;
+                    if (Next < 0 || Next >= N || Coord(W[size_t(Next)]) != Old) break;
+                }
+                W.erase(W.begin() + A);
+                const size_t M = W.size();
+                if (StartOn && (!(W[0] == V[0]) || !LegKept(V[0], V[1], W[1]))) continue;
+                if (EndOn && (!(W[M - 1] == V.back()) || !LegKept(V.back(), V[size_t(N - 2)], W[M - 2])))
+                    continue;
+                bool Back = false;
+                for (size_t K = 1; K + 1 < M && !Back; ++K) Back = TurnsBackAt(W, K);
+                if (Back) continue;
+                MutablePoints() = W;
+                Merged = true;
+                break;
+            }
         }
     }
     if (PointCount() > 2 || !StartOn || !EndOn) return;
@@ -421,17 +474,24 @@ unsigned PaintsStarted = 0;
 // More changed connectors than this and the index is built afresh.
 constexpr size_t ChangedLimit = 32;
 
-bool Across(const TMyPoint& C, const TMyPoint& D, float Y) {
-    return (C.Y < Y && D.Y > Y) || (C.Y > Y && D.Y < Y);
+// Two connectors cross only where each runs on past the other by more than
+// this (pixels): one that ends on the other (at a junction, or where a
+// junction's rounded centre lies a fraction off the connector it cut) only
+// meets it, and gets no hop.
+constexpr float MeetTolerance = 0.5f;
+
+bool Across(float Y1, float Y2, float Y) {
+    return (Y1 < Y - MeetTolerance && Y2 > Y + MeetTolerance) ||
+           (Y1 > Y + MeetTolerance && Y2 < Y - MeetTolerance);
 }
 
 // The x positions where L's vertical segments cross the horizontal line at
-// height Y strictly between Lo and Hi.
+// height Y between Lo and Hi (each by more than MeetTolerance).
 void AddCrossings(const TMyLinkLine* L, float Lo, float Hi, float Y, std::vector<float>& Xs) {
     for (int I = 0; I + 1 < L->PointCount(); ++I) {
         const TMyPoint C = L->GetScreenPoint(I), D = L->GetScreenPoint(I + 1);
         if (TMyLinkLine::SegmentKind(C, D) != 2) continue;
-        if (Across(C, D, Y) && Lo < C.X && C.X < Hi) Xs.push_back(C.X);
+        if (Across(C.Y, D.Y, Y) && Lo + MeetTolerance < C.X && C.X < Hi - MeetTolerance) Xs.push_back(C.X);
     }
 }
 
@@ -498,10 +558,10 @@ std::vector<float> TMyLinkLine::CrossingsOf(const TMyPoint& A, const TMyPoint& B
         Index.Paint = PaintsStarted;
         BuildCrossingIndex(Index, List);
     }
-    const auto First = std::upper_bound(Index.Segments.begin(), Index.Segments.end(), Lo,
+    const auto First = std::upper_bound(Index.Segments.begin(), Index.Segments.end(), Lo + MeetTolerance,
                                         [](float V, const auto& S) { return V < S.X; });
-    for (auto It = First; It != Index.Segments.end() && It->X < Hi; ++It) {
-        const bool Cross = (It->Y1 < A.Y && It->Y2 > A.Y) || (It->Y1 > A.Y && It->Y2 < A.Y);
+    for (auto It = First; It != Index.Segments.end() && It->X < Hi - MeetTolerance; ++It) {
+        const bool Cross = Across(It->Y1, It->Y2, A.Y);
         if (Cross && (Index.Changed.empty() || !IsChanged(Index, It->Line))) Xs.push_back(It->X);
     }
     for (const TMyLinkLine* L : Index.Changed) {

@@ -67,10 +67,12 @@ public:
     // Half way along the segment's own axis, keeping the other coordinate of A.
     static TMyPoint SegmentMidpoint(const TMyPoint& A, const TMyPoint& B);
 
-    // Cleans the route (logical vertices): repeated vertices go, a vertex in
-    // line (within 10 units) with both neighbours is merged away, and a
-    // route between two attached ends that has shrunk to one segment is
-    // rebuilt as three orthogonal segments between the link points.
+    // Cleans the route (logical vertices): repeated vertices go, and so do
+    // vertices where the route turns back along the line it came on; a
+    // vertex in line (within 10 units) with both neighbours is merged away,
+    // never turning the leg at an attached end off its axis; and a route
+    // between two attached ends that has shrunk to one segment is rebuilt as
+    // three orthogonal segments between the link points.
     void TidyRoute();
 
     // ---- operations of the line replaced for connectors ----

@@ -104,6 +104,8 @@ public:
     // Keeps the connector lines attached to the shape (and, first, to its
     // members) connected after it moved or changed: an automatic route is
     // computed anew, a route the user edited only where it meets the shape.
+    // A combined shape among them also has every other automatic route that
+    // now meets its box (with the routing margin) routed around it.
     void RerouteLinkLines(TMyShape* AShape);
 
     // ================= connectors (link_routing.cpp) =================
@@ -111,11 +113,12 @@ public:
     // Computes Line's route from StartPt to EndPt (screen) and stores it as
     // Line's vertices. lldsFree: the two points. lldsHV: an orthogonal route
     // that leaves StartShape and enters EndShape 25 x Zoom pixels outside
-    // their bounds, perpendicular to the nearest side, and (with
-    // LinklineAroundShape) walks around combined shapes in its way. Kind is
-    // the direction of the move arriving at StartPt (0 left, 1 down, 2
-    // right, 3 up) or 4 for none. With a Canvas the route is drawn there as
-    // an XOR preview, erasing the one drawn before.
+    // their bounds, perpendicular to the nearest side (a junction: across
+    // the connector it sits on), keeps off both shapes' boxes elsewhere and
+    // (with LinklineAroundShape) walks around combined shapes in its way.
+    // Kind is the direction of the move arriving at StartPt (0 left, 1
+    // down, 2 right, 3 up) or 4 for none. With a Canvas the route is drawn
+    // there as an XOR preview, erasing the one drawn before.
     void RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, TMyPoint EndPt, TMyShape* EndShape,
                        TMyPoint StartPt, TMyShape* StartShape) override;
     // Attaches end End (0 start, 1 end) of Line to the link point under P
@@ -124,8 +127,8 @@ public:
     void ConnectLinkLineEnd(TMyLinkLine* Line, int End, TMyPoint& P) override;
     // Line A has just been finished with a free end at P (screen), which
     // lies on segment K of connector B: B is cut at P into two connectors
-    // that meet A at a new junction there. Records ACT_CHANGE for B and
-    // ACT_ADD for the new connector and the junction. False when K < 0.
+    // that meet A at a new junction there. Records ACT_CHANGE for B, then
+    // ACT_ADD for the new connector, the junction and A. False when K < 0.
     bool SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLine* B) override;
     // The junction J, just placed, has its centre C (logical) on segment K
     // of connector L: L is cut at C into two connectors ending on J.

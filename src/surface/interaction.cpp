@@ -38,6 +38,19 @@ namespace draxa {
 using interaction::Is;
 using interaction::IsExactly;
 
+namespace {
+
+// The newest step of the history is the addition of S: a connector finished
+// on another one is recorded by the split that cuts that one, after the
+// shapes the split adds.
+bool AdditionRecorded(const TUndoHistory& History, const TMyShape* S) {
+    const std::vector<TSavedShape>& R = History.Records();
+    return !R.empty() && R.back().Action == ACT_ADD && R.back().Shape &&
+           R.back().Shape->ShapeNo() == S->ShapeNo();
+}
+
+} // namespace
+
 // ---- tools -----------------------------------------------------------------
 
 void TMyDraxa::SetShapeTool(TDrawTool Value) {
@@ -460,7 +473,7 @@ void TMyDraxa::FinishNewShape() {
         AddSideLinkPoints(Added);
         if (IsExactly<TMyLine>(Added) && static_cast<TMyLine*>(Added)->JoinsTwoLines())
             JoinLines(static_cast<TMyLine*>(Added));
-        else
+        else if (!AdditionRecorded(FUndo, Added))
             RecordUndo(TArrMyShape{Added}, ACT_ADD);
     }
     FCurrentShape = nullptr;

@@ -171,3 +171,75 @@ TEST(LinkLine, CrossingsShowHopsOfEightPixelsTimesZoom) {
         EXPECT_EQ(Arc, R.Hop) << "the half circle's top";
     }
 }
+
+TEST(LinkLine, TidyingDropsLegsThatTurnBackAndKeepsEndLegsStraight) {
+    const struct {
+        const char* Name;
+        TArrMyPoint Route;
+        TMyRect StartBox; // the start on its right side; an empty box: a free start
+        bool EndOn;       // the end on the top of (160, 80)-(200, 120)
+        TArrMyPoint Tidied;
+    } Rows[] = {
+        {"a stub turning back before the end",
+         {{220, 60}, {180, 60}, {180, 55}, {180, 80}},
+         {200, 40, 220, 80},
+         true,
+         {{220, 60}, {180, 60}, {180, 80}}},
+        {"a leg running back over the one before",
+         {{0, 100}, {100, 100}, {60, 100}, {60, 200}},
+         {},
+         false,
+         {{0, 100}, {60, 100}, {60, 200}}},
+        {"a short leg out of an attached start stays straight",
+         {{120, 135}, {130, 135}, {130, 200}, {290, 200}},
+         {20, 100, 120, 170},
+         false,
+         {{120, 135}, {130, 135}, {130, 200}, {290, 200}}},
+        {"a small jog away from the ends is straightened",
+         {{0, 0}, {50, 0}, {50, 5}, {100, 5}},
+         {},
+         false,
+         {{0, 0}, {100, 0}}},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        TMyDraxa Surface;
+        const TMyRect B = R.StartBox;
+        TMyShape* To = AddBox(Surface, 160, 80, 200, 120);
+        TMyLinkLine* L = AddLine(Surface, R.Route);
+        if (B.Right > B.Left) {
+            TMyShape* From = AddBox(Surface, B.Left, B.Top, B.Right, B.Bottom);
+            ASSERT_EQ(From->GetLinkPoint(1), R.Route.front());
+            L->SetStartShapeIndex(From->Index());
+            L->SetStartLinkPoint(1);
+        }
+        if (R.EndOn) {
+            L->SetEndShapeIndex(To->Index());
+            L->SetEndLinkPoint(0);
+        }
+        L->TidyRoute();
+        EXPECT_EQ(L->Points(), R.Tidied);
+    }
+}
+
+TEST(LinkLine, ConnectorsThatOnlyMeetGetNoHop) {
+    const struct {
+        const char* Name;
+        TMyPoint Top, Bottom; // the other connector's vertical segment
+        bool Hop;
+    } Rows[] = {{"crossing", {150, 40}, {150, 160}, true},
+                {"ending on it a fraction beyond, as at a junction", {150, 99.6f}, {150, 160}, false},
+                {"ending on it", {150, 100}, {150, 160}, false}};
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        TMyDraxa Surface;
+        TMyLinkLine* H = AddLine(Surface, {{50, 100}, {250, 100}});
+        AddLine(Surface, {R.Top, R.Bottom});
+        QImage Image(300, 200, QImage::Format_RGB32);
+        Image.fill(Qt::white);
+        TCanvas Canvas(&Image);
+        H->Paint(Canvas);
+        Canvas.Release();
+        EXPECT_EQ(IsWhite(Image, 146, 100), R.Hop) << "the line is cut under the hop";
+    }
+}

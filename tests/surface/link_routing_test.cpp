@@ -387,3 +387,43 @@ TEST(Connector, ADropRepaintsOnlyWhatTheMoveChangedAndLeavesNothingBehind) {
     T.S.Repaint();
     EXPECT_EQ(Dropped, T.S.ScreenImage());
 }
+
+// A connector ending on another one is recorded in the same four steps
+// whichever way it is finished: the cut connector as it was, then the far
+// part, the junction and the connector itself as added.
+TEST(Connector, EndingOnAnotherRecordsTheSameStepsByMouseAndByCall) {
+    for (const bool ByMouse : {true, false}) {
+        SCOPED_TRACE(ByMouse ? "by mouse" : "by call");
+        TLinkSurface T;
+        T.Box("A", 40, 40, 120, 100);
+        T.Box("B", 240, 140, 320, 200);
+        T.Box("C", 40, 200, 120, 260);
+        TMyLinkLine* L = T.Connect(Point(120, 70), Point(240, 170));
+        ASSERT_NE(L, nullptr);
+        T.S.ClearUndo();
+        const int Before = T.S.ShapeCount();
+        TMyLinkLine* A = nullptr;
+        if (ByMouse) {
+            A = T.Connect(Point(120, 230), Point(213, 120));
+        } else {
+            A = new TMyLinkLine(&T.S);
+            for (const TMyPoint& P : {MyPoint(120, 230), MyPoint(215, 230), MyPoint(215, 120)})
+                A->AddScreenPoint(P);
+            A->SetShapeNo(T.S.NextShapeNo());
+            A->SetIndex(Before);
+            A->SetName("Shape" + QString::number(A->ShapeNo()));
+            ASSERT_TRUE(T.S.AddShape(A, false, false));
+            ASSERT_TRUE(T.S.SplitLinkLine(A, MyPoint(215, 120), 1, L));
+        }
+        ASSERT_NE(A, nullptr);
+        ASSERT_EQ(T.S.ShapeCount(), Before + 3);
+        const QString Far = T.S.ShapeByIndex(Before + 1)->Name(),
+                      Junction = T.S.ShapeByIndex(Before + 2)->Name();
+        QString Steps;
+        for (const TSavedShape& R : T.S.UndoHistory())
+            Steps += QString::number(R.Step) + " " + R.Action + " " + R.ShapeName + "; ";
+        EXPECT_EQ(Steps.toStdString(), ("0 ACT_CHANGE " + L->Name() + "; 1 ACT_ADD " + Far + "; 2 ACT_ADD " +
+                                        Junction + "; 3 ACT_ADD " + A->Name() + "; ")
+                                           .toStdString());
+    }
+}
