@@ -4,6 +4,7 @@
 // move and grow, when it starts at a junction, and when a combined shape
 // is put down on it.
 #include "common/mouse_fixture.h"
+#include "common/routes.h"
 #include "shapes/link_line.h"
 #include "shapes/link_point.h"
 
@@ -12,6 +13,7 @@
 #include <functional>
 
 using namespace draxa;
+using namespace draxa::testing;
 using namespace draxa::test;
 
 namespace {
@@ -55,13 +57,6 @@ struct TEditorSurface : TMouseSurface {
 
     TMyRect BoxOf(TMyShape* Shape) const { return S.ShapesBounds(TArrMyShape{Shape}); }
 };
-
-TArrMyPoint Route(TMyLinkLine* L) {
-    L->TidyRoute();
-    TArrMyPoint R;
-    for (int I = 0; I < L->PointCount(); ++I) R.push_back(L->GetScreenPoint(I));
-    return R;
-}
 
 std::string Text(const TArrMyPoint& R) {
     std::string S;

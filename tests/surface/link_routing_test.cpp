@@ -2,6 +2,7 @@
 // routing around combined shapes, keeping routes when shapes move, editing a
 // route, junctions, and what deleting link points and shapes does to them.
 #include "common/mouse_fixture.h"
+#include "common/routes.h"
 #include "foundation/streams.h"
 #include "shapes/link_line.h"
 #include "shapes/link_point.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace draxa;
+using namespace draxa::testing;
 using namespace draxa::test;
 
 namespace {
@@ -27,14 +29,6 @@ struct TLinkSurface : TMouseSurface {
         return dynamic_cast<TMyLinkLine*>(S.ShapeByIndex(Index));
     }
 };
-
-// The route as a paint leaves it, in screen pixels.
-TArrMyPoint Route(TMyLinkLine* L) {
-    L->TidyRoute();
-    TArrMyPoint R;
-    for (int I = 0; I < L->PointCount(); ++I) R.push_back(L->GetScreenPoint(I));
-    return R;
-}
 
 std::string Text(const TArrMyPoint& R) {
     std::string S;
