@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QGraphicsItem>
 #include <QMouseEvent>
 #include <QPainter>
@@ -41,6 +43,60 @@ struct TScene {
     int OnShapes = 0, OnEmpty = 0;
 };
 
+// ---- the picture a full repaint gives ----
+
+// The reference digests of the full repaint of each scene, one "SHAPES
+// SHA-256" line per scene size, kept with the sources: speed work must not
+// change a single pixel.
+QString ReferenceFile() {
+    return QStringLiteral(DRAXA_BENCH_SOURCE_DIR "/full_repaint.sha256");
+}
+
+std::map<int, QByteArray> ReadReferences() {
+    std::map<int, QByteArray> Digests;
+    QFile F(ReferenceFile());
+    if (!F.open(QIODevice::ReadOnly | QIODevice::Text)) return Digests;
+    while (!F.atEnd()) {
+        const QList<QByteArray> Words = F.readLine().simplified().split(' ');
+        if (Words.size() == 2) Digests[Words[0].toInt()] = Words[1];
+    }
+    return Digests;
+}
+
+bool& RewriteReferences() {
+    static bool Rewrite = false;
+    return Rewrite;
+}
+
+// Paints the whole scene once (as a shown window would have been) and
+// compares the picture with the reference; a difference stops the program.
+void CheckFullRepaint(TMyDraxa& Surface, int N) {
+    Surface.RenderToBitmap(Surface.ClientRect());
+    const QImage& Image = Surface.OffscreenBitmap().Image();
+    QCryptographicHash Hash(QCryptographicHash::Sha256);
+    for (int Y = 0; Y < Image.height(); ++Y)
+        Hash.addData(QByteArrayView(reinterpret_cast<const char*>(Image.constScanLine(Y)),
+                                    qsizetype(Image.width()) * 4));
+    const QByteArray Digest = Hash.result().toHex();
+    std::map<int, QByteArray> References = ReadReferences();
+    const auto Found = References.find(N);
+    if (Found != References.end() && Found->second == Digest && !RewriteReferences()) return;
+    if (Found == References.end() || RewriteReferences()) {
+        References[N] = Digest;
+        QFile F(ReferenceFile());
+        if (F.open(QIODevice::WriteOnly | QIODevice::Text))
+            for (const auto& [Shapes, D] : References) F.write(QByteArray::number(Shapes) + ' ' + D + '\n');
+        std::fprintf(stderr, "full repaint of %d shapes: reference digest %s recorded\n", N,
+                     Digest.constData());
+        return;
+    }
+    std::fprintf(stderr,
+                 "full repaint of %d shapes: the picture differs from the reference (%s, expected %s); "
+                 "compare with --snapshots, and run with --new-reference only if the change is meant\n",
+                 N, Digest.constData(), Found->second.constData());
+    std::abort();
+}
+
 TScene& SceneOf(int N) {
     static std::unique_ptr<TScene> Current;
     if (Current && Current->Shapes == N) return *Current;
@@ -50,6 +106,7 @@ TScene& SceneOf(int N) {
     S->Document = BuildSceneDocument({N, true});
     S->Surface = MakeSurface();
     LoadDocument(*S->Surface, S->Document);
+    CheckFullRepaint(*S->Surface, N);
     S->Surface->ForgetPendingPaint();
     S->Data = ReadScene(*S->Surface);
     S->Peer = std::make_unique<TPeerScene>(S->Data);
@@ -533,6 +590,10 @@ void RegisterBenchmarks() {
     }
     Add("Reroute/draxa", [](auto& St) { RerouteDraxa(St); });
     Add("Reroute/qgraphicsscene", [](auto& St) { RerouteQGraphicsScene(St); });
+}
+
+void SetRewriteReferences(bool Rewrite) {
+    RewriteReferences() = Rewrite;
 }
 
 void WriteSnapshots(const QString& Dir, int Shapes) {

@@ -15,5 +15,9 @@ void DescribeScenes();
 // (draxa.png, qpainter.png, qgraphicsscene.png, svg.png) and the routing
 // scene (reroute.png) into Dir, to compare them by eye.
 void WriteSnapshots(const QString& Dir, int Shapes);
+// Every scene's first full repaint is checked against the reference digests
+// in bench/full_repaint.sha256 (a difference stops the program); with
+// Rewrite the digests of this tree become the reference instead.
+void SetRewriteReferences(bool Rewrite);
 
 } // namespace draxa::bench

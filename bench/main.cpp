@@ -1,6 +1,8 @@
 // The benchmark program: Google Benchmark's command line, plus
 //   --table=FILE      write the table of figures (also printed at the end) to FILE
 //   --snapshots=DIR   write pictures of what the surface and the peers draw, and stop
+//   --new-reference   take this tree's full repaint pictures as the reference
+//                     (bench/full_repaint.sha256) instead of checking them
 #include "benchmarks.h"
 #include "report.h"
 
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
             TableFile = argv[I] + 8;
         else if (std::strncmp(argv[I], "--snapshots=", 12) == 0)
             SnapshotDir = argv[I] + 12;
+        else if (std::strcmp(argv[I], "--new-reference") == 0)
+            draxa::bench::SetRewriteReferences(true);
         else
             argv[Kept++] = argv[I];
     }
