@@ -85,8 +85,8 @@ void TMyRuleLine::Paint(TCanvas& Canvas) {
     if (FShowUserInfo) {
         Text = FUserInfo;
     } else {
-        FInfo = GetLengthText(RoundMyPoint(V0), RoundMyPoint(V1));
-        Text = FInfo;
+        SetInfo(GetLengthText(RoundMyPoint(V0), RoundMyPoint(V1)));
+        Text = Info();
     }
     if (!Text.isEmpty()) {
         const double Z = Zoom();
@@ -110,7 +110,7 @@ void TMyRuleLine::ResizeByHot(const TMyPoint& FromPt, const TMyPoint& ToPt) {
     // recomputes both.
     const TMyPoint A = Points()[0], B = Points()[1];
     FAngle = A.X == B.X ? float(Pi / 2) : float(std::atan((double(B.Y) - A.Y) / (double(B.X) - A.X)));
-    FInfo = GetLengthText(ScreenVertex(0), ScreenVertex(1)).trimmed();
+    SetInfo(GetLengthText(ScreenVertex(0), ScreenVertex(1)).trimmed());
 }
 
 void TMyRuleLine::SaveToStream(TStream& Stream, const TWriteContext& Context) {

@@ -60,9 +60,15 @@ TMyShape::TMyShape(TShapeHost* AHost) : FHost(AHost ? AHost : &StandaloneShapeHo
     FRotateEnable = FHost->RotateEnable();
     FHotShow = FHost->HotShow();
     // Hooked only now, so taking over the surface's settings passes nothing on.
-    FPen.OnChange = [this] { PropagatePenBrush(); };
+    FPen.OnChange = [this] {
+        Changed(TShapeChange::Appearance);
+        PropagatePenBrush();
+    };
     FBrush.OnChange = [this] { PropagatePenBrush(); };
-    FFont.OnChange = [this] { PropagateFont(); };
+    FFont.OnChange = [this] {
+        Changed(TShapeChange::Appearance);
+        PropagateFont();
+    };
 }
 
 TMyShape::~TMyShape() {
@@ -190,6 +196,7 @@ void TMyShape::CopyFrom(const TMyShape& Source, bool WithIdentity) {
     if (WithIdentity) {
         FMultiInfo = Source.FMultiInfo;
         FMultiInfoAlignment = Source.FMultiInfoAlignment;
+        Changed(TShapeChange::Appearance);
     }
 }
 
@@ -292,6 +299,7 @@ void TMyShape::SetLocked(bool V) {
 void TMyShape::SetMultiInfo(const QStringList& V) {
     if (&V == &FMultiInfo) return;
     FMultiInfo = V;
+    Changed(TShapeChange::Appearance);
     InvalidateSurface();
 }
 

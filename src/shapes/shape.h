@@ -304,7 +304,11 @@ public:
     bool CaptionShow() const { return FCaptionShow; }
     void SetCaptionShow(bool V) { FCaptionShow = V; }
     QString Info() const { return FInfo; }
-    void SetInfo(const QString& V) { FInfo = V; }
+    void SetInfo(const QString& V) {
+        if (V == FInfo) return;
+        FInfo = V;
+        Changed(TShapeChange::Appearance);
+    }
     TColor ColorBegin() const { return FColorBegin; }
     void SetColorBegin(TColor V);
     TColor ColorEnd() const { return FColorEnd; }

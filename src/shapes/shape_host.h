@@ -32,6 +32,7 @@ enum class TShapeChange : uint8_t {
     Layer,      // its layer
     Group,      // its group membership
     Number,     // its shape number
+    Appearance, // its pen, font or info texts (what it paints beyond its points)
 };
 
 class TShapeHost {

@@ -317,7 +317,7 @@ void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
         ReadByte(S);
         ReadByte(S);
     }
-    FInfo = ReadCountedText(S);
+    SetInfo(ReadCountedText(S));
     FPen.SetColor(ReadColor(S));
     FPen.SetMode(ReadEnum<TPenMode>(S, PenModeCount, "pen mode"));
     FPen.SetStyle(ReadEnum<TPenStyle>(S, PenStyleCount, "pen style"));
@@ -346,6 +346,7 @@ void TMyShape::LoadFromStream(TStream& Stream, const TReadContext& Context) {
         Lines.reserve(N);
         for (int32_t I = 0; I < N; ++I) Lines.append(ReadCountedText(S));
         FMultiInfo = Lines;
+        Changed(TShapeChange::Appearance);
         SetMultiInfoAlignment(ReadEnum<TAlignment>(S, AlignmentCount, "info alignment"));
     }
     if (L.HasLog) {

@@ -291,7 +291,7 @@ bool TMyDraxa::ReadDocument(TStream& Stream) {
     FCurrentLayer = CurrentLayer;
     for (auto& S : Loaded) {
         FShapes.push_back(S.release());
-        FHoverIndex.Forget();
+        FShapeIndex.Forget();
         FNumbers.Forget();
         FShapes.back()->SetIndex(ShapeCount() - 1);
     }

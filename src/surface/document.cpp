@@ -58,8 +58,9 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
         return false;
     }
     if (!KeepLayer) AShape->SetLayerId(FCurrentLayer);
+    AShape->SetIndex(ShapeCount());
     FShapes.push_back(AShape);
-    FHoverIndex.Forget();
+    FShapeIndex.Added(AShape);
     FNumbers.Appended(AShape);
     if (!KeepNumber) ++FNextShapeNo;
     return true;
@@ -75,7 +76,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
     // The slot may hold a placeholder the loader made; the surface owns what it replaces.
     if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
     FShapes[size_t(Index)] = AShape;
-    FHoverIndex.Forget();
+    FShapeIndex.Forget();
     FNumbers.Forget();
     if (!KeepNumber) ++FNextShapeNo;
     return true;
@@ -154,8 +155,8 @@ void TMyDraxa::ShapeChanged(const TMyShape& Shape, TShapeChange What) {
         if (ShapeByIndex(Shape.Index()) == &Shape) FNumbers.Forget();
         return;
     }
-    // Hover files what it may find anew at the next mouse move.
-    FHoverIndex.Forget();
+    // The shape's boxes are worked out again at the next paint or mouse move.
+    if (ShapeByIndex(Shape.Index()) == &Shape) FShapeIndex.Changed(const_cast<TMyShape*>(&Shape));
 }
 
 // ---- lookups ----
@@ -306,9 +307,10 @@ void TMyDraxa::RemoveShapeAt(int B) {
     for (TMyShape* S : FShapes) {
         if (!S || S == Victim) continue;
         // A locked member outlives its group and stands on its own from now on.
-        if (S->FGroupIndex == B)
+        if (S->FGroupIndex == B) {
             S->FGroupIndex = -1;
-        else if (S->FGroupIndex > B)
+            FShapeIndex.Changed(S);
+        } else if (S->FGroupIndex > B)
             --S->FGroupIndex;
         if (S->Index() == G) {
             auto It = std::find(S->FMembers.begin(), S->FMembers.end(), B);
@@ -322,10 +324,10 @@ void TMyDraxa::RemoveShapeAt(int B) {
         }
     }
     FNumbers.Removing(FShapes[size_t(B)]);
+    FShapeIndex.Removing(Victim);
     FShapes.erase(FShapes.begin() + B);
     for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
     // Nothing may keep pointing at the freed shape.
-    FHoverIndex.Forget();
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
@@ -361,7 +363,7 @@ void TMyDraxa::Clear() {
     FCurrentShape = nullptr;
     FClickedShape = nullptr;
     FHoverShape = nullptr;
-    FHoverIndex.Forget();
+    FShapeIndex.Forget();
     FNumbers.Cleared();
     SetHotLineEnd(nullptr, -1);
     for (TMyShape* S : FShapes) delete S;

@@ -411,6 +411,9 @@ public:
     void RenderToBitmap(const TRect& R);
     // The off-screen bitmap the last paint rendered into.
     TBitmap& OffscreenBitmap() { return *FOffscreen; }
+    // The top-level shapes on visible layers whose painting may reach R
+    // (screen pixels), bottom-most first: what a paint of R draws.
+    void ShapesPaintedIn(const TRect& R, TArrMyShape& Shapes);
     void FillBackground(TBitmap& Bitmap);
     // Places the background picture on Bitmap, shifted by (DX, DY).
     void DrawBackgroundBitmap(TBitmap& Bitmap, int DX, int DY, bool UseBitmapSize);
@@ -545,8 +548,9 @@ private:
     // and the shape has none.
     void AddSideLinkPoints(TMyShape* AShape);
 
-    // Files the shown shapes for hover when anything changed since the last filing.
-    void UpdateHoverCandidates();
+    // Brings the index of shown shapes up to date with the view and with
+    // what changed since the last question (painting.cpp).
+    void RefreshShapeIndex();
 };
 
 } // namespace draxa

@@ -10,8 +10,8 @@
 #include "shapes/record_context.h"
 #include "shapes/shape.h"
 #include "surface/draxa_types.h"
-#include "surface/hover_index.h"
 #include "surface/number_index.h"
+#include "surface/shape_index.h"
 #include "surface/undo.h"
 
 #include <QLabel>
@@ -35,10 +35,9 @@ struct TSurfaceState {
     TMyShape* FChildShape = nullptr;
     TMyShape* FClickedShape = nullptr;
     TMyShape* FHoverShape = nullptr;
-    // What hover may find, made again at the first mouse move after
-    // anything was invalidated (every change to the drawing repaints), a
-    // shape changed, or the list, the zoom or the size changed.
-    THoverIndex FHoverIndex;
+    // Where the shown shapes are, for painting and hover; follows every
+    // change the shapes report and every change of the list.
+    TShapeIndex FShapeIndex;
     // Shape numbers to places in FShapes.
     TNumberIndex FNumbers;
     bool FModified = false;

@@ -643,30 +643,12 @@ void TMyDraxa::DragWholeRelease() {
 
 // ---- hover ------------------------------------------------------------------------------
 
-void TMyDraxa::UpdateHoverCandidates() {
-    const auto Source = [this] {
-        return THoverIndex::TSource{
-            InvalidationCount(), FShapes.size(), FShapes.data(), FZoom, Width(), Height()};
-    };
-    if (FHoverIndex.Current(Source())) return;
-    FHoverIndex.Clear(Width(), Height());
-    for (int I = ShapeCount() - 1; I >= 0; --I) {
-        TMyShape* S = FShapes[size_t(I)];
-        // Members count through their group; what is not shown is not hovered.
-        if (S->IsGrouped() || !S->Visible() || !IsLayerVisible(S->LayerId())) continue;
-        const interaction::THitBox B = interaction::HitBoxOf(S);
-        if (B.Any) FHoverIndex.Add(THoverIndex::TCandidate{B.Left, B.Top, B.Right, B.Bottom, S});
-    }
-    // Working out the boxes may itself have invalidated (a curve's samples).
-    FHoverIndex.Finish(Source());
-}
-
 void TMyDraxa::TrackHover(int X, int Y) {
     const TPoint P = Point(X, Y);
-    UpdateHoverCandidates();
+    RefreshShapeIndex();
     // The boxes only spare hit tests that could not succeed.
     TMyShape* Found =
-        FHoverIndex.FirstAt(P, [this, &P](TMyShape* S) { return S->PointInShape(Canvas(), P); });
+        FShapeIndex.FirstAt(P, [this, &P](TMyShape* S) { return S->PointInShape(Canvas(), P); });
     TMyShape* Previous = FHoverShape;
     if (Found && Found != Previous && OnMouseEnterShape) OnMouseEnterShape(Found);
     // A handler may have deleted either shape; deletion forgets the hover

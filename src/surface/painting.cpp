@@ -6,6 +6,7 @@
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
 #include "shapes/link_line.h"
+#include "surface/interaction_p.h"
 
 #include <QRectF>
 #include <QRegion>
@@ -133,10 +134,7 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
     // marks), meet R, and every shape whose info text may reach into R. A
     // test on vertices alone would skip a line crossing a corner of R.
     TArrMyShape Chosen;
-    for (TMyShape* S : FShapes) {
-        if (S->IsGrouped() || !IsLayerVisible(S->LayerId())) continue;
-        if (ShapeMayTouch(S, R)) Chosen.push_back(S);
-    }
+    ShapesPaintedIn(R, Chosen);
 
     // Members first, then the shape; an invisible shape hides its members.
     std::vector<TMyShape*> Path;
@@ -172,6 +170,32 @@ void TMyDraxa::DrawShapes(TCanvas& Canvas, const TRect& R) {
         Path.pop_back();
     };
     for (TMyShape* S : Chosen) MarkTree(S);
+}
+
+void TMyDraxa::ShapesPaintedIn(const TRect& R, TArrMyShape& Shapes) {
+    RefreshShapeIndex();
+    FShapeIndex.Meeting(R, Shapes);
+}
+
+void TMyDraxa::RefreshShapeIndex() {
+    TShapeIndex::TView View{FZoom, Width(), Height(), FArrowLength, FHotSize, 0};
+    // The visible layers, as a digest: showing or hiding one files every shape anew.
+    uint64_t Digest = 1469598103934665603ull;
+    for (const LayerRec& L : FLayers)
+        Digest = (Digest ^ (uint64_t(L.Id) << 1 | uint64_t(L.Visible))) * 1099511628211ull;
+    View.Layers = Digest;
+    const auto Describe = [this](TMyShape* S, TShapeIndex::TBoxes& B) {
+        // Members paint and are hit through their group. Invisible shapes
+        // stay filed: their link-point crosses are still drawn.
+        B.Shown = !S->IsGrouped() && IsLayerVisible(S->LayerId());
+        if (!B.Shown) return;
+        QRectF Box;
+        if (PointsPaintBox(S, Box)) B.Points = {Box.left(), Box.top(), Box.right(), Box.bottom(), true};
+        if (InfoPaintBox(S, Box)) B.Info = {Box.left(), Box.top(), Box.right(), Box.bottom(), true};
+        const interaction::THitBox H = interaction::HitBoxOf(S);
+        B.Hit = {H.Left, H.Top, H.Right, H.Bottom, H.Any};
+    };
+    FShapeIndex.Refresh(View, FShapes, Describe);
 }
 
 bool TMyDraxa::ShapeMayTouch(TMyShape* S, const TRect& R) const {

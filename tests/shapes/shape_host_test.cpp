@@ -23,14 +23,17 @@ class TWatchingHost : public TStandaloneShapeHost {
 public:
     void ShapeChanged(const TMyShape& Shape, TShapeChange What) override {
         if (What == TShapeChange::Geometry) ++FGeometry[&Shape];
+        if (What == TShapeChange::Appearance) ++FAppearance[&Shape];
     }
-    int Heard(const TMyShape& Shape) const {
-        const auto It = FGeometry.find(&Shape);
-        return It == FGeometry.end() ? 0 : It->second;
-    }
+    int Heard(const TMyShape& Shape) const { return CountOf(FGeometry, Shape); }
+    int HeardAppearance(const TMyShape& Shape) const { return CountOf(FAppearance, Shape); }
 
 private:
-    std::map<const TMyShape*, int> FGeometry;
+    static int CountOf(const std::map<const TMyShape*, int>& Counts, const TMyShape& Shape) {
+        const auto It = Counts.find(&Shape);
+        return It == Counts.end() ? 0 : It->second;
+    }
+    std::map<const TMyShape*, int> FGeometry, FAppearance;
 };
 
 // Everything a change of geometry can touch.
@@ -186,6 +189,40 @@ TEST(ShapeHost, AShapeWithoutASurfaceUsesTheStandaloneHost) {
     S->SetAngle(float(3.14159265358979323846 / 2));
     EXPECT_NEAR(S->GetPoint(0).X, 10, 1e-3);
     EXPECT_NEAR(S->GetPoint(0).Y, -10, 1e-3);
+}
+
+// What a shape paints beyond its points (pen width, info texts and their
+// font) decides how far its paint reaches: every change of it is heard.
+TEST(ShapeHost, ChangesOfPenFontAndInfoTextsReachTheHost) {
+    TWatchingHost Host;
+    for (const TShapeClass& C : ShapeClasses()) {
+        SCOPED_TRACE(C.Name.toStdString());
+        const std::vector<TEdit> Changes{
+            {"PenWidth", [](TMyShape& S) { S.Pen().SetWidth(S.Pen().Width() + 3); }},
+            {"SetPen",
+             [](TMyShape& S) {
+                 TPen P;
+                 P.SetWidth(S.Pen().Width() + 1);
+                 S.SetPen(P);
+             }},
+            {"FontSize", [](TMyShape& S) { S.Font().SetSize(S.Font().Size() + 5); }},
+            {"SetInfo", [](TMyShape& S) { S.SetInfo(S.Info() + QStringLiteral("more")); }},
+            {"SetMultiInfo", [](TMyShape& S) { S.SetMultiInfo(S.MultiInfo() + QStringList{"x"}); }},
+            {"Assign",
+             [](TMyShape& S) {
+                 std::unique_ptr<TMyShape> Other(S.NewOfSameClass());
+                 Other->SetMultiInfo({QStringLiteral("other")});
+                 S.Assign(*Other);
+             }},
+        };
+        for (const TEdit& E : Changes) {
+            SCOPED_TRACE(E.Name);
+            const std::unique_ptr<TMyShape> S = Sample(C, Host);
+            const int Before = Host.HeardAppearance(*S);
+            E.Apply(*S);
+            EXPECT_GT(Host.HeardAppearance(*S), Before);
+        }
+    }
 }
 
 } // namespace
