@@ -465,6 +465,8 @@ void TMyDraxa::FinishNewShape() {
 
     if (!AddShape(S, false, false)) return;
     FNewShape.release(); // the document owns it now
+    // A connector's finishing step lists it with the shapes its ends hold.
+    TouchConnected(S);
     UnselectAll();
     SelectShape(S);
     // (A plain line notes there the end point of another line it ends on.)

@@ -628,7 +628,8 @@ bool TMyDraxa::SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLi
     TMyLinkLine* NP = N.release();
     if (TMyShape* E = NP->GetEndShape()) {
         Touch(E);
-        E->RemoveLinkLine(B->Index());
+        // A connector that left the shape it returns to still starts there.
+        if (B->StartShapeIndex() != E->Index()) E->RemoveLinkLine(B->Index());
         E->AddLinkLine(NP->Index());
     }
     RecordUndo(TArrMyShape{NP}, ACT_ADD);
@@ -689,7 +690,7 @@ bool TMyDraxa::SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape*
     J->AddLinkLine(NP->Index());
     if (TMyShape* E = NP->GetEndShape()) {
         Touch(E);
-        E->RemoveLinkLine(L->Index());
+        if (L->StartShapeIndex() != E->Index()) E->RemoveLinkLine(L->Index());
         E->AddLinkLine(NP->Index());
     }
     RecordUndo(TArrMyShape{NP}, ACT_ADD);
