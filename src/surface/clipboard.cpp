@@ -247,19 +247,36 @@ bool TMyDraxa::PastePicture(const QImage& Picture) {
     }
     TBitmap Bitmap;
     Bitmap.SetImage(Picture.convertToFormat(QImage::Format_BGR888));
+    if (FLayers.empty()) return false;
     TEditScope Edit(*this, ACT_ADD);
-    // At the top left of the control, in the picture's own size.
-    const float L = 10, T = 10, R = L + float(W), B = T + float(H);
-    TArrMyPoint Corners;
-    for (const TPoint& P :
-         {Point(int(L), int(T)), Point(int(R), int(T)), Point(int(R), int(B)), Point(int(L), int(B))})
-        Corners.push_back(ToMyPoint(ToUserXY(P)));
-    const int Number =
-        AddShapeByTool(this, TDrawTool::SpImage, QStringLiteral("Shape") + QString::number(FNextShapeNo),
-                       Corners, 0, QString());
-    if (Number < 0) return false;
-    SetImageBitmap(Number, Bitmap);
+    // At the top left of the control, in the picture's own size (the box takes it).
+    std::unique_ptr<TMyShape> Shape(CreateShapeForTool(TDrawTool::SpImage));
+    auto* Image = dynamic_cast<TMyImage*>(Shape.get());
+    if (!Image) return false;
+    const float L = 10 / float(FZoom), T = 10 / float(FZoom);
+    Image->MutablePoints() =
+        TArrMyPoint{MyPoint(L, T), MyPoint(L + 1, T), MyPoint(L + 1, T + 1), MyPoint(L, T + 1)};
+    try {
+        Image->SetBitmap(Bitmap);
+    } catch (const std::exception&) {
+        Dialogs().ShowMessage(
+            QStringLiteral("The picture on the clipboard cannot be pasted into a drawing."));
+        return false;
+    }
+    Image->SetShapeNo(FNextShapeNo);
+    Image->SetName(QStringLiteral("Shape") + QString::number(FNextShapeNo));
+    Image->SetIndex(ShapeCount());
+    const TMyPoint C = Image->GetCorner(4);
+    Image->SetRotateCenter(C);
+    Image->SetInfoPos(MyPoint(C.X, Image->GetCorner(2).Y + 10));
+    if (!AddShape(Image, false, false)) return false;
+    Shape.release();
+    AddSideLinkPoints(Image);
+    RecordUndo(TArrMyShape{Image}, ACT_ADD);
+    UnselectAll();
+    SelectShape(Image);
     FModified = true;
+    Invalidate();
     return true;
 }
 

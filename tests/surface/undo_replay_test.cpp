@@ -46,7 +46,8 @@ public:
     TMyLinkLine* SomeConnector() {
         std::vector<TMyLinkLine*> Lines;
         for (int I = 0; I < S.ShapeCount(); ++I)
-            if (auto* L = dynamic_cast<TMyLinkLine*>(S.ShapeByIndex(I)); L && L->PointCount() >= 2) Lines.push_back(L);
+            if (auto* L = dynamic_cast<TMyLinkLine*>(S.ShapeByIndex(I)); L && L->PointCount() >= 2)
+                Lines.push_back(L);
         return Lines.empty() ? nullptr : Lines[size_t(Int(0, int(Lines.size()) - 1))];
     }
     // A link point on the screen, or a free point.
@@ -83,9 +84,10 @@ public:
     void Operate() {
         const TPoint P = SomePoint();
         const int Kind = Int(0, 19);
-        static const char* const Names[] = {"box", "box", "connector", "connector", "junction", "line", "drag",
-                                            "drag", "resize", "rotate", "delete", "duplicate", "group", "ungroup",
-                                            "stacking", "align", "nudge", "flip", "route", "click"};
+        static const char* const Names[] = {"box",    "box",       "connector", "connector", "junction",
+                                            "line",   "drag",      "drag",      "resize",    "rotate",
+                                            "delete", "duplicate", "group",     "ungroup",   "stacking",
+                                            "align",  "nudge",     "flip",      "route",     "click"};
         Kinds.push_back(Names[Kind]);
         switch (Kind) {
         case 0:
@@ -282,8 +284,9 @@ void RunSession(unsigned Seed, int Steps, uint8_t Bound) {
         ExpectConsistent(T.S, "after undo " + std::to_string(Undone) + " of operation " +
                                   std::to_string(Ops[At + 1]) + " (" + T.Kinds[size_t(Ops[At + 1])] + ")");
         const QByteArray Now = Save(T.S);
-        ASSERT_TRUE(Now == Chain[At]) << "undo " << Undone << " back to before operation " << Ops[At + 1] << " ("
-                                      << T.Kinds[size_t(Ops[At + 1])] << "): " << Difference(Now, Chain[At]);
+        ASSERT_TRUE(Now == Chain[At])
+            << "undo " << Undone << " back to before operation " << Ops[At + 1] << " ("
+            << T.Kinds[size_t(Ops[At + 1])] << "): " << Difference(Now, Chain[At]);
     }
     if (Bound >= Steps) {
         EXPECT_EQ(Undone, int(Chain.size()) - 1) << "every operation is undone";
