@@ -48,55 +48,15 @@ bool HasSurfaceTagAndUserData(TFormatVersion Version) {
     return Version >= TFormatVersion::KWh;
 }
 
-// The cross references of a document are list indices, and every operation
-// on the drawing relies on them naming shapes of this document and agreeing
-// with each other: a member names its group and the group lists it, a shape
-// lists the connectors whose ends name it and those ends name it back, and
-// no group contains itself. Deleting finds shapes by number, so numbers are
-// unique. A document that breaks this was not written by a surface; taking it
-// would let a later deletion point indices at the wrong shapes, so it is
-// refused.
+// A document whose cross references do not hold together (see
+// CrossReferenceFault) was not written by a surface; taking it would let a
+// later deletion point indices at the wrong shapes, so it is refused.
 void CheckCrossReferences(const std::vector<std::unique_ptr<TMyShape>>& Shapes) {
-    const int N = int(Shapes.size());
-    auto InRange = [N](int I) { return I >= 0 && I < N; };
-    auto Lists = [](const TMyShapeNo& List, int I) { return std::count(List.begin(), List.end(), I); };
-    auto Fail = [](int I, const char* What) {
-        throw EReadError(QString("Shape %1 of the document: %2").arg(I).arg(What).toStdString());
-    };
-    std::vector<int> Numbers;
-    for (const auto& S : Shapes) Numbers.push_back(S->ShapeNo());
-    std::sort(Numbers.begin(), Numbers.end());
-    if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
-        throw EReadError("Two shapes of the document have the same number");
-    for (int I = 0; I < N; ++I) {
-        const TMyShape& S = *Shapes[size_t(I)];
-        const int G = S.GroupIndex();
-        if (G != -1 && (!InRange(G) || G == I || Lists(Shapes[size_t(G)]->Members(), I) != 1))
-            Fail(I, "its group does not list it as a member");
-        for (int M : S.Members())
-            if (!InRange(M) || Shapes[size_t(M)]->GroupIndex() != I || Lists(S.Members(), M) != 1)
-                Fail(I, "a member does not name it as its group");
-        for (int L : S.LinkLines()) {
-            const auto* Line =
-                InRange(L) ? dynamic_cast<const TMyLinkLine*>(Shapes[size_t(L)].get()) : nullptr;
-            if (!Line || (Line->StartShapeIndex() != I && Line->EndShapeIndex() != I) ||
-                Lists(S.LinkLines(), L) != 1)
-                Fail(I, "a listed connector is not attached to it");
-        }
-        if (const auto* Line = dynamic_cast<const TMyLinkLine*>(&S)) {
-            for (int End : {Line->StartShapeIndex(), Line->EndShapeIndex()})
-                if (End != -1 &&
-                    (!InRange(End) || End == I || Lists(Shapes[size_t(End)]->LinkLines(), I) != 1))
-                    Fail(I, "a connector end names a shape that does not list the connector");
-        }
-        // Mutual links alone still allow a ring of groups.
-        // (A group index out of range fails that shape's own check.)
-        int Up = G;
-        for (int Steps = 0; InRange(Up); ++Steps) {
-            if (Steps >= N) Fail(I, "its groups contain each other");
-            Up = Shapes[size_t(Up)]->GroupIndex();
-        }
-    }
+    std::vector<const TMyShape*> List;
+    List.reserve(Shapes.size());
+    for (const auto& S : Shapes) List.push_back(S.get());
+    const QString Fault = CrossReferenceFault(List);
+    if (!Fault.isEmpty()) throw EReadError(Fault.toStdString());
 }
 
 } // namespace

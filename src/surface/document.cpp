@@ -63,6 +63,7 @@ bool TMyDraxa::AddShape(TMyShape* AShape, bool KeepLayer, bool KeepNumber) {
     FShapeIndex.Added(AShape);
     FNumbers.Appended(AShape);
     if (!KeepNumber) ++FNextShapeNo;
+    JournalInsert(AShape);
     return true;
 }
 
@@ -74,6 +75,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
         return false;
     }
     // The slot may hold a placeholder the loader made; the surface owns what it replaces.
+    BreakReplay();
     if (FShapes[size_t(Index)] && FShapes[size_t(Index)] != AShape) delete FShapes[size_t(Index)];
     FShapes[size_t(Index)] = AShape;
     FShapeIndex.Forget();
@@ -85,6 +87,7 @@ bool TMyDraxa::PutShape(int Index, TMyShape* AShape, bool KeepNumber) {
 int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString& Name,
                              const TArrMyPoint& Points, double Angle, const QString& Info) {
     const int N = int(Points.size());
+    TEditScope Edit(*this);
     // Shapes come from points only for the classes that say how many they
     // take; for the other tools there is nothing to build, so the call fails
     // instead of touching another shape.
@@ -222,6 +225,7 @@ void TMyDraxa::RotateShapeBy(TMyShape* AShape, double DAngle) {
 
 void TMyDraxa::FlipShapeHorz(TMyShape* AShape) {
     if (!AShape || dynamic_cast<TMyLinkLine*>(AShape)) return;
+    TEditScope Edit(*this);
     RecordUndo(TArrMyShape{AShape}, ACT_CHANGE);
     ForEachDepthFirst(AShape, [this](TMyShape* S) {
         if (S->Locked()) return;
@@ -232,6 +236,7 @@ void TMyDraxa::FlipShapeHorz(TMyShape* AShape) {
 
 void TMyDraxa::FlipShapeVert(TMyShape* AShape) {
     if (!AShape || dynamic_cast<TMyLinkLine*>(AShape)) return;
+    TEditScope Edit(*this);
     RecordUndo(TArrMyShape{AShape}, ACT_CHANGE);
     ForEachDepthFirst(AShape, [this](TMyShape* S) {
         if (S->Locked()) return;
@@ -274,6 +279,7 @@ void TMyDraxa::DetachShape(TMyShape* S) {
     for (int L : S->LinkLines()) {
         auto* Line = dynamic_cast<TMyLinkLine*>(ShapeByIndex(L));
         if (!Line) continue;
+        Touch(Line);
         if (Line->StartShapeIndex() == K) {
             Line->SetStartShapeIndex(-1);
             Line->SetStartLinkPoint(-1);
@@ -285,8 +291,14 @@ void TMyDraxa::DetachShape(TMyShape* S) {
     }
     // A connector leaves the link lists of the shapes it joins.
     if (auto* Line = dynamic_cast<TMyLinkLine*>(S)) {
-        if (TMyShape* Start = ShapeByIndex(Line->StartShapeIndex())) Start->RemoveLinkLine(K);
-        if (TMyShape* End = ShapeByIndex(Line->EndShapeIndex())) End->RemoveLinkLine(K);
+        if (TMyShape* Start = ShapeByIndex(Line->StartShapeIndex())) {
+            Touch(Start);
+            Start->RemoveLinkLine(K);
+        }
+        if (TMyShape* End = ShapeByIndex(Line->EndShapeIndex())) {
+            Touch(End);
+            End->RemoveLinkLine(K);
+        }
     }
 }
 
@@ -301,48 +313,35 @@ void TMyDraxa::CollectVictims(TMyShape* S, std::vector<int>& Numbers) {
 void TMyDraxa::RemoveShapeAt(int B) {
     TMyShape* Victim = FShapes[size_t(B)];
     const int G = Victim->GroupIndex();
-    auto Shift = [B](int& V) {
-        if (V > B) --V;
-    };
     for (TMyShape* S : FShapes) {
         if (!S || S == Victim) continue;
         // A locked member outlives its group and stands on its own from now on.
         if (S->FGroupIndex == B) {
+            Touch(S);
             S->FGroupIndex = -1;
             FShapeIndex.Changed(S);
-        } else if (S->FGroupIndex > B)
-            --S->FGroupIndex;
+        }
         if (S->Index() == G) {
             auto It = std::find(S->FMembers.begin(), S->FMembers.end(), B);
-            if (It != S->FMembers.end()) S->FMembers.erase(It);
-        }
-        for (int& M : S->FMembers) Shift(M);
-        for (int& L : S->FLinkLines) Shift(L);
-        if (auto* Line = dynamic_cast<TMyLinkLine*>(S)) {
-            if (Line->StartShapeIndex() > B) Line->SetStartShapeIndex(Line->StartShapeIndex() - 1);
-            if (Line->EndShapeIndex() > B) Line->SetEndShapeIndex(Line->EndShapeIndex() - 1);
+            if (It != S->FMembers.end()) {
+                Touch(S);
+                S->FMembers.erase(It);
+            }
         }
     }
-    FNumbers.Removing(FShapes[size_t(B)]);
-    FShapeIndex.Removing(Victim);
-    FShapes.erase(FShapes.begin() + B);
-    for (int I = B; I < ShapeCount(); ++I) FShapes[size_t(I)]->SetIndex(I);
-    // Nothing may keep pointing at the freed shape.
-    if (FHoverShape == Victim) FHoverShape = nullptr;
-    if (FClickedShape == Victim) FClickedShape = nullptr;
-    if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
-    FSelected.erase(std::remove(FSelected.begin(), FSelected.end(), Victim), FSelected.end());
-    if (FCurrentShape == Victim) FCurrentShape = nullptr;
-    if (FChildShape == Victim) FChildShape = nullptr;
-    delete Victim;
+    // Every index past the victim moves down by one, the history's included.
+    TakeShapeAt(B);
     for (TSavedShape& R : FUndo.Records())
-        for (int& L : R.Shape->FLinkLines) Shift(L);
+        for (int& L : R.Shape->FLinkLines)
+            if (L > B) --L;
+    JournalRemoval(B, Victim);
 }
 
 bool TMyDraxa::DeleteShape(int Number, bool WithUndo) {
     const int I = IndexOfNumber(Number);
     TMyShape* S = ShapeByIndex(I);
     if (!S || S->Locked()) return false;
+    TEditScope Edit(*this);
     if (OnShapeDeleted) OnShapeDeleted(S);
     if (WithUndo) RecordUndo(TArrMyShape{S}, ACT_DELETE);
     std::vector<int> Victims;
@@ -357,7 +356,33 @@ bool TMyDraxa::DeleteShape(int Number, bool WithUndo) {
     return true;
 }
 
+bool TMyDraxa::DeleteSelection() {
+    const TArrMyShape Selected = FSelected;
+    if (Selected.empty()) return false;
+    TArrMyShape Victims;
+    std::vector<int> Staying;
+    for (TMyShape* S : Selected) {
+        if (S->Locked() || !IsLayerVisible(S->LayerId()))
+            Staying.push_back(S->ShapeNo());
+        else
+            Victims.push_back(S);
+    }
+    if (Victims.empty()) return false;
+    TEditScope Edit(*this, ACT_DELETE);
+    // One step for all of them; a locked member stays, as DeleteShape leaves it.
+    RecordUndo(Victims, ACT_DELETE);
+    std::vector<int> Numbers;
+    for (TMyShape* S : Victims) Numbers.push_back(S->ShapeNo());
+    for (int N : Numbers) DeleteShape(N, false);
+    // The shapes that stay are still selected, so the user sees what was left.
+    for (int N : Staying) SelectShape(ShapeByNumber(N));
+    FModified = true;
+    Invalidate();
+    return Staying.empty();
+}
+
 void TMyDraxa::Clear() {
+    BreakReplay();
     UnselectAll();
     FChildShape = nullptr;
     FCurrentShape = nullptr;
@@ -409,6 +434,7 @@ bool TMyDraxa::DeleteLayer(uint8_t LayerId) {
     FCurrentShape = nullptr;
     const int P = LayerIndexOf(LayerId);
     if (P == -1) return false;
+    TEditScope Edit(*this);
     std::vector<int> Numbers;
     for (TMyShape* S : FShapes)
         if (S->LayerId() == LayerId && S->GroupIndex() == -1) Numbers.push_back(S->ShapeNo());
@@ -419,6 +445,8 @@ bool TMyDraxa::DeleteLayer(uint8_t LayerId) {
     if (Result) {
         const LayerRec Gone = FLayers[size_t(P)];
         FLayers.erase(FLayers.begin() + P);
+        // The history cannot bring a layer back: its shapes are not put back either.
+        BreakReplay();
         if (OnDeleteLayer) OnDeleteLayer(Gone.Id, Gone.Name, Gone.Visible);
         FCurrentLayer = FLayers.empty() ? -1 : FLayers.front().Id;
     }

@@ -22,6 +22,8 @@
 #include "surface/draxa_p.h"
 #include "surface/draxa_types.h"
 
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QRectF>
@@ -173,6 +175,94 @@ public:
     const std::vector<TSavedShape>& UndoHistory() const { return FUndo.Records(); }
     uint8_t UndoRedoSize() const { return FUndo.Bound(); }
     void SetUndoRedoSize(uint8_t Value);
+
+    // ================= editing operations =================
+    //
+    // Operations for an editor. A surface whose host never calls them
+    // behaves as before. Each is one undo step and records nothing when it
+    // changes nothing; they act on the selected shapes that are not locked
+    // and lie on shown layers (groups with their members), and connectors
+    // follow the shapes they join.
+
+    // Undo gives back the drawing exactly as it was before the newest
+    // operation the history keeps; Redo applies again the one undone last.
+    // A newly recorded operation clears what was undone; loading a document
+    // clears both. Both record nothing themselves; False when there is
+    // nothing to replay (or while a press is under way).
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // The action name of what Undo and Redo would replay ("" for none).
+    QString UndoActionName() const;
+    QString RedoActionName() const;
+
+    // Deletes the selected shapes with their members; False when nothing is
+    // selected or a selected shape is locked (it stays, the others go).
+    bool DeleteSelection();
+    // Selects every top-level shape on a shown layer (only on the current
+    // layer without OperateAllLayer); returns how many are selected.
+    int SelectAll();
+
+    // The clipboard holds copied shapes as a document under ShapesMimeType()
+    // (a connector keeps its ends only when the shapes it joins were copied
+    // too), with a PNG and an SVG picture of them for other programs. Paste
+    // adds them with new numbers on the current layer, a grid step (10
+    // pixels without a grid) away from where they were copied from when they
+    // come from this surface, and selects them; a picture from another
+    // program becomes an image shape. Clipboard bytes that do not read as a
+    // document are refused with a message, changing nothing.
+    static QString ShapesMimeType();
+    bool CopySelection();
+    bool CutSelection();
+    bool Paste();
+    // Copy and paste in one, without the clipboard.
+    bool DuplicateSelection();
+    // The selection as the clipboard carries it: a document of those shapes
+    // alone (empty without a selection), and its picture.
+    QByteArray SelectionDocument();
+    QImage SelectionImage();
+    // Adds the shapes of a document (as SelectionDocument makes), offset by
+    // (DX, DY) screen pixels, as one undo step, and selects them. False with
+    // a message (nothing added) when the bytes are not such a document.
+    bool PasteDocument(const QByteArray& Document, double DX, double DY);
+
+    // GroupSelection makes a TMyGroup of the selected top-level shapes,
+    // CombineSelection a TMyCombine (connectors route around it); both need
+    // two shapes and return the new shape's Number, or -1. UngroupSelection
+    // dissolves the selected groups one level and returns how many.
+    int GroupSelection();
+    int CombineSelection();
+    int UngroupSelection();
+
+    // Stacking order: the selection (groups with all their members) goes to
+    // the top or bottom of the drawing, or past the next shape above or
+    // below it. False when nothing moves.
+    bool BringToFront();
+    bool SendToBack();
+    bool BringForward();
+    bool SendBackward();
+
+    // Lines the selected shapes up on the edge or centre of their common
+    // bounds (at least two shapes), spaces them with equal gaps between the
+    // outermost two (at least three), or moves them by (DX, DY) screen
+    // pixels; consecutive nudges of one selection are one undo step.
+    bool AlignSelection(TShapeAlign How);
+    bool DistributeSelection(TDistribution How);
+    bool NudgeSelection(int DX, int DY);
+
+    // When True, keys edit the drawing (Delete, arrows, the standard key
+    // sequences for the operations above) and a click gives the surface the
+    // keyboard focus. False by default.
+    bool KeyboardEditing() const { return FKeyboardEditing; }
+    void SetKeyboardEditing(bool V);
+
+    // True when the document holds together: unique numbers, each shape at
+    // its own index, groups and members naming each other, connector ends
+    // and the shapes' connector lists agreeing, no group inside itself, and
+    // a selection of distinct top-level shapes of the list. Otherwise False,
+    // with the first fault in Why.
+    bool CheckConsistency(QString* Why = nullptr) const;
 
     // ================= units, zoom and page =================
 
@@ -463,6 +553,8 @@ public:
     TShapeMouseDraggingSizingRotating OnShapeMouseRotated;
     TShapeMouseDraggingSizingRotating OnShapeMouseRotating;
     TShapeSelected OnShapeSelected;
+    // CanUndo, CanRedo or the action names may have changed.
+    TNotifyEvent OnUndoRedoChange;
     TWholeDragOperation OnWholeDragged;
 
 protected:
@@ -477,6 +569,8 @@ protected:
     // handler failed): the outline goes, a drag or resize is dropped, a
     // shape begun by the press is discarded (interaction.cpp).
     void PressCancelled() override;
+    // The editing keys, with KeyboardEditing (keyboard.cpp).
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     // What shapes ask of their host beyond the public members above.
@@ -495,6 +589,61 @@ private:
     // Undo helpers (undo.cpp).
     void SaveForUndo(TMyShape* S, int Step, const QString& Action);
     void SaveWithMembers(TMyShape* S, int Step, const QString& Action);
+    void SaveStep(const TArrMyShape& Shapes, const QString& ActionName, int NewStep);
+
+    // The journal undo and redo replay (undo_replay.cpp). An operation that
+    // may record steps or change the shape list runs inside a TEditScope;
+    // Action names its undo unit (else its first step does).
+    struct TEditScope {
+        TMyDraxa& Surface;
+        explicit TEditScope(TMyDraxa& S, const QString& Action = {}) : Surface(S) { S.BeginEdit(Action); }
+        ~TEditScope() { Surface.EndEdit(); }
+        TEditScope(const TEditScope&) = delete;
+        TEditScope& operator=(const TEditScope&) = delete;
+    };
+    void BeginEdit(const QString& Action);
+    void EndEdit();
+    void NameEdit(const QString& Action);
+    // Makes the running operation part of the newest unit when that has the
+    // same key (a burst of nudges); SetEditMergeKey gives the running one its key.
+    bool MergeIntoLast(const QString& Key);
+    void SetEditMergeKey(const QString& Key);
+    void JournalStep(const TArrMyShape& Shapes, const QString& ActionName);
+    void ForgetDroppedSteps(int Count);
+    void BreakReplay();
+    void ClearReplay();
+    void UndoRedoChanged();
+    // Keeps S's state before the running operation first changes it.
+    void Touch(TMyShape* S);
+    // Touch for S, its members, their connectors and those connectors' ends.
+    void TouchConnected(TMyShape* S);
+    void JournalInsert(TMyShape* S);
+    // Victim has left the list at Position: the journal keeps it, or it is freed.
+    void JournalRemoval(int Position, TMyShape* Victim);
+    TShapeImage ImageOf(TMyShape* S) const;
+    void ApplyImage(TMyShape* S, const TShapeImage& Image);
+    // The list itself: taking out and putting in shift every index after the
+    // place; reordering maps them (Order[new] = old). ReorderShapes journals.
+    TMyShape* TakeShapeAt(int B);
+    void InsertShapeAt(int P, TMyShape* AShape);
+    void ApplyOrder(const std::vector<int>& Order);
+    void ReorderShapes(const std::vector<int>& Order);
+    void AfterReplay(const TReplayUnit& U);
+    // Drops a shape being drawn that has not entered the document.
+    void AbandonNewShape();
+
+    // Editing helpers (grouping.cpp, arrange.cpp, clipboard.cpp).
+    // The selected top-level shapes the editing operations act on, in list order.
+    TArrMyShape EditableSelection() const;
+    int MakeGroup(bool Combine);
+    bool MoveSelectionInStack(const QString& Action, int Where);
+    void MoveShapesForEdit(const TArrMyShape& Shapes, const std::vector<TMyPoint>& Offsets);
+    // A surface of its own holding copies of the selected shapes (with their
+    // members), nullptr without a selection.
+    std::unique_ptr<TMyDraxa> CopyOfSelection();
+    bool PastePicture(const QImage& Picture);
+    // The step Paste offsets shapes by when they come from this surface (screen pixels).
+    double PasteOffset() const;
     // Page helper (units_page.cpp): page size from the control's size.
     void PageFromControlSize();
     void SetControlSizeFromPage(bool SetWidth, bool SetHeight);

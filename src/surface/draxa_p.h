@@ -13,6 +13,7 @@
 #include "surface/number_index.h"
 #include "surface/shape_index.h"
 #include "surface/undo.h"
+#include "surface/undo_replay.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -22,6 +23,14 @@
 #include <vector>
 
 namespace draxa {
+
+// The cross references of a document are list indices, and every operation
+// on the drawing relies on them naming shapes of this document and agreeing
+// with each other: a member names its group and the group lists it, a shape
+// lists the connectors whose ends name it and those ends name it back, and
+// no group contains itself. Deleting finds shapes by number, so numbers are
+// unique. The first fault found, or "" (consistency.cpp).
+QString CrossReferenceFault(const std::vector<const TMyShape*>& Shapes);
 
 struct TSurfaceState {
     // Document.
@@ -44,8 +53,11 @@ struct TSurfaceState {
     bool FLoading = false;
     QString FFileVersion = FormatTag(NewestFormatVersion);
 
-    // Undo history.
+    // Undo history, and the journals undo and redo replay.
     TUndoHistory FUndo;
+    TReplayHistory FReplay;
+    // Keys edit the drawing (KeyboardEditing).
+    bool FKeyboardEditing = false;
 
     // Interaction state shared with the shapes.
     TInteractionMode FMode = TInteractionMode::Idle;

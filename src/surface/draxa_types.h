@@ -39,6 +39,12 @@ public:
     void Assign(const TGridObject& Source);
 };
 
+// Where AlignSelection lines shapes up: an edge or the centre of their
+// common bounds, across (left, centre, right) or down (top, middle, bottom).
+enum class TShapeAlign : uint8_t { saLeft, saCentre, saRight, saTop, saMiddle, saBottom };
+// Which way DistributeSelection spaces shapes.
+enum class TDistribution : uint8_t { dsHorizontal, dsVertical };
+
 // One layer: unique name, id from the surface's counter, visibility.
 struct LayerRec {
     QString Name;

@@ -207,6 +207,8 @@ void TMyDraxa::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
             }
         }
     } EndPress{this, FMouseDown && Button == TMouseButton::mbLeft};
+    // What the release does to the drawing is one operation for undo.
+    TEditScope Edit(*this);
     // A release without its press, or of another button, is the framework's only.
     if (FMouseDown && Button == TMouseButton::mbLeft && !SettlePress()) {
         switch (FMode) {
@@ -439,6 +441,10 @@ void TMyDraxa::DrawingRelease(TMouseButton Button, TShiftState Shift) {
 }
 
 void TMyDraxa::FinishNewShape() {
+    // However many steps it records (a connector put down on another one
+    // cuts it), finishing a shape is one addition for undo.
+    TEditScope Edit(*this);
+    NameEdit(ACT_ADD);
     TMyShape* S = FCurrentShape;
     S->SetIndex(ShapeCount());
     S->SetShapeNo(FNextShapeNo);
@@ -459,6 +465,8 @@ void TMyDraxa::FinishNewShape() {
 
     if (!AddShape(S, false, false)) return;
     FNewShape.release(); // the document owns it now
+    // A connector's finishing step lists it with the shapes its ends hold.
+    TouchConnected(S);
     UnselectAll();
     SelectShape(S);
     // (A plain line notes there the end point of another line it ends on.)
@@ -505,6 +513,7 @@ void TMyDraxa::JoinLines(TMyLine* Line) {
         if (MirrorY) P.Y = float(Height()) - P.Y;
     }
 
+    TEditScope Edit(*this);
     const int NoA = A->ShapeNo(), NoB = B->ShapeNo(), NoLine = Line->ShapeNo();
     const int Joined =
         AddShapeByTool(this, TDrawTool::SpPolyLine, QStringLiteral("Shape") + QString::number(ShapeCount()),

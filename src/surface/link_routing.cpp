@@ -326,6 +326,7 @@ bool RouteMeets(const TMyLinkLine& L, const std::vector<TRect>& Boxes) {
 void TMyDraxa::RouteLinkLine(TCanvas* Canvas, TMyLinkLine* Line, uint8_t Kind, TMyPoint EndPt,
                              TMyShape* EndShape, TMyPoint StartPt, TMyShape* StartShape) {
     if (!Line) return;
+    Touch(Line);
     if (Line->LinkLineDrawStyle() == TLinkLineDrawStyle::lldsFree) {
         SetRoute(Line, TArrMyPoint{StartPt, EndPt});
         return;
@@ -467,6 +468,7 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
         for (const int Index : Lines) {
             auto* L = dynamic_cast<TMyLinkLine*>(ShapeByIndex(Index));
             if (!L || L == S) continue;
+            Touch(L);
             Routed.push_back(L);
             // Three vertices or fewer are no route worth keeping.
             if (L->PointCount() <= 3) L->SetAutoRoute(true);
@@ -516,6 +518,7 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
         // repainted where it ran and where it runs now.
         QRegion Damage;
         AddMoveDamage(TArrMyShape{L}, Damage);
+        Touch(L);
         L->SetAutoRoute(true);
         RouteAnew(L);
         AddMoveDamage(TArrMyShape{L}, Damage);
@@ -532,6 +535,9 @@ void TMyDraxa::ConnectLinkLineEnd(TMyLinkLine* Line, int End, TMyPoint& P) {
     if (Target == Line->Index()) Target = LinkPoint = -1;
     const int Before = End == 0 ? Line->StartShapeIndex() : Line->EndShapeIndex();
     const int Other = End == 0 ? Line->EndShapeIndex() : Line->StartShapeIndex();
+    Touch(Line);
+    Touch(ShapeByIndex(Before));
+    Touch(ShapeByIndex(Target));
     if (End == 0) {
         Line->SetStartShapeIndex(Target);
         Line->SetStartLinkPoint(LinkPoint);
@@ -554,11 +560,13 @@ void TMyDraxa::DetachLinkPoints(TMyShape* AShape, int First, int Count) {
     const int K = AShape->Index();
     // A shape outside the document has no connectors naming it.
     if (ShapeByIndex(K) != AShape) return;
+    TEditScope Edit(*this);
     RecordUndo(TArrMyShape{AShape}, ACT_CHANGE);
     const int Past = First + Count;
     for (TMyShape* S : FShapes) {
         auto* L = dynamic_cast<TMyLinkLine*>(S);
         if (!L) continue;
+        if (L->StartShapeIndex() == K || L->EndShapeIndex() == K) Touch(L);
         if (L->StartShapeIndex() == K) {
             const int P = L->StartLinkPoint();
             if (P >= First && P < Past) {
@@ -605,7 +613,9 @@ void TMyDraxa::AddSideLinkPoints(TMyShape* AShape) {
 bool TMyDraxa::SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLine* B) {
     if (K < 0 || !A || !B || A == B || K + 1 >= B->PointCount()) return false;
     const TMyPoint PL = Scaled(P, 1 / FZoom);
+    TEditScope Edit(*this);
     RecordUndo(TArrMyShape{B}, ACT_CHANGE);
+    Touch(A);
 
     // N: the far part of B, from P on, on B's layer and attached where B ended.
     std::unique_ptr<TMyLinkLine> N = NewShape<TMyLinkLine>(*this);
@@ -617,7 +627,9 @@ bool TMyDraxa::SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLi
     if (!AddShape(N.get(), true, false)) return false;
     TMyLinkLine* NP = N.release();
     if (TMyShape* E = NP->GetEndShape()) {
-        E->RemoveLinkLine(B->Index());
+        Touch(E);
+        // A connector that left the shape it returns to still starts there.
+        if (B->StartShapeIndex() != E->Index()) E->RemoveLinkLine(B->Index());
         E->AddLinkLine(NP->Index());
     }
     RecordUndo(TArrMyShape{NP}, ACT_ADD);
@@ -660,7 +672,9 @@ bool TMyDraxa::SplitLinkLine(TMyLinkLine* A, const TMyPoint& P, int K, TMyLinkLi
 
 bool TMyDraxa::SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape* J, int K) {
     if (!L || !J || K < 0 || K + 1 >= L->PointCount() || ShapeByIndex(J->Index()) != J) return false;
+    TEditScope Edit(*this);
     RecordUndo(TArrMyShape{L}, ACT_CHANGE);
+    Touch(J);
     const int JI = J->Index();
 
     std::unique_ptr<TMyLinkLine> N = NewShape<TMyLinkLine>(*this);
@@ -675,7 +689,8 @@ bool TMyDraxa::SplitLinkLineAtShape(const TMyPoint& C, TMyLinkLine* L, TMyShape*
     TMyLinkLine* NP = N.release();
     J->AddLinkLine(NP->Index());
     if (TMyShape* E = NP->GetEndShape()) {
-        E->RemoveLinkLine(L->Index());
+        Touch(E);
+        if (L->StartShapeIndex() != E->Index()) E->RemoveLinkLine(L->Index());
         E->AddLinkLine(NP->Index());
     }
     RecordUndo(TArrMyShape{NP}, ACT_ADD);

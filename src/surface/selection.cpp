@@ -407,4 +407,25 @@ int TMyDraxa::FindLinkLineSegment(TMyPoint& P, TMyLinkLine*& Line, TMyLinkLine* 
     return -1;
 }
 
+// ---- selecting for the editing operations ------------------------------------------------
+
+int TMyDraxa::SelectAll() {
+    UnselectAll();
+    for (TMyShape* S : FShapes) {
+        if (S->IsGrouped() || !S->Visible() || !IsLayerVisible(S->LayerId())) continue;
+        if (!FOperateAllLayer && S->LayerId() != FCurrentLayer) continue;
+        SelectShape(S);
+    }
+    Invalidate();
+    return SelectedCount();
+}
+
+TArrMyShape TMyDraxa::EditableSelection() const {
+    TArrMyShape Shapes;
+    for (TMyShape* S : FSelected)
+        if (S && !S->Locked() && IsLayerVisible(S->LayerId())) Shapes.push_back(S);
+    std::sort(Shapes.begin(), Shapes.end(), [](TMyShape* A, TMyShape* B) { return A->Index() < B->Index(); });
+    return Shapes;
+}
+
 } // namespace draxa

@@ -3,6 +3,8 @@
 #include "surface/draxa.h"
 
 #include <algorithm>
+#include <climits>
+#include <iterator>
 
 namespace draxa {
 
@@ -37,6 +39,28 @@ int TUndoHistory::BeginStep() {
     return LastStep + 1;
 }
 
+std::vector<TSavedShape> TUndoHistory::TakeLastSteps(int Count) {
+    const int First = StepCount() - Count;
+    auto Begin = std::find_if(FRecords.begin(), FRecords.end(),
+                              [First](const TSavedShape& R) { return R.Step >= First; });
+    std::vector<TSavedShape> Taken(std::make_move_iterator(Begin), std::make_move_iterator(FRecords.end()));
+    FRecords.erase(Begin, FRecords.end());
+    return Taken;
+}
+
+void TUndoHistory::PutBackSteps(std::vector<TSavedShape> Records) {
+    int Next = StepCount() - 1;
+    int Previous = INT_MIN;
+    for (TSavedShape& R : Records) {
+        if (R.Step != Previous) {
+            Previous = R.Step;
+            ++Next;
+        }
+        R.Step = Next;
+        FRecords.push_back(std::move(R));
+    }
+}
+
 void TUndoHistory::Save(const TMyShape& S, std::unique_ptr<TMyShape> Copy, int Step, const QString& Action) {
     Copy->Assign(S);
     Copy->LinkLinesRef().clear();
@@ -66,8 +90,15 @@ void TMyDraxa::SaveWithMembers(TMyShape* S, int Step, const QString& Action) {
 
 void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) {
     if (FUndo.Bound() == 0) return;
+    const int Held = FUndo.StepCount();
     const int NewStep = FUndo.BeginStep();
+    ForgetDroppedSteps(Held - NewStep);
+    SaveStep(Shapes, ActionName, NewStep);
+    // The step counts for replay when it saved anything.
+    if (FUndo.StepCount() > NewStep) JournalStep(Shapes, ActionName);
+}
 
+void TMyDraxa::SaveStep(const TArrMyShape& Shapes, const QString& ActionName, int NewStep) {
     if (ActionName == ACT_ADD) {
         for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It)
             if (*It) SaveForUndo(*It, NewStep, ActionName);
@@ -90,10 +121,23 @@ void TMyDraxa::RecordUndo(const TArrMyShape& Shapes, const QString& ActionName) 
 
 void TMyDraxa::ClearUndo() {
     FUndo.Clear();
+    ClearReplay();
 }
 
 void TMyDraxa::SetUndoRedoSize(uint8_t Value) {
+    if (Value == FUndo.Bound()) return;
     FUndo.SetBound(Value);
+    if (Value == 0) {
+        ClearReplay();
+        return;
+    }
+    // What was undone may be redone only while the bound holds its steps too.
+    bool Dropped = false;
+    while (!FReplay.Undone.empty() && FUndo.StepCount() + FReplay.UndoneSteps() > Value) {
+        FReplay.Undone.erase(FReplay.Undone.begin());
+        Dropped = true;
+    }
+    if (Dropped) UndoRedoChanged();
 }
 
 } // namespace draxa

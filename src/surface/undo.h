@@ -30,6 +30,13 @@ public:
     uint8_t Bound() const { return FBound; }
     void SetBound(uint8_t Value);
     void Clear() { FRecords.clear(); }
+    // Number of steps held (the last record's step + 1, 0 when empty).
+    int StepCount() const { return FRecords.empty() ? 0 : FRecords.back().Step + 1; }
+    // Takes the records of the newest Count steps out of the history.
+    std::vector<TSavedShape> TakeLastSteps(int Count);
+    // Appends records taken out before as the newest steps, renumbered to
+    // follow the steps held.
+    void PutBackSteps(std::vector<TSavedShape> Records);
     // Makes room for one more step, dropping the oldest ones while the
     // history is full (or over a bound that was lowered), and returns the
     // number of the new step.

@@ -52,7 +52,13 @@ void Edit(TMyDraxa& S, TRandom& R, int HiddenLayer) {
         AddRandomShape(S, R);
         return;
     }
-    switch (R.Int(0, 11)) {
+    // Selects one or two top-level shapes for the operations on the selection.
+    const auto Select = [&S, &R, X] {
+        S.UnselectAll();
+        S.SelectShape(S.TopGroupOf(X));
+        if (TMyShape* Y = AnyShape(S, R)) S.SelectShape(S.TopGroupOf(Y));
+    };
+    switch (R.Int(0, 17)) {
     case 0:
         AddRandomShape(S, R);
         break;
@@ -89,7 +95,30 @@ void Edit(TMyDraxa& S, TRandom& R, int HiddenLayer) {
     case 11:
         S.SetZoom(R.Int(0, 3) == 0 ? 0.5 + R.Int(0, 6) * 0.25 : S.Zoom());
         break;
+    case 12:
+        Select();
+        R.Int(0, 1) ? S.GroupSelection() : S.CombineSelection();
+        break;
+    case 13:
+        Select();
+        S.UngroupSelection();
+        break;
+    case 14:
+        Select();
+        R.Int(0, 1) ? S.BringToFront() : S.SendBackward();
+        break;
+    case 15:
+        S.Undo();
+        break;
+    case 16:
+        S.Redo();
+        break;
+    case 17:
+        Select();
+        S.DeleteSelection();
+        break;
     }
+    S.UnselectAll();
 }
 
 std::vector<int> Numbers(const TArrMyShape& Shapes) {
@@ -112,6 +141,7 @@ TEST(ShapeIndex, AnIndexThatFollowedEditsAnswersLikeOneBuiltAfresh) {
         TMyDraxa S;
         S.SetBounds(0, 0, W, H);
         S.SetSnap(false);
+        S.SetUndoRedoSize(30);
         test::TMouseDriver Mouse(S);
         const int Hidden = S.AddLayer(QStringLiteral("hidden"), false);
         S.SetCurrentLayer(S.Layers().front().Id);
