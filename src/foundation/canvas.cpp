@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace draxa {
@@ -823,15 +824,61 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
 
 // ---- text ----
 
+// Measured texts, by everything the measure depends on. Laying out a text
+// costs about as much as drawing it, and a paint measures most captions
+// before drawing them; the same texts come back at every paint. Per thread:
+// pictures are converted off the GUI thread.
+namespace {
+
+struct TMeasureKey {
+    QString Text, FontName;
+    int Height, PixelsPerInch, CharExtra, DpiX, DpiY;
+    uint8_t Style, Pitch;
+    bool Antialias;
+    bool operator==(const TMeasureKey& O) const {
+        return Height == O.Height && PixelsPerInch == O.PixelsPerInch && CharExtra == O.CharExtra &&
+               DpiX == O.DpiX && DpiY == O.DpiY && Style == O.Style && Pitch == O.Pitch &&
+               Antialias == O.Antialias && Text == O.Text && FontName == O.FontName;
+    }
+};
+
+struct TMeasureKeyHash {
+    size_t operator()(const TMeasureKey& K) const {
+        size_t H = qHash(K.Text) ^ (qHash(K.FontName) << 1);
+        for (const int V : {K.Height, K.PixelsPerInch, K.CharExtra, K.DpiX, K.DpiY, int(K.Style),
+                            int(K.Pitch), int(K.Antialias)})
+            H = H * 1000003u ^ size_t(V);
+        return H;
+    }
+};
+
+} // namespace
+
+TCanvas::TTextMetrics TCanvas::MeasureText(const QFont& Font, const QString& Text) const {
+    using TCache = std::unordered_map<TMeasureKey, TTextMetrics, TMeasureKeyHash>;
+    thread_local TCache Cache;
+    // Bounded: a drawing with very many different texts measures some twice.
+    constexpr size_t MaxMeasured = 16384;
+    const int DpiX = FDevice ? FDevice->logicalDpiX() : 0, DpiY = FDevice ? FDevice->logicalDpiY() : 0;
+    TMeasureKey Key{Text, FFont.Name(), FFont.Height(),         FFont.PixelsPerInch(),  FCharExtra,
+                    DpiX, DpiY,         uint8_t(FFont.Style()), uint8_t(FFont.Pitch()), FFontAntialias};
+    if (const auto Found = Cache.find(Key); Found != Cache.end()) return Found->second;
+    const QFontMetrics M(Font, FDevice);
+    const TTextMetrics Result{M.horizontalAdvance(Text), M.height(), M.ascent()};
+    if (Cache.size() >= MaxMeasured) Cache.clear();
+    Cache.emplace(std::move(Key), Result);
+    return Result;
+}
+
 void TCanvas::TextOut(int X, int Y, const QString& Text) {
     const QFont F = QtFont();
-    const QFontMetrics M(F, FDevice);
+    const TTextMetrics M = MeasureText(F, Text);
     // The pen moves past the text; a far-off X (a document's coordinates) stays an int.
-    const int64_t End = int64_t(X) + M.horizontalAdvance(Text);
+    const int64_t End = int64_t(X) + M.Width;
     const TPoint After{int(std::clamp<int64_t>(End, INT32_MIN, INT32_MAX)), Y};
     if (FInPath) {
         QPainterPath Glyphs;
-        Glyphs.addText(0, M.ascent(), F, Text);
+        Glyphs.addText(0, M.Ascent, F, Text);
         QTransform T;
         T.translate(X, Y);
         T.rotate(-double(FEscapement) / 10.0);
@@ -851,18 +898,17 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
     FPainter->translate(X, Y);
     // Escapement turns counter-clockwise on screen; Qt's rotation turns clockwise.
     if (FEscapement != 0) FPainter->rotate(-double(FEscapement) / 10.0);
-    if (FBkMode == OPAQUE)
-        FPainter->fillRect(QRect(0, 0, M.horizontalAdvance(Text), M.height()), ToQColor(FBkColor));
+    if (FBkMode == OPAQUE) FPainter->fillRect(QRect(0, 0, M.Width, M.Height), ToQColor(FBkColor));
     FPainter->setFont(F);
     FPainter->setPen(ToQColor(FFont.Color()));
-    FPainter->drawText(QPointF(0, M.ascent()), Text);
+    FPainter->drawText(QPointF(0, M.Ascent), Text);
     FPainter->restore();
     Changed();
 }
 
 TPoint TCanvas::TextExtent(const QString& Text) {
-    const QFontMetrics M(QtFont(), FDevice);
-    return TPoint{M.horizontalAdvance(Text), M.height()};
+    const TTextMetrics M = MeasureText(QtFont(), Text);
+    return TPoint{M.Width, M.Height};
 }
 
 int TCanvas::SetTextCharacterExtra(int Extra) {

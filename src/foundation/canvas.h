@@ -314,6 +314,11 @@ private:
     void Changed();
     QImage* TargetImage() const;
     QRegion EffectiveClip() const;
+    // Width, height and ascent of Text in the current font on this device.
+    struct TTextMetrics {
+        int Width, Height, Ascent;
+    };
+    TTextMetrics MeasureText(const QFont& Font, const QString& Text) const;
 
     QPaintDevice* FDevice = nullptr;
     std::unique_ptr<QPainter> FPainter;
