@@ -416,12 +416,13 @@ bool TEditForm::HasUnsavedChanges() const {
 
 void TEditForm::reject() {
     if (HasUnsavedChanges()) {
+        const QString Name = FedtName->Name();
+        const QString What = Name.isEmpty()
+                                 ? tr("The drawing has changes that are not saved.")
+                                 : tr("The drawing \"%1\" has changes that are not saved.").arg(Name);
         const TModalResult Answer =
-            Dialogs().MessageDlg(tr("The drawing \"%1\" has changes that are not saved.\n\n"
-                                    "Yes: save them (as OK does).\n"
-                                    "No: discard them and close the editor.\n"
-                                    "Cancel: keep editing.")
-                                     .arg(FedtName->Name()),
+            Dialogs().MessageDlg(What + tr("\n\nYes: save them (as OK does).\nNo: discard them and close the "
+                                           "editor.\nCancel: keep editing."),
                                  TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
         if (Answer == mrYes) bbtnOKClick(); // closes the editor once the drawing is saved
         if (Answer != mrNo) return;
@@ -437,10 +438,16 @@ void TEditForm::done(int Result) {
 }
 
 QSize TEditForm::OpeningSize() {
-    layout()->activate();
-    // The window around the scroll area, plus the page as it is now.
-    const QSize Around = size() - FScrollBox->size();
-    QSize Wanted = Around + FDraxaEdit->size() + QSize(2, 2);
+    // The layout's size with room for the whole page as it is now.
+    // (The panel's bevel is two pixels wide on each side.)
+    const QSize Minimum = FPanel1->minimumSize();
+    FPanel1->setMinimumSize(FDraxaEdit->size() + QSize(6, 6));
+    layout()->invalidate();
+    QSize Wanted = layout()->totalSizeHint().expandedTo(layout()->totalMinimumSize());
+    FPanel1->setMinimumSize(Minimum);
+    layout()->invalidate();
+    // A small page still gets a window whose status bar can be read.
+    Wanted = Wanted.expandedTo(QSize(640, 480));
     if (const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen())
         Wanted = Wanted.boundedTo(Screen->availableGeometry().size() * 0.8);
     return Wanted.expandedTo(minimumSizeHint());

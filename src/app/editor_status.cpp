@@ -51,7 +51,7 @@ QLabel* NewLabel(QStatusBar* Bar, const QString& Name, int MinWidth, bool Perman
 
 TEditorStatusBar::TEditorStatusBar(TMyDraxa& Surface, QWidget* Parent)
     : QStatusBar(Parent), FSurface(Surface), FHint(NewLabel(this, QStringLiteral("lblHint"), 100, false)),
-      FPosition(NewLabel(this, QStringLiteral("lblPosition"), 170, true)),
+      FPosition(NewLabel(this, QStringLiteral("lblPosition"), 150, true)),
       FZoom(NewLabel(this, QStringLiteral("lblZoom"), 60, true)),
       FLayer(NewLabel(this, QStringLiteral("lblLayer"), 80, true)) {
     setObjectName(QStringLiteral("StatusBar"));

@@ -49,6 +49,14 @@ void TNameEdit::Edited(const QString& Text) {
     setCursorPosition(int(Typed.size()));
 }
 
+void TNameEdit::focusInEvent(QFocusEvent* Event) {
+    QLineEdit::focusInEvent(Event);
+    if (ShowsPrompt()) {
+        deselect();
+        setCursorPosition(0);
+    }
+}
+
 void TNameEdit::Restyle() {
     QPalette P = palette();
     P.setColor(QPalette::Text, ShowsPrompt() ? P.color(QPalette::PlaceholderText) : FNormalText);

@@ -22,6 +22,10 @@ public:
     // The name typed: empty while the prompt shows, trimmed.
     QString Name() const;
 
+protected:
+    // Focus leaves the prompt unselected, so it keeps reading as a placeholder.
+    void focusInEvent(QFocusEvent* Event) override;
+
 private:
     void Edited(const QString& Text);
     void Restyle();

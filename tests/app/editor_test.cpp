@@ -67,6 +67,7 @@ protected:
         Script.QueueModal([Steps](QDialog& D) {
             auto& Edit = dynamic_cast<TEditForm&>(D);
             Edit.show();
+            QApplication::processEvents();
             Steps(Edit);
             Edit.hide();
             return D.result();
