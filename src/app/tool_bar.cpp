@@ -2,6 +2,7 @@
 
 #include "app/glyphs.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -100,11 +101,16 @@ TToolBar::TToolBar(QWidget* Parent) : QFrame(Parent), FButtons(new QButtonGroup(
         B->setAutoRaise(true);
         B->setIcon(ToolGlyph(Place.Tool));
         B->setIconSize(QSize(16, 16));
-        B->setShortcut(QKeySequence(QLatin1String(Place.Key)));
         B->setToolTip(QStringLiteral("%1 (%2)").arg(ToolTip(Place.Tool), ToolKey(Place.Tool)));
         B->setFocusPolicy(Qt::NoFocus);
         FAll[size_t(Place.Tool)] = B;
         const TDrawTool Tool = Place.Tool;
+        // The letter chooses the tool at once (a button's own shortcut
+        // would press it a moment later, after a quick drag has begun).
+        auto* Key = new QAction(this);
+        Key->setShortcut(QKeySequence(QLatin1String(Place.Key)));
+        addAction(Key);
+        connect(Key, &QAction::triggered, this, [this, Tool] { Choose(Tool); });
         if (Place.Original)
             FButtons->addButton(B, int(Tool));
         else
