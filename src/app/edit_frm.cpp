@@ -4,6 +4,7 @@
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
 #include "app/form_support.h"
+#include "app/format_bar.h"
 #include "app/glyphs.h"
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
@@ -46,7 +47,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FbbtnCancel(new QPushButton(CancelGlyph(), tr("Cancel"), this)),
       FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
-      FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)) {
+      FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -99,7 +100,14 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FMenuBar->setObjectName(QStringLiteral("MenuBar"));
     // The keys of the menus work wherever the focus is in the window.
     for (QAction* Menu : FMenuBar->actions()) addActions(Menu->menu()->actions());
-    FActions->OnChanged = [this] { FStatusBar->Update(); };
+    FActions->OnChanged = [this] {
+        FStatusBar->Update();
+        FFormatBar->Update();
+    };
+    // The format bar shows the selection's format whenever the menus'
+    // states are brought up to date (the selection may have changed).
+    FActions->OnUpdated = [this] { FFormatBar->Update(); };
+    FFormatBar->OnChanged = [this] { FActions->Update(); };
     CreateLayout();
 
     connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
@@ -115,6 +123,7 @@ TEditForm::~TEditForm() {
     // They let go of the surface while it is still there.
     delete FActions;
     delete FStatusBar;
+    delete FFormatBar;
 }
 
 void TEditForm::CreateLayout() {
@@ -135,11 +144,12 @@ void TEditForm::CreateLayout() {
     Body->setContentsMargins(8, 8, 8, 4);
     Body->setHorizontalSpacing(7);
     Body->addWidget(FImage1, 0, 0, 1, 2, Qt::AlignLeft);
-    Body->addWidget(FPanel2, 1, 0, 2, 1, Qt::AlignTop);
+    Body->addWidget(FPanel2, 1, 0, 3, 1, Qt::AlignTop);
     Body->addWidget(FedtName, 1, 1);
-    Body->addWidget(FPanel1, 2, 1);
-    Body->addLayout(Buttons, 3, 1);
-    Body->setRowStretch(2, 1);
+    Body->addWidget(FFormatBar, 2, 1);
+    Body->addWidget(FPanel1, 3, 1);
+    Body->addLayout(Buttons, 4, 1);
+    Body->setRowStretch(3, 1);
     Body->setColumnStretch(1, 1);
 
     auto* Window = new QVBoxLayout(this);

@@ -48,6 +48,7 @@ namespace draxa {
 class TDrawingsStore;
 class TEditorActions;
 class TEditorStatusBar;
+class TFormatBar;
 struct TDrawingRecord;
 enum class TStoreFailure : uint8_t;
 
@@ -110,6 +111,7 @@ public:
     QScrollArea* ScrollBox() const { return FScrollBox; }
     TEditorActions* Actions() const { return FActions; }
     TEditorStatusBar* StatusBar() const { return FStatusBar; }
+    TFormatBar* FormatBar() const { return FFormatBar; }
 
     // True when the drawing or the name differ from what they were when the
     // window appeared (never before it has appeared).
@@ -179,6 +181,7 @@ private:
     QMenuBar* FMenuBar;
     TEditorActions* FActions;
     TEditorStatusBar* FStatusBar;
+    TFormatBar* FFormatBar;
 };
 
 } // namespace draxa

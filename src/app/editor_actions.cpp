@@ -195,6 +195,7 @@ void TEditorActions::Update() {
     actZoomOut->setEnabled(FSurface.Zoom() > KZooms.front() + 1e-9);
     actShowGrid->setChecked(FSurface.GridOperation().GridShow);
     actSnap->setChecked(FSurface.Snap());
+    if (OnUpdated) OnUpdated();
 }
 
 QString TEditorActions::ActionWords(const QString& ActionName) {

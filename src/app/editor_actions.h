@@ -38,6 +38,8 @@ public:
 
     // Called after an action changed the drawing or the view.
     std::function<void()> OnChanged;
+    // Called at the end of every Update.
+    std::function<void()> OnUpdated;
 
     // Edit
     QAction* actUndo = nullptr;

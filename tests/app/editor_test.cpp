@@ -7,6 +7,7 @@
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
 #include "app/form_support.h"
+#include "app/format_bar.h"
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
@@ -14,12 +15,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSet>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -172,6 +175,40 @@ TEST_F(EditorTest, UndoAndRedoFollowTheHistory) {
     EXPECT_EQ(S(Edit.StatusBar()->lblZoom()->text()), "125 %");
     A.actZoom100->trigger();
     EXPECT_DOUBLE_EQ(D.Zoom(), 1.0);
+}
+
+TEST_F(EditorTest, AFormatChangeIsOneUndoStepForTheWholeSelection) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TFormatBar& Bar = *Edit.FormatBar();
+    ASSERT_GE(AddRectangle(D, 20, 20), 0);
+    ASSERT_GE(AddRectangle(D, 150, 20), 0);
+    D.UnselectAllAndRepaint();
+    test::TMouseDriver Mouse(D);
+    Mouse.Click(60, 40);
+    QApplication::processEvents();
+    EXPECT_TRUE(Bar.isEnabled());
+    Mouse.SetModifiers(Qt::ShiftModifier);
+    Mouse.Click(190, 40);
+    QApplication::processEvents();
+    ASSERT_EQ(D.SelectedCount(), 2);
+
+    Bar.sePenWidth()->setValue(5);
+    const int Red = Bar.cbBrushColor()->findText(QStringLiteral("Red"));
+    Bar.cbBrushColor()->setCurrentIndex(Red);
+    emit Bar.cbBrushColor()->activated(Red);
+    for (TMyShape* S : D.Selected()) {
+        EXPECT_EQ(S->Pen().Width(), 5);
+        EXPECT_EQ(S->Brush().Color(), clRed);
+    }
+    EXPECT_EQ(S(Edit.Actions()->actUndo->text()), "&Undo Change");
+    ASSERT_TRUE(D.Undo()); // the fill, on both
+    for (int I = 0; I < D.ShapeCount(); ++I) {
+        EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 5);
+        EXPECT_NE(D.ShapeByIndex(I)->Brush().Color(), clRed);
+    }
+    ASSERT_TRUE(D.Undo()); // the width, on both
+    for (int I = 0; I < D.ShapeCount(); ++I) EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 1);
+    EXPECT_EQ(D.ShapeCount(), 2);
 }
 
 TEST_F(EditorTest, LeavingWithChangesAsksFirst) {
