@@ -6,6 +6,7 @@
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/glyphs.h"
+#include "app/layers_panel.h"
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
@@ -47,7 +48,8 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FbbtnCancel(new QPushButton(CancelGlyph(), tr("Cancel"), this)),
       FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
-      FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)) {
+      FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
+      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -106,7 +108,14 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     };
     // The format bar shows the selection's format whenever the menus'
     // states are brought up to date (the selection may have changed).
-    FActions->OnUpdated = [this] { FFormatBar->Update(); };
+    FActions->OnUpdated = [this] {
+        FFormatBar->Update();
+        FLayersPanel->Update();
+    };
+    FLayersPanel->OnChanged = [this] {
+        FStatusBar->Update();
+        FActions->Update();
+    };
     FFormatBar->OnChanged = [this] { FActions->Update(); };
     CreateLayout();
 
@@ -124,6 +133,7 @@ TEditForm::~TEditForm() {
     delete FActions;
     delete FStatusBar;
     delete FFormatBar;
+    delete FLayersPanel;
 }
 
 void TEditForm::CreateLayout() {
@@ -143,12 +153,13 @@ void TEditForm::CreateLayout() {
     auto* Body = new QGridLayout;
     Body->setContentsMargins(8, 8, 8, 4);
     Body->setHorizontalSpacing(7);
-    Body->addWidget(FImage1, 0, 0, 1, 2, Qt::AlignLeft);
+    Body->addWidget(FImage1, 0, 0, 1, 3, Qt::AlignLeft);
     Body->addWidget(FPanel2, 1, 0, 3, 1, Qt::AlignTop);
-    Body->addWidget(FedtName, 1, 1);
-    Body->addWidget(FFormatBar, 2, 1);
+    Body->addWidget(FedtName, 1, 1, 1, 2);
+    Body->addWidget(FFormatBar, 2, 1, 1, 2);
     Body->addWidget(FPanel1, 3, 1);
-    Body->addLayout(Buttons, 4, 1);
+    Body->addWidget(FLayersPanel, 3, 2);
+    Body->addLayout(Buttons, 4, 1, 1, 2);
     Body->setRowStretch(3, 1);
     Body->setColumnStretch(1, 1);
 
@@ -311,6 +322,7 @@ void TEditForm::LoadDocumentFile() {
         Problem = QString::fromStdString(E.what());
     }
     RestoreMode();
+    FLayersPanel->Update();
     if (!Problem.isEmpty()) Dialogs().ShowMessage(Problem);
 }
 
@@ -476,7 +488,12 @@ void TEditForm::setVisible(bool Visible) {
         }
     }
     QDialog::setVisible(Visible);
-    if (Appearing) TakeBaseline();
+    if (Appearing) {
+        // The drawing may have been replaced while the window was hidden.
+        FLayersPanel->Update();
+        FStatusBar->Update();
+        TakeBaseline();
+    }
 }
 
 } // namespace draxa

@@ -49,6 +49,7 @@ class TDrawingsStore;
 class TEditorActions;
 class TEditorStatusBar;
 class TFormatBar;
+class TLayersPanel;
 struct TDrawingRecord;
 enum class TStoreFailure : uint8_t;
 
@@ -112,6 +113,7 @@ public:
     TEditorActions* Actions() const { return FActions; }
     TEditorStatusBar* StatusBar() const { return FStatusBar; }
     TFormatBar* FormatBar() const { return FFormatBar; }
+    TLayersPanel* LayersPanel() const { return FLayersPanel; }
 
     // True when the drawing or the name differ from what they were when the
     // window appeared (never before it has appeared).
@@ -182,6 +184,7 @@ private:
     TEditorActions* FActions;
     TEditorStatusBar* FStatusBar;
     TFormatBar* FFormatBar;
+    TLayersPanel* FLayersPanel;
 };
 
 } // namespace draxa

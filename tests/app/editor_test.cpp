@@ -8,6 +8,7 @@
 #include "app/editor_status.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
+#include "app/layers_panel.h"
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSet>
@@ -209,6 +211,37 @@ TEST_F(EditorTest, AFormatChangeIsOneUndoStepForTheWholeSelection) {
     ASSERT_TRUE(D.Undo()); // the width, on both
     for (int I = 0; I < D.ShapeCount(); ++I) EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 1);
     EXPECT_EQ(D.ShapeCount(), 2);
+}
+
+TEST_F(EditorTest, LayersAreAddedHiddenAndDeletedAfterAQuestion) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TLayersPanel& Panel = *Edit.LayersPanel();
+    QListWidget& List = *Panel.lstLayers();
+    ASSERT_EQ(List.count(), 1);
+    EXPECT_FALSE(Panel.btnDeleteLayer()->isEnabled());
+
+    Panel.btnAddLayer()->click();
+    ASSERT_EQ(List.count(), 2);
+    EXPECT_EQ(S(List.item(1)->text()), "Layer1");
+    EXPECT_EQ(D.CurrentLayer(), List.item(1)->data(Qt::UserRole).toInt());
+    ASSERT_GE(AddRectangle(D, 20, 20), 0); // on the new layer
+    EXPECT_EQ(int(D.ShapeByIndex(0)->LayerId()), D.CurrentLayer());
+
+    List.item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(D.IsLayerVisible(D.CurrentLayer()));
+    List.item(1)->setText(QStringLiteral("Layer0")); // taken: refused, the name stays
+    EXPECT_EQ(S(Script.Messages.last()), "A layer needs a name that no other layer of the drawing has.");
+    EXPECT_EQ(S(D.Layers()[1].Name), "Layer1");
+
+    // The current layer holds a shape: deleting it asks; No keeps it.
+    Script.MessageResults = {mrNo, mrYes};
+    Panel.btnDeleteLayer()->click();
+    EXPECT_EQ(D.LayerCount(), 2);
+    Panel.btnDeleteLayer()->click();
+    EXPECT_EQ(D.LayerCount(), 1);
+    EXPECT_EQ(D.ShapeCount(), 0);
+    EXPECT_EQ(List.count(), 1);
+    EXPECT_FALSE(Panel.btnDeleteLayer()->isEnabled());
 }
 
 TEST_F(EditorTest, LeavingWithChangesAsksFirst) {
