@@ -1,8 +1,12 @@
 #include "app/edit_frm.h"
 
 #include "app/drawings_store.h"
+#include "app/editor_actions.h"
+#include "app/editor_status.h"
 #include "app/form_support.h"
+#include "app/format_bar.h"
 #include "app/glyphs.h"
+#include "app/layers_panel.h"
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
@@ -14,68 +18,47 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 
-#include <array>
 #include <exception>
 
 namespace draxa {
 
 const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa文件(*.tdraxa)");
-
-namespace {
-
-struct TToolButtonPlace {
-    const char* Name;
-    int Left, Top;
-    TDrawTool Tool;
-    const char* Hint;
-};
-
-// Two columns in the tool panel: each button sets the surface's tool.
-constexpr std::array<TToolButtonPlace, 14> KToolButtons{{
-    {"sbtnLine", 8, 8, TDrawTool::SpLine, QT_TRANSLATE_NOOP("TEditForm", "Line")},
-    {"sbtnSelecting", 32, 8, TDrawTool::SpSelecting, QT_TRANSLATE_NOOP("TEditForm", "Select")},
-    {"sbtnRuleLine", 8, 32, TDrawTool::SpRuleLine, QT_TRANSLATE_NOOP("TEditForm", "Measuring line")},
-    {"sbtnRotateSelecting", 32, 32, TDrawTool::SpRotateSelecting, QT_TRANSLATE_NOOP("TEditForm", "Rotate")},
-    {"sbtnPolyLine", 8, 56, TDrawTool::SpPolyLine, QT_TRANSLATE_NOOP("TEditForm", "Polyline")},
-    {"sbtnLineLinkLine", 32, 56, TDrawTool::SpLineLinkLine,
-     QT_TRANSLATE_NOOP("TEditForm", "Line between connection points")},
-    {"sbtnPolygon", 8, 80, TDrawTool::SpPolygon, QT_TRANSLATE_NOOP("TEditForm", "Polygon")},
-    {"sbtnLinkLine", 32, 80, TDrawTool::SpLinkLine, QT_TRANSLATE_NOOP("TEditForm", "Connector")},
-    {"sbtnRectangle", 8, 104, TDrawTool::SpRectangle, QT_TRANSLATE_NOOP("TEditForm", "Rectangle")},
-    {"sbtnEllipse", 8, 128, TDrawTool::SpEllipse, QT_TRANSLATE_NOOP("TEditForm", "Ellipse")},
-    {"sbtnElliArc", 8, 152, TDrawTool::SpElliArc, QT_TRANSLATE_NOOP("TEditForm", "Elliptic arc")},
-    {"sbtnPolyBezier", 8, 176, TDrawTool::SpPolyBezier, QT_TRANSLATE_NOOP("TEditForm", "Bezier curve")},
-    {"sbtnText", 8, 200, TDrawTool::SpText, QT_TRANSLATE_NOOP("TEditForm", "Text")},
-    {"sbtnImage", 8, 224, TDrawTool::SpImage, QT_TRANSLATE_NOOP("TEditForm", "Image")},
-}};
-
-} // namespace
+const QString TEditForm::GeometryKey = QStringLiteral("EditForm/Geometry");
 
 TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
-    : QDialog(Parent), FStore(Store), FImage1(new QLabel(this)), FedtName(new QLineEdit(this)),
-      FPanel1(NewLoweredPanel(this, QRect(80, 112, 393, 257))), FDraxaEdit(new TMyDraxa(FPanel1)),
-      FPanel2(new QFrame(this)), FToolButtons(new QButtonGroup(this)),
+    : QDialog(Parent), FStore(Store), FImage1(new QLabel(this)), FedtName(new TNameEdit(this)),
+      FPanel1(NewLoweredPanel(this, QRect(80, 112, 393, 257))), FScrollBox(new QScrollArea(FPanel1)),
+      FDraxaEdit(new TMyDraxa(FPanel1)), FPanel2(new TToolBar(this)),
       FbtnLoad(new QPushButton(tr("&Load"), this)),
       FbbtnCancel(new QPushButton(CancelGlyph(), tr("Cancel"), this)),
-      FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)) {
+      FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
+      FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
+      FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
+      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
-    MakeFixedWindow(*this, 500, 480);
+    MakeSizableWindow(*this);
 
     FImage1->setObjectName(QStringLiteral("Image1"));
     FImage1->setPixmap(BannerPicture(tr("drawing editor")));
-    FImage1->setGeometry(8, 16, 287, 47);
+    FImage1->setFixedSize(287, 47);
 
     FedtName->setObjectName(QStringLiteral("edtName"));
-    FedtName->setGeometry(80, 80, 393, 21);
     FedtName->setMaxLength(TDrawingsStore::NameMaxLength);
 
     FPanel1->setObjectName(QStringLiteral("Panel1"));
@@ -83,26 +66,58 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FDraxaEdit->SetBounds(8, 8, 378, 242);
     ApplyFormSurfaceSettings(*FDraxaEdit);
     FDraxaEdit->SetAutoLinkPoints(true);
+    // Keys edit the drawing once the surface has been clicked: Delete
+    // deletes shapes there, not the name.
+    FDraxaEdit->SetKeyboardEditing(true);
+    FDraxaEdit->installEventFilter(this);
     FDraxaEdit->OnShapeAdded = [this](TMyShape*& AShape, int ShapeCount) {
         DraxaEditShapeAdded(AShape, ShapeCount);
     };
     FDraxaEdit->OnActionToolToSelecting = [this] { DraxaEditActionToolToSelecting(); };
+    // The page keeps the size its page and zoom give it; the scroll area
+    // around it grows with the window and shows it in the middle.
+    FScrollBox->setObjectName(QStringLiteral("ScrollBox"));
+    FScrollBox->setFrameShape(QFrame::NoFrame);
+    FScrollBox->setBackgroundRole(QPalette::Dark);
+    FScrollBox->setAlignment(Qt::AlignCenter);
+    FScrollBox->setWidgetResizable(false);
+    FScrollBox->setWidget(FDraxaEdit);
 
-    FPanel2->setObjectName(QStringLiteral("Panel2"));
-    FPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    FPanel2->setGeometry(8, 80, 65, 289);
-    CreateToolButtons();
+    FPanel2->OnToolChosen = [this](TDrawTool Tool) {
+        RunGuarded(tr("Choosing the tool"), [&] { FDraxaEdit->SetShapeTool(Tool); });
+        FStatusBar->Update();
+    };
 
     FbtnLoad->setObjectName(QStringLiteral("btnLoad"));
-    FbtnLoad->setGeometry(232, 392, 75, 25);
+    FbtnLoad->setFixedSize(75, 25);
     FbtnLoad->setAutoDefault(false);
     FbbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
-    FbbtnCancel->setGeometry(312, 392, 75, 25);
+    FbbtnCancel->setFixedSize(75, 25);
     FbbtnCancel->setAutoDefault(false);
     FbbtnOK->setObjectName(QStringLiteral("bbtnOK"));
-    FbbtnOK->setGeometry(392, 392, 75, 25);
+    FbbtnOK->setFixedSize(75, 25);
     // Enter anywhere in the window presses OK; Escape is Cancel (reject).
     FbbtnOK->setDefault(true);
+
+    FMenuBar->setObjectName(QStringLiteral("MenuBar"));
+    // The keys of the menus work wherever the focus is in the window.
+    for (QAction* Menu : FMenuBar->actions()) addActions(Menu->menu()->actions());
+    FActions->OnChanged = [this] {
+        FStatusBar->Update();
+        FFormatBar->Update();
+    };
+    // The format bar shows the selection's format whenever the menus'
+    // states are brought up to date (the selection may have changed).
+    FActions->OnUpdated = [this] {
+        FFormatBar->Update();
+        FLayersPanel->Update();
+    };
+    FLayersPanel->OnChanged = [this] {
+        FStatusBar->Update();
+        FActions->Update();
+    };
+    FFormatBar->OnChanged = [this] { FActions->Update(); };
+    CreateLayout();
 
     connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
     connect(FbbtnCancel, &QPushButton::clicked, this, &TEditForm::reject);
@@ -114,30 +129,62 @@ TEditForm::~TEditForm() {
     // would reach controls that are gone.
     FDraxaEdit->OnShapeAdded = nullptr;
     FDraxaEdit->OnActionToolToSelecting = nullptr;
+    // They let go of the surface while it is still there.
+    delete FActions;
+    delete FStatusBar;
+    delete FFormatBar;
+    delete FLayersPanel;
 }
 
-void TEditForm::CreateToolButtons() {
-    FToolButtons->setExclusive(true);
-    for (const TToolButtonPlace& Place : KToolButtons) {
-        auto* B = new QToolButton(FPanel2);
-        B->setObjectName(QLatin1String(Place.Name));
-        B->setGeometry(Place.Left, Place.Top, 23, 22);
-        B->setCheckable(true);
-        B->setAutoRaise(true);
-        B->setIcon(ToolGlyph(Place.Tool));
-        B->setIconSize(QSize(16, 16));
-        B->setToolTip(tr(Place.Hint));
-        B->setFocusPolicy(Qt::NoFocus);
-        FToolButtons->addButton(B, int(Place.Tool));
-    }
-    sbtnSelecting()->setChecked(true);
-    connect(FToolButtons, &QButtonGroup::idClicked, this, [this](int Id) {
-        RunGuarded(tr("Choosing the tool"), [&] { FDraxaEdit->SetShapeTool(TDrawTool(Id)); });
-    });
+void TEditForm::CreateLayout() {
+    // The places of the fixed window, kept in order: banner, then the tool
+    // panel at the left of the name and the drawing, the buttons below.
+    auto* Surface = new QVBoxLayout(FPanel1);
+    Surface->setContentsMargins(2, 2, 2, 2);
+    Surface->addWidget(FScrollBox);
+    FPanel1->setMinimumSize(160, 120);
+
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch(1);
+    Buttons->addWidget(FbtnLoad);
+    Buttons->addWidget(FbbtnCancel);
+    Buttons->addWidget(FbbtnOK);
+
+    auto* Body = new QGridLayout;
+    Body->setContentsMargins(8, 8, 8, 4);
+    Body->setHorizontalSpacing(7);
+    Body->addWidget(FImage1, 0, 0, 1, 3, Qt::AlignLeft);
+    Body->addWidget(FPanel2, 1, 0, 3, 1, Qt::AlignTop);
+    Body->addWidget(FedtName, 1, 1, 1, 2);
+    Body->addWidget(FFormatBar, 2, 1, 1, 2);
+    Body->addWidget(FPanel1, 3, 1);
+    Body->addWidget(FLayersPanel, 3, 2);
+    Body->addLayout(Buttons, 4, 1, 1, 2);
+    Body->setRowStretch(3, 1);
+    Body->setColumnStretch(1, 1);
+
+    auto* Window = new QVBoxLayout(this);
+    Window->setContentsMargins(0, 0, 0, 0);
+    Window->setSpacing(0);
+    Window->setMenuBar(FMenuBar);
+    Window->addLayout(Body, 1);
+    Window->addWidget(FStatusBar);
+}
+
+bool TEditForm::eventFilter(QObject* Watched, QEvent* Event) {
+    // Focus goes with a click of the user's own (ClickFocus); this gives it
+    // for presses that programs send too, so that keys follow every press.
+    if (Watched == FDraxaEdit && Event->type() == QEvent::MouseButtonPress)
+        FDraxaEdit->setFocus(Qt::MouseFocusReason);
+    return QDialog::eventFilter(Watched, Event);
+}
+
+QButtonGroup* TEditForm::ToolButtons() const {
+    return FPanel2->Buttons();
 }
 
 QToolButton* TEditForm::ToolButton(TDrawTool Tool) const {
-    return static_cast<QToolButton*>(FToolButtons->button(int(Tool)));
+    return FPanel2->Button(Tool);
 }
 
 TModalResult TEditForm::EditRecord(const TDrawingRecord& Record) {
@@ -157,9 +204,8 @@ TModalResult TEditForm::NewDrawing() {
     RestoreMode();
     FDraxaEdit->Clear();
     FDraxaEdit->Invalidate();
-    FedtName->setText(tr("Please input the draw name."));
     // Typing replaces the prompt.
-    FedtName->selectAll();
+    FedtName->ShowPrompt(tr("Please input the draw name."));
     FedtName->setFocus();
     return Dialogs().ExecuteModal(*this);
 }
@@ -169,6 +215,12 @@ void TEditForm::bbtnOKClick() {
 }
 
 void TEditForm::SaveDrawing() {
+    if (FedtName->Name().isEmpty()) {
+        Dialogs().ShowMessage(tr("Please input the draw name."));
+        FedtName->setFocus();
+        FedtName->selectAll();
+        return;
+    }
     TMemoryStream Stream;
     if (!FDraxaEdit->SaveToStream(Stream)) {
         Dialogs().ShowMessage(tr("The drawing could not be written out, so nothing was saved."));
@@ -246,6 +298,8 @@ void TEditForm::ReloadRecord() {
     }
     FRecordRevision = Record.Revision;
     RestoreMode();
+    // What is open now is what is saved.
+    if (isVisible()) TakeBaseline();
 }
 
 void TEditForm::btnLoadClick() {
@@ -268,6 +322,7 @@ void TEditForm::LoadDocumentFile() {
         Problem = QString::fromStdString(E.what());
     }
     RestoreMode();
+    FLayersPanel->Update();
     if (!Problem.isEmpty()) Dialogs().ShowMessage(Problem);
 }
 
@@ -361,18 +416,84 @@ void TEditForm::CancelPictureLoad() {
 }
 
 void TEditForm::DraxaEditActionToolToSelecting() {
-    sbtnSelecting()->setChecked(true);
+    FPanel2->ShowTool(TDrawTool::SpSelecting);
+    FStatusBar->Update();
+}
+
+QByteArray TEditForm::DocumentBytes() const {
+    TMemoryStream Stream;
+    if (!FDraxaEdit->SaveToStream(Stream)) return QByteArray();
+    return Stream.ToByteArray();
+}
+
+void TEditForm::TakeBaseline() {
+    FBaselineDrawing = DocumentBytes();
+    FBaselineName = FedtName->Name();
+    FHasBaseline = true;
+}
+
+bool TEditForm::HasUnsavedChanges() const {
+    return FHasBaseline && (FedtName->Name() != FBaselineName || DocumentBytes() != FBaselineDrawing);
 }
 
 void TEditForm::reject() {
+    if (HasUnsavedChanges()) {
+        const QString Name = FedtName->Name();
+        const QString What = Name.isEmpty()
+                                 ? tr("The drawing has changes that are not saved.")
+                                 : tr("The drawing \"%1\" has changes that are not saved.").arg(Name);
+        const TModalResult Answer =
+            Dialogs().MessageDlg(What + tr("\n\nYes: save them (as OK does).\nNo: discard them and close the "
+                                           "editor.\nCancel: keep editing."),
+                                 TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
+        if (Answer == mrYes) bbtnOKClick(); // closes the editor once the drawing is saved
+        if (Answer != mrNo) return;
+    }
     done(mrCancel);
 }
 
+void TEditForm::done(int Result) {
+    // A window never shown has no place worth remembering.
+    if (isVisible()) AppSettings().setValue(GeometryKey, saveGeometry());
+    FHasBaseline = false;
+    QDialog::done(Result);
+}
+
+QSize TEditForm::OpeningSize() {
+    // The layout's size with room for the whole page as it is now.
+    // (The panel's bevel is two pixels wide on each side.)
+    const QSize Minimum = FPanel1->minimumSize();
+    FPanel1->setMinimumSize(FDraxaEdit->size() + QSize(6, 6));
+    layout()->invalidate();
+    QSize Wanted = layout()->totalSizeHint().expandedTo(layout()->totalMinimumSize());
+    FPanel1->setMinimumSize(Minimum);
+    layout()->invalidate();
+    // A small page still gets a window whose status bar can be read.
+    Wanted = Wanted.expandedTo(QSize(640, 480));
+    if (const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen())
+        Wanted = Wanted.boundedTo(Screen->availableGeometry().size() * 0.8);
+    return Wanted.expandedTo(minimumSizeHint());
+}
+
 void TEditForm::setVisible(bool Visible) {
-    // adjustPosition without a widget centres on the screen (allowing for
-    // the frame) and marks the window as placed, so Qt leaves it there.
-    if (Visible && !isVisible() && !testAttribute(Qt::WA_Moved)) adjustPosition(nullptr);
+    const bool Appearing = Visible && !isVisible();
+    if (Appearing && !testAttribute(Qt::WA_Moved)) {
+        const QByteArray Geometry = AppSettings().value(GeometryKey).toByteArray();
+        if (Geometry.isEmpty() || !restoreGeometry(Geometry)) {
+            resize(OpeningSize());
+            // adjustPosition without a widget centres on the screen
+            // (allowing for the frame) and marks the window as placed, so
+            // Qt leaves it there.
+            adjustPosition(nullptr);
+        }
+    }
     QDialog::setVisible(Visible);
+    if (Appearing) {
+        // The drawing may have been replaced while the window was hidden.
+        FLayersPanel->Update();
+        FStatusBar->Update();
+        TakeBaseline();
+    }
 }
 
 } // namespace draxa

@@ -15,8 +15,15 @@
 // The picture of a new image is read on a worker thread: the window keeps
 // painting, the cursor is busy, and a load that takes more than a moment
 // shows a box with Cancel. Input waits until the picture is there.
+//
+// The window is resizable: the surface sits in a scroll area that grows with
+// it, the menus offer the surface's editing operations, the tool panel all
+// its tools, and the status bar where the mouse is. Leaving it with changes
+// made since it appeared (Cancel, Escape, the close box) asks first.
 #pragma once
 
+#include "app/name_edit.h"
+#include "app/tool_bar.h"
 #include "foundation/dialogs.h"
 #include "surface/draxa.h"
 
@@ -31,12 +38,18 @@ class QButtonGroup;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 namespace draxa {
 
 class TDrawingsStore;
+class TEditorActions;
+class TEditorStatusBar;
+class TFormatBar;
+class TLayersPanel;
 struct TDrawingRecord;
 enum class TStoreFailure : uint8_t;
 
@@ -83,25 +96,54 @@ public:
 
     // The controls.
     QLabel* Image1() const { return FImage1; }
-    QLineEdit* edtName() const { return FedtName; }
+    TNameEdit* edtName() const { return FedtName; }
     QFrame* Panel1() const { return FPanel1; }
     TMyDraxa* DraxaEdit() const { return FDraxaEdit; }
     QFrame* Panel2() const { return FPanel2; }
     QPushButton* btnLoad() const { return FbtnLoad; }
     QPushButton* bbtnCancel() const { return FbbtnCancel; }
     QPushButton* bbtnOK() const { return FbbtnOK; }
-    QButtonGroup* ToolButtons() const { return FToolButtons; }
-    // The tool button of Tool; nullptr for a tool without one.
+    // The group of the fourteen tool buttons the editor always had.
+    QButtonGroup* ToolButtons() const;
+    // The tool button of Tool (every tool has one).
     QToolButton* ToolButton(TDrawTool Tool) const;
     QToolButton* sbtnSelecting() const { return ToolButton(TDrawTool::SpSelecting); }
+    TToolBar* ToolBar() const { return FPanel2; }
+    QScrollArea* ScrollBox() const { return FScrollBox; }
+    TEditorActions* Actions() const { return FActions; }
+    TEditorStatusBar* StatusBar() const { return FStatusBar; }
+    TFormatBar* FormatBar() const { return FFormatBar; }
+    TLayersPanel* LayersPanel() const { return FLayersPanel; }
 
-    // Cancel, Escape and the close box report mrCancel; nothing is written.
+    // True when the drawing or the name differ from what they were when the
+    // window appeared (never before it has appeared).
+    bool HasUnsavedChanges() const;
+
+    // Cancel, Escape and the close box: with unsaved changes the user is
+    // asked to save (as OK does), discard them or keep editing; leaving
+    // reports mrCancel and writes nothing.
     void reject() override;
-    // The editor opens in the middle of the screen, not over the main window.
+    // Remembers the window's place and size for the next time.
+    void done(int Result) override;
+    // The first time, the editor opens where it was last (or in the middle
+    // of the screen, big enough for the page at 100 %).
     void setVisible(bool Visible) override;
+    // The settings key of the remembered place and size.
+    static const QString GeometryKey;
+
+protected:
+    // A press on the surface gives it the keyboard focus.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    void CreateToolButtons();
+    void CreateLayout();
+    // The size that shows the whole page at the present zoom, at most 80 %
+    // of the screen.
+    QSize OpeningSize();
+    // The drawing as OK would write it.
+    QByteArray DocumentBytes() const;
+    // What HasUnsavedChanges compares with: the drawing and name as they are now.
+    void TakeBaseline();
     // Puts the editor's mode back on the surface (after a load).
     void RestoreMode() { FDraxaEdit->SetTag(FMode); }
     // OK: writes the drawing into the table and closes the editor.
@@ -125,16 +167,24 @@ private:
     int64_t FRecordKey = -1;                     // the record OK rewrites in TagExisting mode
     int64_t FRecordRevision = 0;                 // its revision when the editor read it
     std::atomic<bool>* FPictureCancel = nullptr; // the running picture load's flag
+    bool FHasBaseline = false;
+    QByteArray FBaselineDrawing;
+    QString FBaselineName;
 
     QLabel* FImage1;
-    QLineEdit* FedtName;
+    TNameEdit* FedtName;
     QFrame* FPanel1;
+    QScrollArea* FScrollBox;
     TMyDraxa* FDraxaEdit;
-    QFrame* FPanel2;
-    QButtonGroup* FToolButtons;
+    TToolBar* FPanel2;
     QPushButton* FbtnLoad;
     QPushButton* FbbtnCancel;
     QPushButton* FbbtnOK;
+    QMenuBar* FMenuBar;
+    TEditorActions* FActions;
+    TEditorStatusBar* FStatusBar;
+    TFormatBar* FFormatBar;
+    TLayersPanel* FLayersPanel;
 };
 
 } // namespace draxa

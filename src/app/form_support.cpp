@@ -28,6 +28,18 @@ void MakeFixedWindow(QWidget& Window, int Width, int Height) {
     Window.setFont(Font);
 }
 
+void MakeSizableWindow(QWidget& Window) {
+    Window.setWindowFlags((Window.windowFlags() & Qt::WindowType_Mask) | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    QFont Font = Window.font();
+    Font.setPointSize(8);
+    Window.setFont(Font);
+}
+
+QSettings AppSettings() {
+    return QSettings(QStringLiteral("draxa"), QCoreApplication::applicationName());
+}
+
 void CentreOnScreen(QWidget& Window) {
     const QScreen* Screen = Window.screen() ? Window.screen() : QGuiApplication::primaryScreen();
     if (!Screen) return;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QRect>
+#include <QSettings>
 #include <QString>
 
 class QFrame;
@@ -19,6 +20,11 @@ struct TDrawingRecord;
 // menu, a close box and a minimise box (no resizing, no maximise), in an
 // 8-point font.
 void MakeFixedWindow(QWidget& Window, int Width, int Height);
+// A window the user can resize and maximise, in the same 8-point font.
+void MakeSizableWindow(QWidget& Window);
+// The program's settings (remembered window places), per user, in a file
+// named after the program.
+QSettings AppSettings();
 // Moves a top-level window to the middle of the screen it is on.
 void CentreOnScreen(QWidget& Window);
 // A panel with a lowered two-pixel bevel, at Geometry in Parent's pixels.

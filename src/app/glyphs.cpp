@@ -145,8 +145,68 @@ void DrawTool(QPainter& P, TDrawTool Tool) {
         P.drawPolygon(QPolygonF(
             {QPointF(2, 13), QPointF(6.5, 7), QPointF(9.5, 10.5), QPointF(11, 9), QPointF(14, 13)}));
         break;
-    default:
+    case TDrawTool::SpLinkPoint:
+        // A free connection point: a cross in a small square.
+        P.setPen(QPen(KAccent, 1.2));
+        P.setBrush(Qt::white);
+        P.drawRect(QRectF(3.5, 3.5, 9, 9));
+        P.setPen(InkPen(1.1));
+        P.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        P.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
         break;
+    case TDrawTool::SpClose:
+        // No tool: a struck-out pointer.
+        Pointer(P, 4.5, 1.5, 1.0);
+        P.setPen(QPen(QColor(0xc8, 0x28, 0x28), 1.6, Qt::SolidLine, Qt::RoundCap));
+        P.drawLine(QPointF(2.5, 13.5), QPointF(13.5, 2.5));
+        break;
+    case TDrawTool::SpPolylinePolygonPointRemoving:
+    case TDrawTool::SpPolylinePolygonPointAdding: {
+        // A polyline with the vertex in question, and a minus or a plus.
+        const bool Adding = Tool == TDrawTool::SpPolylinePolygonPointAdding;
+        P.drawPolyline(QPolygonF({QPointF(1.5, 13.5), QPointF(6, 5.5), QPointF(10.5, 13.5)}));
+        Node(P, 6, 5.5);
+        P.setPen(QPen(Adding ? QColor(0x1e, 0x8c, 0x2e) : QColor(0xc8, 0x28, 0x28), 1.6));
+        P.drawLine(QPointF(9.5, 4), QPointF(15, 4));
+        if (Adding) P.drawLine(QPointF(12.25, 1.25), QPointF(12.25, 6.75));
+        break;
+    }
+    case TDrawTool::SpDragWhole:
+        // Four arrows: the whole drawing moves.
+        P.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+        P.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+        P.setBrush(KInk);
+        P.setPen(Qt::NoPen);
+        P.drawPolygon(QPolygonF({QPointF(8, 0.5), QPointF(10.5, 3.5), QPointF(5.5, 3.5)}));
+        P.drawPolygon(QPolygonF({QPointF(8, 15.5), QPointF(10.5, 12.5), QPointF(5.5, 12.5)}));
+        P.drawPolygon(QPolygonF({QPointF(0.5, 8), QPointF(3.5, 5.5), QPointF(3.5, 10.5)}));
+        P.drawPolygon(QPolygonF({QPointF(15.5, 8), QPointF(12.5, 5.5), QPointF(12.5, 10.5)}));
+        break;
+    case TDrawTool::SpBrowse:
+        // An eye: look and pick, move nothing.
+        P.setBrush(Qt::white);
+        P.drawEllipse(QRectF(1.5, 4.5, 13, 7));
+        P.setBrush(KAccent);
+        P.setPen(Qt::NoPen);
+        P.drawEllipse(QRectF(5.5, 5, 5, 5));
+        break;
+    case TDrawTool::SpFreeLine: {
+        QPainterPath Scribble(QPointF(1.5, 11.5));
+        Scribble.cubicTo(QPointF(3, 3), QPointF(6, 3), QPointF(7, 9));
+        Scribble.cubicTo(QPointF(8, 15), QPointF(12, 12), QPointF(14.5, 3.5));
+        P.drawPath(Scribble);
+        break;
+    }
+    case TDrawTool::SpBLine: {
+        // A smooth line through its points.
+        QPainterPath Curve(QPointF(1.5, 12.5));
+        Curve.quadTo(QPointF(4.5, 2), QPointF(8, 8));
+        Curve.quadTo(QPointF(11.5, 14), QPointF(14.5, 3.5));
+        P.drawPath(Curve);
+        for (const QPointF& At : {QPointF(1.5, 12.5), QPointF(8, 8), QPointF(14.5, 3.5)})
+            Node(P, At.x(), At.y());
+        break;
+    }
     }
 }
 

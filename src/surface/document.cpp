@@ -422,6 +422,38 @@ bool TMyDraxa::IsLayerVisible(int LayerId) const {
     return false;
 }
 
+bool TMyDraxa::SetLayerVisible(int LayerId, bool Visible) {
+    auto Layer =
+        std::find_if(FLayers.begin(), FLayers.end(), [&](const LayerRec& L) { return L.Id == LayerId; });
+    if (Layer == FLayers.end()) return false;
+    if (Layer->Visible == Visible) return true;
+    Layer->Visible = Visible;
+    if (!Visible) {
+        // What cannot be seen cannot stay selected (nor be edited through the selection).
+        const TArrMyShape Selected = FSelected;
+        for (TMyShape* S : Selected)
+            if (S->LayerId() == LayerId) UnselectShape(S);
+    }
+    FModified = true;
+    Invalidate();
+    return true;
+}
+
+bool TMyDraxa::RenameLayer(int LayerId, const QString& Name) {
+    if (Name.isEmpty()) return false;
+    LayerRec* Layer = nullptr;
+    for (LayerRec& L : FLayers) {
+        if (L.Id == LayerId)
+            Layer = &L;
+        else if (L.Name == Name)
+            return false;
+    }
+    if (!Layer) return false;
+    Layer->Name = Name;
+    FModified = true;
+    return true;
+}
+
 void TMyDraxa::GetLayerShapes(uint8_t LayerId, TArrMyShape& Shapes) const {
     Shapes.clear();
     if (FCurrentLayer == -1) return;

@@ -77,6 +77,12 @@ public:
     uint8_t LayerCount() const { return uint8_t(FLayers.size()); }
     int LayerIndexOf(uint8_t LayerId) const;
     bool IsLayerVisible(int LayerId) const;
+    // Shows or hides the layer; the shapes of a hidden layer leave the
+    // selection. False when there is no such layer.
+    bool SetLayerVisible(int LayerId, bool Visible);
+    // False when there is no such layer, or Name is empty or another
+    // layer's name.
+    bool RenameLayer(int LayerId, const QString& Name);
     void GetLayerShapes(uint8_t LayerId, TArrMyShape& Shapes) const;
     const std::vector<LayerRec>& Layers() const { return FLayers; }
     int CurrentLayer() const { return FCurrentLayer; }

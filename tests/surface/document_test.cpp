@@ -280,6 +280,26 @@ TEST(SurfaceDocument, LayersAreUniqueByNameAndAnnounced) {
     EXPECT_FALSE(S.DeleteLayer(9));
 }
 
+TEST(SurfaceDocument, LayersAreShownHiddenAndRenamed) {
+    TMyDraxa S;
+    S.AddLayer("Top", true);
+    AddBox(S, "A");
+    S.SelectShape(S.ShapeByIndex(0));
+    ASSERT_TRUE(S.SetLayerVisible(1, false));
+    EXPECT_FALSE(S.IsLayerVisible(1));
+    EXPECT_EQ(S.SelectedCount(), 0); // hidden shapes leave the selection
+    EXPECT_TRUE(S.CheckConsistency());
+    EXPECT_TRUE(S.SetLayerVisible(1, true));
+    EXPECT_FALSE(S.SetLayerVisible(9, true));
+
+    EXPECT_TRUE(S.RenameLayer(1, "Walls"));
+    EXPECT_EQ(S.Layers()[1].Name, "Walls");
+    EXPECT_FALSE(S.RenameLayer(1, "Layer0")); // taken
+    EXPECT_FALSE(S.RenameLayer(1, ""));
+    EXPECT_FALSE(S.RenameLayer(9, "X"));
+    EXPECT_TRUE(S.RenameLayer(1, "Walls")); // its own name
+}
+
 TEST(SurfaceDocument, DeletingALayerDeletesItsShapesEvenLockedOnesThenAnnouncesIt) {
     QStringList Events; // outlives the surface, whose destruction announces its last layer
     TMyDraxa S;

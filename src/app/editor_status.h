@@ -1,0 +1,42 @@
+// TEditorStatusBar: the editor's status bar. It shows where the mouse is on
+// the drawing in the drawing's units at its scale, the zoom, the current
+// layer and what the current tool does.
+#pragma once
+
+#include "surface/draxa.h"
+
+#include <QStatusBar>
+
+class QLabel;
+
+namespace draxa {
+
+class TEditorStatusBar : public QStatusBar {
+    Q_OBJECT
+
+public:
+    TEditorStatusBar(TMyDraxa& Surface, QWidget* Parent = nullptr);
+    ~TEditorStatusBar() override;
+
+    // Shows the zoom, the layer and the tool's hint as they are now.
+    void Update();
+    // The screen point (X, Y) of the surface as the position label shows it.
+    QString PositionText(int X, int Y) const;
+
+    QLabel* lblPosition() const { return FPosition; }
+    QLabel* lblZoom() const { return FZoom; }
+    QLabel* lblLayer() const { return FLayer; }
+    QLabel* lblHint() const { return FHint; }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    TMyDraxa& FSurface;
+    QLabel* FHint;
+    QLabel* FPosition;
+    QLabel* FZoom;
+    QLabel* FLayer;
+};
+
+} // namespace draxa

@@ -1,0 +1,348 @@
+// The editor window as a person works in it: every tool on the tool panel,
+// keys going to the drawing once it is clicked, menus whose states follow
+// the selection and the history, the question before changes are left
+// behind, the name's prompt and the status bar.
+#include "app/drawings_store.h"
+#include "app/edit_frm.h"
+#include "app/editor_actions.h"
+#include "app/editor_status.h"
+#include "app/form_support.h"
+#include "app/format_bar.h"
+#include "app/layers_panel.h"
+#include "app/tool_bar.h"
+#include "common/control_helpers.h"
+#include "common/scripted_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSet>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace draxa {
+namespace {
+
+using test::TScriptedDialogs;
+
+std::string S(const QString& Text) {
+    return Text.toStdString();
+}
+
+void Key(QWidget* Target, int Key, const QString& Text = QString()) {
+    ASSERT_NE(Target, nullptr);
+    QKeyEvent Press(QEvent::KeyPress, Key, Qt::NoModifier, Text);
+    QApplication::sendEvent(Target, &Press);
+    QKeyEvent Release(QEvent::KeyRelease, Key, Qt::NoModifier, Text);
+    QApplication::sendEvent(Target, &Release);
+}
+
+int AddRectangle(TMyDraxa& D, float Left, float Top) {
+    const TArrMyPoint Box{TMyPoint{Left, Top}, TMyPoint{Left + 80, Top}, TMyPoint{Left + 80, Top + 50},
+                          TMyPoint{Left, Top + 50}};
+    return D.AddShapeByTool(&D, TDrawTool::SpRectangle, QString(), Box, 0, QString());
+}
+
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Remembered window places go to a throwaway settings file.
+        QStandardPaths::setTestModeEnabled(true);
+        AppSettings().remove(TEditForm::GeometryKey);
+        ASSERT_TRUE(Dir.isValid());
+        ASSERT_TRUE(Store.OpenSQLite(Dir.filePath(QStringLiteral("tdraxadb.db"))));
+    }
+    void TearDown() override { AppSettings().remove(TEditForm::GeometryKey); }
+
+    // Runs a new-drawing session: the window appears, Steps act in it.
+    TModalResult Session(const std::function<void(TEditForm&)>& Steps) {
+        Script.QueueModal([Steps](QDialog& D) {
+            auto& Edit = dynamic_cast<TEditForm&>(D);
+            Edit.show();
+            QApplication::processEvents();
+            Steps(Edit);
+            Edit.hide();
+            return D.result();
+        });
+        return Edit.NewDrawing();
+    }
+
+    QTemporaryDir Dir;
+    TScriptedDialogs Script;
+    TScopedDialogs UseScript{Script};
+    TDrawingsStore Store;
+    TEditForm Edit{Store};
+};
+
+TEST_F(EditorTest, EveryToolHasAButtonWithATipAndAKey) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    QSet<QString> Tips, Keys, Names;
+    for (int T = 0; T <= int(TDrawTool::SpBLine); ++T) {
+        const TDrawTool Tool = TDrawTool(T);
+        QToolButton* B = Edit.ToolButton(Tool);
+        ASSERT_NE(B, nullptr) << T;
+        B->click();
+        EXPECT_EQ(D.ShapeTool(), Tool) << S(B->objectName());
+        // Exactly one of the 22 is down, the chosen one.
+        for (int Other = 0; Other <= int(TDrawTool::SpBLine); ++Other)
+            EXPECT_EQ(Edit.ToolButton(TDrawTool(Other))->isChecked(), Other == T) << S(B->objectName());
+        EXPECT_TRUE(Edit.StatusBar()->lblHint()->text().startsWith(TToolBar::ToolTip(Tool)));
+        Tips << TToolBar::ToolTip(Tool);
+        Keys << TToolBar::ToolKey(Tool);
+        Names << B->objectName();
+    }
+    EXPECT_EQ(Tips.size(), 22);
+    EXPECT_EQ(Keys.size(), 22);
+    EXPECT_EQ(Names.size(), 22);
+    EXPECT_TRUE(
+        TToolBar::ToolTip(TDrawTool::SpLineLinkLine).contains(QStringLiteral("junction on a connector")));
+    EXPECT_TRUE(TToolBar::ToolTip(TDrawTool::SpPolyLine).contains(QStringLiteral("double-click to finish")));
+
+    // After a new tool, drawing returns to selecting and its button goes down.
+    Edit.ToolButton(TDrawTool::SpFreeLine)->click();
+    Edit.DraxaEditActionToolToSelecting();
+    EXPECT_TRUE(Edit.sbtnSelecting()->isChecked());
+    EXPECT_FALSE(Edit.ToolButton(TDrawTool::SpFreeLine)->isChecked());
+}
+
+TEST_F(EditorTest, DeleteAfterAClickDeletesTheShapeAndLeavesTheName) {
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        E.edtName()->setText(QStringLiteral("Plan"));
+        E.edtName()->setFocus();
+        ASSERT_GE(AddRectangle(D, 40, 40), 0);
+        D.UnselectAllAndRepaint();
+        EXPECT_FALSE(E.Actions()->actDelete->isEnabled());
+
+        test::TMouseDriver Mouse(D);
+        Mouse.Click(80, 60);
+        QApplication::processEvents();
+        EXPECT_EQ(E.focusWidget(), &D);
+        EXPECT_EQ(D.SelectedCount(), 1);
+        EXPECT_TRUE(E.Actions()->actDelete->isEnabled());
+
+        Key(E.focusWidget(), Qt::Key_Delete);
+        EXPECT_EQ(D.ShapeCount(), 0);
+        EXPECT_EQ(S(E.edtName()->text()), "Plan");
+        E.Actions()->actUndo->trigger();
+        EXPECT_EQ(D.ShapeCount(), 1);
+        E.done(mrCancel);
+    });
+}
+
+TEST_F(EditorTest, UndoAndRedoFollowTheHistory) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TEditorActions& A = *Edit.Actions();
+    EXPECT_FALSE(A.actUndo->isEnabled());
+    EXPECT_FALSE(A.actRedo->isEnabled());
+
+    ASSERT_GE(AddRectangle(D, 20, 20), 0);
+    ASSERT_GE(AddRectangle(D, 150, 20), 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(A.actUndo->isEnabled());
+    EXPECT_EQ(S(A.actUndo->text()), "&Undo Add");
+
+    test::TMouseDriver Mouse(D);
+    Mouse.Click(60, 40);
+    QApplication::processEvents();
+    A.actBringToFront->trigger();
+    EXPECT_EQ(S(A.actUndo->text()), "&Undo Bring to Front");
+    A.actUndo->trigger();
+    EXPECT_EQ(S(A.actRedo->text()), "&Redo Bring to Front");
+    EXPECT_TRUE(A.actRedo->isEnabled());
+    A.actUndo->trigger();
+    A.actUndo->trigger();
+    EXPECT_EQ(D.ShapeCount(), 0);
+    EXPECT_FALSE(A.actUndo->isEnabled());
+    A.actRedo->trigger();
+    EXPECT_EQ(D.ShapeCount(), 1);
+    EXPECT_TRUE(A.actUndo->isEnabled());
+
+    // Zoom steps and the actual size.
+    A.actZoomIn->trigger();
+    EXPECT_DOUBLE_EQ(D.Zoom(), 1.25);
+    EXPECT_EQ(S(Edit.StatusBar()->lblZoom()->text()), "125 %");
+    A.actZoom100->trigger();
+    EXPECT_DOUBLE_EQ(D.Zoom(), 1.0);
+}
+
+TEST_F(EditorTest, AFormatChangeIsOneUndoStepForTheWholeSelection) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TFormatBar& Bar = *Edit.FormatBar();
+    ASSERT_GE(AddRectangle(D, 20, 20), 0);
+    ASSERT_GE(AddRectangle(D, 150, 20), 0);
+    D.UnselectAllAndRepaint();
+    test::TMouseDriver Mouse(D);
+    Mouse.Click(60, 40);
+    QApplication::processEvents();
+    EXPECT_TRUE(Bar.isEnabled());
+    Mouse.SetModifiers(Qt::ShiftModifier);
+    Mouse.Click(190, 40);
+    QApplication::processEvents();
+    ASSERT_EQ(D.SelectedCount(), 2);
+
+    Bar.sePenWidth()->setValue(5);
+    const int Red = Bar.cbBrushColor()->findText(QStringLiteral("Red"));
+    Bar.cbBrushColor()->setCurrentIndex(Red);
+    emit Bar.cbBrushColor()->activated(Red);
+    for (TMyShape* S : D.Selected()) {
+        EXPECT_EQ(S->Pen().Width(), 5);
+        EXPECT_EQ(S->Brush().Color(), clRed);
+    }
+    EXPECT_EQ(S(Edit.Actions()->actUndo->text()), "&Undo Change");
+    ASSERT_TRUE(D.Undo()); // the fill, on both
+    for (int I = 0; I < D.ShapeCount(); ++I) {
+        EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 5);
+        EXPECT_NE(D.ShapeByIndex(I)->Brush().Color(), clRed);
+    }
+    ASSERT_TRUE(D.Undo()); // the width, on both
+    for (int I = 0; I < D.ShapeCount(); ++I) EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 1);
+    EXPECT_EQ(D.ShapeCount(), 2);
+}
+
+TEST_F(EditorTest, LayersAreAddedHiddenAndDeletedAfterAQuestion) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TLayersPanel& Panel = *Edit.LayersPanel();
+    QListWidget& List = *Panel.lstLayers();
+    ASSERT_EQ(List.count(), 1);
+    EXPECT_FALSE(Panel.btnDeleteLayer()->isEnabled());
+
+    Panel.btnAddLayer()->click();
+    ASSERT_EQ(List.count(), 2);
+    EXPECT_EQ(S(List.item(1)->text()), "Layer1");
+    EXPECT_EQ(D.CurrentLayer(), List.item(1)->data(Qt::UserRole).toInt());
+    ASSERT_GE(AddRectangle(D, 20, 20), 0); // on the new layer
+    EXPECT_EQ(int(D.ShapeByIndex(0)->LayerId()), D.CurrentLayer());
+
+    List.item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(D.IsLayerVisible(D.CurrentLayer()));
+    List.item(1)->setText(QStringLiteral("Layer0")); // taken: refused, the name stays
+    EXPECT_EQ(S(Script.Messages.last()), "A layer needs a name that no other layer of the drawing has.");
+    EXPECT_EQ(S(D.Layers()[1].Name), "Layer1");
+
+    // The current layer holds a shape: deleting it asks; No keeps it.
+    Script.MessageResults = {mrNo, mrYes};
+    Panel.btnDeleteLayer()->click();
+    EXPECT_EQ(D.LayerCount(), 2);
+    Panel.btnDeleteLayer()->click();
+    EXPECT_EQ(D.LayerCount(), 1);
+    EXPECT_EQ(D.ShapeCount(), 0);
+    EXPECT_EQ(List.count(), 1);
+    EXPECT_FALSE(Panel.btnDeleteLayer()->isEnabled());
+}
+
+TEST_F(EditorTest, LeavingWithChangesAsksFirst) {
+    // Cancel, Escape and the close box, each answered "keep editing", then
+    // "discard".
+    const std::vector<std::pair<const char*, std::function<void(TEditForm&)>>> Ways{
+        {"Cancel", [](TEditForm& E) { E.bbtnCancel()->click(); }},
+        {"Escape", [](TEditForm& E) { Key(E.edtName(), Qt::Key_Escape); }},
+        {"close box", [](TEditForm& E) { E.close(); }},
+    };
+    for (const auto& [Name, Leave] : Ways) {
+        Script.Messages.clear();
+        Script.MessageResults = {mrCancel, mrNo};
+        const TModalResult Result = Session([&, Leave = Leave](TEditForm& E) {
+            Leave(E); // nothing changed yet: no question
+            EXPECT_FALSE(E.isVisible()) << Name;
+            E.show();
+            ASSERT_GE(AddRectangle(*E.DraxaEdit(), 30, 30), 0);
+            Leave(E);
+            EXPECT_TRUE(E.isVisible()) << Name;
+            Leave(E);
+            EXPECT_FALSE(E.isVisible()) << Name;
+        });
+        EXPECT_EQ(Result, mrCancel) << Name;
+        EXPECT_EQ(Script.Messages.size(), 2) << Name;
+        EXPECT_TRUE(Script.MessageResults.empty()) << Name;
+    }
+    ASSERT_TRUE(Store.Refresh());
+    EXPECT_EQ(Store.RecordCount(), 0);
+
+    // "Save" saves as OK does.
+    Script.Messages.clear();
+    Script.MessageResults = {mrYes};
+    const TModalResult Result = Session([](TEditForm& E) {
+        E.edtName()->setText(QStringLiteral("Kept"));
+        ASSERT_GE(AddRectangle(*E.DraxaEdit(), 30, 30), 0);
+        E.bbtnCancel()->click();
+    });
+    EXPECT_EQ(Result, mrOk);
+    EXPECT_EQ(S(Script.Messages.last()), "Save success!");
+    ASSERT_TRUE(Store.Refresh());
+    EXPECT_EQ(Store.RecordCount(), 1);
+}
+
+TEST_F(EditorTest, TheNamePromptIsReplacedByTypingAndOkAsksForAName) {
+    Session([this](TEditForm& E) {
+        TNameEdit& Name = *E.edtName();
+        EXPECT_TRUE(Name.ShowsPrompt());
+        EXPECT_TRUE(Name.Name().isEmpty());
+        E.bbtnOK()->click();
+        EXPECT_TRUE(E.isVisible());
+        EXPECT_EQ(S(Script.Messages.join('|')), "Please input the draw name.");
+
+        // A key typed anywhere in the prompt replaces all of it.
+        Name.setCursorPosition(7);
+        Key(&Name, Qt::Key_G, QStringLiteral("G"));
+        EXPECT_EQ(S(Name.text()), "G");
+        EXPECT_FALSE(Name.ShowsPrompt());
+        Key(&Name, Qt::Key_O, QStringLiteral("o"));
+        EXPECT_EQ(S(Name.text()), "Go");
+        // Deleting from the prompt empties the field.
+        Name.ShowPrompt(QStringLiteral("Please input the draw name."));
+        Name.setCursorPosition(3);
+        Key(&Name, Qt::Key_Backspace);
+        EXPECT_EQ(S(Name.text()), "");
+        E.done(mrCancel);
+    });
+}
+
+TEST_F(EditorTest, WindowGrowsAroundThePageAndRemembersItsPlace) {
+    EXPECT_NE(Edit.minimumSize(), Edit.maximumSize());
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        EXPECT_EQ(E.ScrollBox()->widget(), &D);
+        // The whole page shows at 100 %.
+        EXPECT_GE(E.ScrollBox()->viewport()->width(), D.width());
+        EXPECT_GE(E.ScrollBox()->viewport()->height(), D.height());
+        const QSize Before = E.ScrollBox()->size();
+        E.resize(E.size() + QSize(200, 100));
+        QApplication::processEvents();
+        EXPECT_EQ(E.ScrollBox()->size(), Before + QSize(200, 100));
+        EXPECT_EQ(D.size(), QSize(378, 242)); // the page decides the surface's size
+
+        // The position in millimetres at the drawing's scale.
+        D.SetRatio(2.0);
+        test::TMouseDriver Mouse(D);
+        Mouse.Move(96, 48);
+        EXPECT_EQ(S(E.StatusBar()->lblPosition()->text()), "X 50.8  Y 25.4 mm");
+        D.SetRatio(1.0);
+        E.done(mrCancel);
+    });
+    const QSize Left = Edit.size();
+    TEditForm Again(Store);
+    Script.QueueModal([](QDialog& D) {
+        D.show();
+        D.hide();
+        return mrCancel;
+    });
+    Again.NewDrawing();
+    EXPECT_EQ(Again.size(), Left);
+}
+
+} // namespace
+} // namespace draxa
