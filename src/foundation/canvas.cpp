@@ -865,6 +865,10 @@ TCanvas::TTextMetrics TCanvas::MeasureText(const QFont& Font, const QString& Tex
     if (const auto Found = Cache.find(Key); Found != Cache.end()) return Found->second;
     const QFontMetrics M(Font, FDevice);
     const TTextMetrics Result{M.horizontalAdvance(Text), M.height(), M.ascent()};
+    // Long texts are measured each time: kept, a drawing of many long texts
+    // would hold megabytes of copies.
+    constexpr qsizetype MaxKeptLength = 256;
+    if (Text.size() > MaxKeptLength) return Result;
     if (Cache.size() >= MaxMeasured) Cache.clear();
     Cache.emplace(std::move(Key), Result);
     return Result;

@@ -631,6 +631,9 @@ private:
     // The list itself: taking out and putting in shift every index after the
     // place; reordering maps them (Order[new] = old). ReorderShapes journals.
     TMyShape* TakeShapeAt(int B);
+    // Where a shape a replay takes out is: at Position while the shape
+    // there still has Number, else wherever Number is now (-1: nowhere).
+    int ReplayPositionOf(int Position, int Number) const;
     void InsertShapeAt(int P, TMyShape* AShape);
     void ApplyOrder(const std::vector<int>& Order);
     void ReorderShapes(const std::vector<int>& Order);

@@ -271,6 +271,11 @@ TMyShape* TMyDraxa::TakeShapeAt(int B) {
     return Victim;
 }
 
+int TMyDraxa::ReplayPositionOf(int Position, int Number) const {
+    const TMyShape* S = ShapeByIndex(Position);
+    return S && S->ShapeNo() == Number ? Position : IndexOfNumber(Number);
+}
+
 void TMyDraxa::InsertShapeAt(int P, TMyShape* AShape) {
     P = std::clamp(P, 0, ShapeCount());
     for (TMyShape* S : FShapes) RemapReferences(S, [P](int V) { return V >= P ? V + 1 : V; });
@@ -360,12 +365,9 @@ bool TMyDraxa::Undo() {
         case TKind::Before:
             if (TMyShape* S = ShapeByNumber(E.Number)) ApplyImage(S, E.Image);
             break;
-        case TKind::Insert: {
-            int P = E.Position;
-            if (!ShapeByIndex(P) || ShapeByIndex(P)->ShapeNo() != E.Number) P = IndexOfNumber(E.Number);
-            if (P >= 0) E.Shape.reset(TakeShapeAt(P));
+        case TKind::Insert:
+            if (const int P = ReplayPositionOf(E.Position, E.Number); P >= 0) E.Shape.reset(TakeShapeAt(P));
             break;
-        }
         case TKind::Remove:
             if (E.Shape) InsertShapeAt(E.Position, E.Shape.release());
             break;
@@ -397,12 +399,9 @@ bool TMyDraxa::Redo() {
         case TKind::Insert:
             if (E.Shape) InsertShapeAt(E.Position, E.Shape.release());
             break;
-        case TKind::Remove: {
-            int P = E.Position;
-            if (!ShapeByIndex(P) || ShapeByIndex(P)->ShapeNo() != E.Number) P = IndexOfNumber(E.Number);
-            if (P >= 0) E.Shape.reset(TakeShapeAt(P));
+        case TKind::Remove:
+            if (const int P = ReplayPositionOf(E.Position, E.Number); P >= 0) E.Shape.reset(TakeShapeAt(P));
             break;
-        }
         case TKind::Reorder:
             if (int(E.Order.size()) == ShapeCount()) ApplyOrder(E.Order);
             break;
