@@ -1,10 +1,10 @@
 // Gradient images: the small fixed-size 24-bit picture of a colour gradient
-// that a closed shape keeps and stretches onto itself when it paints.
+// that a closed shape stretches onto itself when it paints.
 //
-// The image is rebuilt only when the colours or the style change; painting
-// reuses it. Each style has its own image size and pattern; every pixel
-// takes one of the 256 entries of a colour ramp from the begin colour to the
-// end colour.
+// Each style has its own image size and pattern; every pixel takes one of
+// the 256 entries of a colour ramp from the begin colour to the end colour.
+// The pattern is worked out once per style, so building a picture in given
+// colours is cheap.
 #pragma once
 
 #include "foundation/bitmap.h"

@@ -277,19 +277,20 @@ void TMyShape::PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill,
     if (Fill) {
         const int N = std::clamp(Count, 0, int(Points.size()));
         const TRegion Region = TRegion::FromPolygon(Points.data(), N, WINDING);
-        // Without an image (not built yet) a turned copy would be plain white.
-        const bool Gradient = FGradientStyle != TGradientStyle::gsNone && !Region.IsEmpty() &&
-                              !FGradient.Picture(FColorBegin, FColorEnd, FGradientStyle).Empty();
+        // The gradient image covers the shape's own (unrotated) frame and
+        // turns with it; the clip hides the white corners of the turned copy.
+        // There is none for an unknown style.
+        const double Z = Zoom();
+        const TBitmap* Turned = FGradientStyle == TGradientStyle::gsNone || Region.IsEmpty()
+                                    ? nullptr
+                                    : FGradient.Turned(FColorBegin, FColorEnd, FGradientStyle,
+                                                       RoundHalfEven(Z * UnrotatedWidth()),
+                                                       RoundHalfEven(Z * UnrotatedHeight()), -FAngle);
+        const bool Gradient = Turned != nullptr;
         if (Gradient) {
-            // The gradient image covers the shape's own (unrotated) frame and
-            // turns with it; the clip hides the white corners of the turned copy.
-            const double Z = Zoom();
-            const TBitmap& Turned =
-                FGradient.Turned(FColorBegin, FColorEnd, FGradientStyle, RoundHalfEven(Z * UnrotatedWidth()),
-                                 RoundHalfEven(Z * UnrotatedHeight()), -FAngle);
             const TPoint At = GradientOrigin(*this, Z);
             Canvas.SelectClipRgn(&Region);
-            Canvas.Draw(At.X, At.Y, Turned);
+            Canvas.Draw(At.X, At.Y, *Turned);
         }
         // A clear brush leaves the gradient visible; a solid one covers it.
         TBrush Brush;

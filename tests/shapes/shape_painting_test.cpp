@@ -10,6 +10,7 @@
 #include "surface/draxa.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
@@ -129,6 +130,40 @@ TEST(ShapePainting, KeptGradientPicturesFollowEveryChange) {
     B.GradientBitmap().Canvas().FillRect(Rect(0, 0, 1000, 1000));
     EXPECT_EQ(PaintedAt(A), clRed);
     EXPECT_EQ(PaintedAt(B), clLime);
+    // A painted shape keeps only its stretched copy; the picture drawn on
+    // stays for copies at another size, the other is built again alike.
+    Surface.SetZoom(2);
+    EXPECT_EQ(PaintedAt(B), clLime);
+    EXPECT_EQ(PaintedAt(A), clRed);
+}
+
+TEST(ShapePainting, GradientPicturesBuiltAgainMatchFreshOnes) {
+    TMyDraxa Surface;
+    const auto Make = [&] {
+        auto Shape = std::make_unique<TMyPolygon>(&Surface);
+        for (const TMyPoint& P : {MyPoint(10, 10), MyPoint(50, 10), MyPoint(50, 50), MyPoint(10, 50)})
+            Shape->AddScreenPoint(P);
+        Shape->Brush().SetStyle(TBrushStyle::bsClear);
+        Shape->SetFlipDirect(true, false); // the gradient set next is mirrored
+        Shape->SetColorBegin(clRed);
+        Shape->SetColorEnd(clBlue);
+        Shape->SetGradientStyle(TGradientStyle::gsRadialTL);
+        return Shape;
+    };
+    const TArrPoint Screen{TPoint{10, 10}, TPoint{50, 10}, TPoint{50, 50}, TPoint{10, 50}};
+    const auto Painted = [&](TMyPolygon& Shape) {
+        TImageCanvas C;
+        Shape.PaintPolygon(C.Canvas, Screen, true, 4);
+        return C.Image;
+    };
+    const auto Old = Make(), Fresh = Make();
+    const QImage AtOne = Painted(*Old);
+    EXPECT_NE(AtOne.pixel(12, 12), AtOne.pixel(48, 12)); // mirrored corners differ
+    Surface.SetZoom(3);
+    EXPECT_EQ(Painted(*Old), Painted(*Fresh)); // built again, and built for the first time
+    Surface.SetZoom(1);
+    EXPECT_EQ(Painted(*Fresh), AtOne);
+    EXPECT_EQ(Painted(*Old), AtOne);
 }
 
 TEST(ShapePainting, OutlinePenTakesJoinAndCapAndIsRestored) {
