@@ -310,9 +310,14 @@ void WriteCountedText(TStream& S, const QString& Text) {
 QString ReadCountedText(TStream& S) {
     const int32_t N = ReadInt32(S);
     const int Length = static_cast<int>(static_cast<uint32_t>(N) & 0xFF);
-    QByteArray Bytes(Length, Qt::Uninitialized);
-    S.ReadBuffer(Bytes.data(), Length);
-    const QString Text = DecodeDocumentText(Bytes);
+    if (Length == 0) return {};
+    // Every shape has several of these texts: read without an allocation.
+    char Buffer[255];
+    S.ReadBuffer(Buffer, Length);
+    const QByteArray Bytes = QByteArray::fromRawData(Buffer, Length);
+    // Valid UTF-8 is saved again byte for byte, so it fits as it is.
+    if (IsValidUtf8(Bytes)) return QString::fromUtf8(Bytes);
+    const QString Text = DecodeWindows1252(Bytes);
     // Single-byte text from elsewhere may take more than 255 bytes as UTF-8.
     // It is cut now to what a counted text can carry, so that the drawing
     // holds what saving it will write: two keys that differ only further on
@@ -332,14 +337,22 @@ void WriteFixedText(TStream& S, const QString& Text, int Width) {
 
 QString ReadFixedText(TStream& S, int Width) {
     if (Width <= 0) return {};
-    QByteArray Bytes(Width, Qt::Uninitialized);
-    S.ReadBuffer(Bytes.data(), Width);
+    // Every shape's class name is one of these: short ones are read without
+    // an allocation.
+    char Small[64];
+    QByteArray Large;
+    char* Bytes = Small;
+    if (Width > int(sizeof Small)) {
+        Large.resize(Width);
+        Bytes = Large.data();
+    }
+    S.ReadBuffer(Bytes, Width);
     // Blanks and control characters are single bytes in both decodings, so
     // trimming the bytes trims the text.
-    qsizetype Begin = 0, End = Bytes.size();
+    int Begin = 0, End = Width;
     while (Begin < End && static_cast<uint8_t>(Bytes[Begin]) <= 0x20) ++Begin;
     while (End > Begin && static_cast<uint8_t>(Bytes[End - 1]) <= 0x20) --End;
-    return DecodeDocumentText(Bytes.mid(Begin, End - Begin));
+    return DecodeDocumentText(QByteArray::fromRawData(Bytes + Begin, End - Begin));
 }
 
 // ---------------------------------------------------------------------------

@@ -68,7 +68,7 @@ int64_t TStream::Remaining() {
     return std::max<int64_t>(0, Size() - Position());
 }
 
-void TStream::ReadBuffer(void* Buffer, int64_t Count) {
+void TStream::ReadBufferSlow(void* Buffer, int64_t Count) {
     if (Count <= 0) return;
     if (Read(Buffer, Count) != Count) throw EReadError();
 }
@@ -100,7 +100,9 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
 // ---------------------------------------------------------------------------
 // TMemoryStream
 
-TMemoryStream::TMemoryStream(QByteArray Initial) : FData(std::move(Initial)) {}
+TMemoryStream::TMemoryStream(QByteArray Initial) : FData(std::move(Initial)) {
+    FMemory = this;
+}
 
 TMemoryStream::~TMemoryStream() = default;
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -84,7 +85,7 @@ public:
 
     // Reads exactly Count bytes or throws EReadError. On a short read the
     // position stays where the partial read left it (at the end of the data).
-    void ReadBuffer(void* Buffer, int64_t Count);
+    inline void ReadBuffer(void* Buffer, int64_t Count);
     // Writes exactly Count bytes or throws EWriteError.
     void WriteBuffer(const void* Buffer, int64_t Count);
     // Copies Count bytes from Source's position to this stream's position.
@@ -93,6 +94,15 @@ public:
     // then stays written); a negative Count throws EReadError, so that a
     // negative size read from a document never turns into "everything".
     int64_t CopyFrom(TStream& Source, int64_t Count);
+
+protected:
+    // Set by a memory stream to itself: documents are read a few bytes per
+    // field, and such reads then copy straight from its bytes instead of
+    // going through a virtual call.
+    class TMemoryStream* FMemory = nullptr;
+
+private:
+    void ReadBufferSlow(void* Buffer, int64_t Count);
 };
 
 // Growable in-memory stream over a QByteArray. Seeking past the end is
@@ -107,10 +117,19 @@ public:
     explicit TMemoryStream(QByteArray Initial = {});
     ~TMemoryStream() override;
 
-    int64_t Read(void* Buffer, int64_t Count) override;
+    // Final: ReadBuffer reads a memory stream without calling it.
+    int64_t Read(void* Buffer, int64_t Count) final;
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
     int64_t Size() override;
+    // Copies Count (> 0) bytes and moves on when that many are there; false,
+    // reading nothing, otherwise.
+    bool ReadExact(void* Buffer, int64_t Count) {
+        if (Count <= 0 || Count > FData.size() - FPosition) return false;
+        std::memcpy(Buffer, FData.constData() + FPosition, static_cast<size_t>(Count));
+        FPosition += Count;
+        return true;
+    }
     // Grows with zero bytes or truncates; a position past the new end moves to
     // the new end. Throws EStreamError for a negative size, EWriteError beyond
     // MaxSize or when memory runs out.
@@ -141,6 +160,11 @@ private:
     QByteArray FData;
     int64_t FPosition = 0;
 };
+
+inline void TStream::ReadBuffer(void* Buffer, int64_t Count) {
+    if (FMemory && FMemory->ReadExact(Buffer, Count)) return;
+    ReadBufferSlow(Buffer, Count);
+}
 
 // Open modes of TFileStream. fmCreate creates the file or truncates an
 // existing one and opens it for reading and writing; the others open an
