@@ -1,8 +1,10 @@
 #include "app/edit_frm.h"
 
+#include "app/drawing_menu.h"
 #include "app/drawings_store.h"
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
+#include "app/editor_view.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/glyphs.h"
@@ -10,6 +12,7 @@
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
+#include "shapes/text.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -23,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -49,7 +53,9 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
       FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
-      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)) {
+      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)),
+      FView(new TEditorView(*FDraxaEdit, *FScrollBox, *FActions->mnuView)),
+      FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -69,6 +75,8 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     // Keys edit the drawing once the surface has been clicked: Delete
     // deletes shapes there, not the name.
     FDraxaEdit->SetKeyboardEditing(true);
+    // Cancelling the lines of a new text box takes the box back.
+    FDraxaEdit->SetDropCancelledText(true);
     FDraxaEdit->installEventFilter(this);
     FDraxaEdit->OnShapeAdded = [this](TMyShape*& AShape, int ShapeCount) {
         DraxaEditShapeAdded(AShape, ShapeCount);
@@ -117,6 +125,14 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
         FActions->Update();
     };
     FFormatBar->OnChanged = [this] { FActions->Update(); };
+    FView->OnChanged = [this] {
+        FActions->Update();
+        FStatusBar->Update();
+    };
+    FDrawingMenu->OnChanged = [this] {
+        FActions->Update();
+        FStatusBar->Update();
+    };
     CreateLayout();
 
     connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
@@ -134,6 +150,8 @@ TEditForm::~TEditForm() {
     delete FStatusBar;
     delete FFormatBar;
     delete FLayersPanel;
+    delete FView;
+    delete FDrawingMenu;
 }
 
 void TEditForm::CreateLayout() {
@@ -174,9 +192,43 @@ void TEditForm::CreateLayout() {
 bool TEditForm::eventFilter(QObject* Watched, QEvent* Event) {
     // Focus goes with a click of the user's own (ClickFocus); this gives it
     // for presses that programs send too, so that keys follow every press.
-    if (Watched == FDraxaEdit && Event->type() == QEvent::MouseButtonPress)
-        FDraxaEdit->setFocus(Qt::MouseFocusReason);
+    if (Watched == FDraxaEdit) {
+        const QEvent::Type Type = Event->type();
+        if (Type == QEvent::MouseButtonPress) FDraxaEdit->setFocus(Qt::MouseFocusReason);
+        // A double-click while selecting edits the text there, once the
+        // press is over (a drawing tool takes it for itself: it finishes
+        // polylines).
+        const auto* Mouse = static_cast<QMouseEvent*>(Event);
+        if (Type == QEvent::MouseButtonDblClick && Mouse->button() == Qt::LeftButton &&
+            FDraxaEdit->ShapeTool() == TDrawTool::SpSelecting) {
+            const QPoint P = Mouse->position().toPoint();
+            FTextEditPending = true;
+            FTextEditAt = TPoint{P.x(), P.y()};
+        } else if (Type == QEvent::MouseButtonRelease && FTextEditPending) {
+            FTextEditPending = false;
+            const TPoint P = FTextEditAt;
+            QMetaObject::invokeMethod(
+                this, [this, P] { RunGuarded(tr("Editing the text"), [&] { EditShapeTextAt(P); }); },
+                Qt::QueuedConnection);
+        }
+    }
     return QDialog::eventFilter(Watched, Event);
+}
+
+bool TEditForm::EditShapeTextAt(const TPoint& P) {
+    TMyShape* Shape = FDraxaEdit->CaptionAt(P);
+    bool Caption = Shape != nullptr;
+    if (!Shape) {
+        Shape = FDraxaEdit->ShapeAt(P);
+        if (!Shape) return false;
+        Caption = !dynamic_cast<TMyText*>(Shape);
+    }
+    if (Shape->Locked()) return false;
+    QStringList Lines = TMyDraxa::ShapeText(*Shape, Caption);
+    if (!Dialogs().EditStrings(Lines)) return false;
+    const bool Changed = FDraxaEdit->SetShapeText(Shape->ShapeNo(), Lines, Caption);
+    FActions->Update();
+    return Changed;
 }
 
 QButtonGroup* TEditForm::ToolButtons() const {

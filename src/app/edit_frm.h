@@ -46,7 +46,9 @@ class QToolButton;
 namespace draxa {
 
 class TDrawingsStore;
+class TDrawingMenu;
 class TEditorActions;
+class TEditorView;
 class TEditorStatusBar;
 class TFormatBar;
 class TLayersPanel;
@@ -114,6 +116,15 @@ public:
     TEditorStatusBar* StatusBar() const { return FStatusBar; }
     TFormatBar* FormatBar() const { return FFormatBar; }
     TLayersPanel* LayersPanel() const { return FLayersPanel; }
+    TEditorView* View() const { return FView; }
+    TDrawingMenu* DrawingMenu() const { return FDrawingMenu; }
+
+    // Double-click with the selecting tool: the string list editor on the
+    // text under screen point P of the surface (a caption there, else a text
+    // box's lines, else the caption of the shape there). OK changes it as
+    // one undo step. False when there is nothing to edit there, or the user
+    // cancelled or changed nothing.
+    bool EditShapeTextAt(const TPoint& P);
 
     // True when the drawing or the name differ from what they were when the
     // window appeared (never before it has appeared).
@@ -168,6 +179,9 @@ private:
     int64_t FRecordRevision = 0;                 // its revision when the editor read it
     std::atomic<bool>* FPictureCancel = nullptr; // the running picture load's flag
     bool FHasBaseline = false;
+    // A double-click waits for its release before the text editor opens.
+    bool FTextEditPending = false;
+    TPoint FTextEditAt;
     QByteArray FBaselineDrawing;
     QString FBaselineName;
 
@@ -185,6 +199,8 @@ private:
     TEditorStatusBar* FStatusBar;
     TFormatBar* FFormatBar;
     TLayersPanel* FLayersPanel;
+    TEditorView* FView;
+    TDrawingMenu* FDrawingMenu;
 };
 
 } // namespace draxa
