@@ -32,6 +32,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -41,7 +42,8 @@
 
 namespace draxa {
 
-const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa文件(*.tdraxa)");
+const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa files (*.tdraxa)");
+const QString TEditForm::DocumentFolderKey = QStringLiteral("EditForm/DocumentFolder");
 const QString TEditForm::GeometryKey = QStringLiteral("EditForm/Geometry");
 
 TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
@@ -360,9 +362,12 @@ void TEditForm::btnLoadClick() {
 
 void TEditForm::LoadDocumentFile() {
     QString FileName;
-    if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(),
-                                     QCoreApplication::applicationDirPath()))
-        return;
+    // The folder a document was last loaded from, at first the user's documents.
+    QString Folder = AppSettings().value(DocumentFolderKey).toString();
+    if (Folder.isEmpty() || !QDir(Folder).exists())
+        Folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(), Folder)) return;
+    AppSettings().setValue(DocumentFolderKey, QFileInfo(FileName).absolutePath());
     QString Problem;
     try {
         if (!FDraxaEdit->LoadFromFile(FileName))

@@ -62,8 +62,10 @@ public:
     // Values of DraxaEdit's Tag while the editor is open.
     static constexpr int TagExisting = 0;
     static constexpr int TagNew = 1;
-    // The filter of the open dialog of Load.
+    // The filter of the open dialog of Load, and the settings key of the
+    // folder it opens in (the last one a document was loaded from).
     static const QString DocumentFilter;
+    static const QString DocumentFolderKey;
 
     TEditForm(TDrawingsStore& Store, QWidget* Parent = nullptr);
     ~TEditForm() override;

@@ -3,6 +3,7 @@
 // fields, and the scripted dialog seam standing in for every box and picker.
 #include "app/drawings_store.h"
 #include "app/edit_frm.h"
+#include "app/form_support.h"
 #include "app/main_frm.h"
 #include "app/sql_probe.h"
 #include "common/control_helpers.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -333,6 +335,7 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
     const QString NotADocument = Dir.filePath(QStringLiteral("notes.tdraxa"));
     ASSERT_TRUE(TMemoryStream(QByteArray("just some notes")).SaveToFile(NotADocument));
 
+    AppSettings().remove(TEditForm::DocumentFolderKey);
     TMainForm Main(Store);
     Script.FileNames = {Document, NotADocument};
     QueueEditor(
@@ -341,6 +344,9 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
             EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 1);
             EXPECT_EQ(Edit.DraxaEdit()->Tag(), TEditForm::TagNew);
             EXPECT_TRUE(Script.Messages.isEmpty());
+            // The first time in the user's documents, then where the last document was.
+            EXPECT_EQ(S(Script.LastInitialDir),
+                      S(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
 
             Edit.btnLoad()->click();
             EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 1);
@@ -351,8 +357,8 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
         true);
     Press(Main, TNavigateBtn::nbInsert);
 
-    EXPECT_EQ(S(Script.LastFilter), "TDraxa文件(*.tdraxa)");
-    EXPECT_EQ(S(Script.LastInitialDir), S(QCoreApplication::applicationDirPath()));
+    EXPECT_EQ(S(Script.LastFilter), "TDraxa files (*.tdraxa)");
+    EXPECT_EQ(S(Script.LastInitialDir), S(Dir.path()));
     // Still "new": OK added a record.
     const std::vector<TRow> Rows = ReadRows(File);
     ASSERT_EQ(Rows.size(), 1u);
