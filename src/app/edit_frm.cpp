@@ -121,6 +121,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FActions->OnUpdated = [this] {
         FFormatBar->Update();
         FLayersPanel->Update();
+        FStatusBar->Update();
     };
     FLayersPanel->OnChanged = [this] {
         FStatusBar->Update();

@@ -528,6 +528,8 @@ TEST_F(EditorTest, RotateAndFlipFromTheArrangeMenuAreEachOneStep) {
     ASSERT_GE(AddRectangle(D, 150, 20), 0);
     D.SelectAll();
     A.Update();
+    // The status bar tells the selection's size: 210 x 50 pixels.
+    EXPECT_EQ(S(Edit.StatusBar()->lblSize()->text()), "W 55.6  H 13.2 mm");
     ASSERT_TRUE(A.actRotateRight->isEnabled());
     A.actRotateRight->trigger();
     const TMyRect R = D.ShapeByIndex(0)->PointsBounds();
