@@ -19,11 +19,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -238,6 +240,67 @@ TEST_F(EditorTest, AFormatChangeIsOneUndoStepForTheWholeSelection) {
     ASSERT_TRUE(D.Undo()); // the width, on both
     for (int I = 0; I < D.ShapeCount(); ++I) EXPECT_EQ(D.ShapeByIndex(I)->Pen().Width(), 1);
     EXPECT_EQ(D.ShapeCount(), 2);
+}
+
+TEST_F(EditorTest, TheSecondFormatRowSetsGradientTextCaptionAndLock) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TFormatBar& Bar = *Edit.FormatBar();
+    const int TextNo =
+        D.AddShapeByTool(&D, TDrawTool::SpText, QString(), {{20, 20}, {120, 20}, {120, 70}, {20, 70}}, 0, {});
+    ASSERT_GE(AddRectangle(D, 200, 20), 0);
+    auto* Text = dynamic_cast<TMyText*>(D.ShapeByNumber(TextNo));
+    TMyShape* Box = D.ShapeByIndex(1);
+    D.SelectAll();
+    Bar.Update();
+    const auto Choose = [](QComboBox* Combo, const QString& Item) {
+        const int At = Combo->findText(Item);
+        ASSERT_GE(At, 0) << S(Item);
+        Combo->setCurrentIndex(At);
+        emit Combo->activated(At);
+    };
+
+    Choose(Bar.cbGradient(), QStringLiteral("Top to bottom"));
+    EXPECT_EQ(Text->GradientStyle(), TGradientStyle::gsLinearH);
+    EXPECT_EQ(Box->GradientStyle(), TGradientStyle::gsLinearH);
+    EXPECT_EQ(Box->ColorEnd(), clWhite);
+    EXPECT_EQ(Box->Brush().Style(), TBrushStyle::bsClear) << "a solid fill would hide it";
+    EXPECT_TRUE(Bar.cbGradientTo()->isEnabled());
+    Choose(Bar.cbGradientTo(), QStringLiteral("Navy"));
+    EXPECT_EQ(Box->ColorEnd(), clNavy);
+    Choose(Bar.cbAlignment(), QStringLiteral("Right"));
+    EXPECT_EQ(Text->HAlignment(), TAlignment::taRightJustify);
+    EXPECT_EQ(Box->MultiInfoAlignment(), TAlignment::taRightJustify) << "a caption's lines";
+    Bar.chkWordWrap()->click();
+    EXPECT_TRUE(Text->WordWrap());
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    EXPECT_EQ(Box->ColorEnd(), clWhite);
+    ASSERT_TRUE(D.Undo());
+    EXPECT_EQ(Text->GradientStyle(), TGradientStyle::gsNone) << "one step for both";
+    EXPECT_EQ(Box->GradientStyle(), TGradientStyle::gsNone);
+
+    // The caption and the tip of the selected shape.
+    D.UnselectAll();
+    D.SelectShape(Box);
+    Bar.Update();
+    Bar.edtInfo()->setText(QStringLiteral("Tank"));
+    emit Bar.edtInfo()->editingFinished();
+    Bar.edtCaption()->setText(QStringLiteral("Holds 200 l"));
+    emit Bar.edtCaption()->editingFinished();
+    EXPECT_EQ(S(Box->Info()), "Tank");
+    EXPECT_EQ(S(Box->Caption()), "Holds 200 l");
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    EXPECT_TRUE(Box->Info().isEmpty());
+
+    // Locked, the shape stays when the selection is deleted; unlocking is a step too.
+    Bar.chkLocked()->click();
+    EXPECT_TRUE(Box->Locked());
+    EXPECT_FALSE(D.DeleteSelection());
+    EXPECT_EQ(D.ShapeCount(), 2);
+    ASSERT_TRUE(D.Undo());
+    EXPECT_FALSE(Box->Locked());
 }
 
 TEST_F(EditorTest, LayersAreAddedHiddenAndDeletedAfterAQuestion) {
