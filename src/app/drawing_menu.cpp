@@ -48,17 +48,18 @@ TDrawingMenu::TDrawingMenu(TMyDraxa& Surface, TLayersPanel& Layers, QMenuBar& Ba
     mnuPageSize = mnuDrawing->addMenu(tr("&Page Size"));
     mnuPageSize->setObjectName(QStringLiteral("mnuPageSize"));
     const std::array<std::pair<TPageStyle, const char*>, 9> Pages{{
-        {TPageStyle::A0, "A0"},
-        {TPageStyle::A1, "A1"},
-        {TPageStyle::A2, "A2"},
-        {TPageStyle::A3, "A3"},
-        {TPageStyle::A4, "A4"},
-        {TPageStyle::A5, "A5"},
-        {TPageStyle::B3, "B3"},
-        {TPageStyle::B4, "B4"},
-        {TPageStyle::B5, "B5"},
+        {TPageStyle::A0, "A0 (841 \u00D7 1189 mm)"},
+        {TPageStyle::A1, "A1 (594 \u00D7 841 mm)"},
+        {TPageStyle::A2, "A2 (420 \u00D7 594 mm)"},
+        {TPageStyle::A3, "A3 (297 \u00D7 420 mm)"},
+        {TPageStyle::A4, "A4 (210 \u00D7 297 mm)"},
+        {TPageStyle::A5, "A5 (148 \u00D7 210 mm)"},
+        {TPageStyle::B3, "B3 (353 \u00D7 500 mm)"},
+        {TPageStyle::B4, "B4 (257 \u00D7 364 mm)"},
+        {TPageStyle::B5, "B5 (182 \u00D7 257 mm)"},
     }};
-    for (const auto& [Style, Text] : Pages) AddChoice(mnuPageSize, FPages, QLatin1String(Text), int(Style));
+    for (const auto& [Style, Text] : Pages)
+        AddChoice(mnuPageSize, FPages, QString::fromUtf8(Text), int(Style));
     mnuPageSize->addSeparator();
     actCustomPage = AddChoice(mnuPageSize, FPages, tr("&Custom Size..."), int(TPageStyle::CustomerPage));
     actCustomPage->setObjectName(QStringLiteral("actCustomPage"));

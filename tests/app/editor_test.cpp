@@ -23,6 +23,8 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -582,6 +584,28 @@ TEST_F(EditorTest, TheDrawingMenuSetsUnitsScalePageAndBackground) {
     M.actBackColor->trigger();
     EXPECT_EQ(D.ColorOfBackGround(), clYellow);
     EXPECT_FALSE(M.actClearPicture->isEnabled());
+
+    // A background picture, and a file that is none, and taking it away.
+    QImage Picture(30, 20, QImage::Format_RGB888);
+    Picture.fill(Qt::darkGreen);
+    const QString Good = Dir.filePath(QStringLiteral("paper.bmp"));
+    ASSERT_TRUE(Picture.save(Good, "BMP"));
+    const QString Bad = Dir.filePath(QStringLiteral("torn.bmp"));
+    {
+        QFile F(Bad);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write("BM not really a bitmap");
+    }
+    Script.PictureNames = {Good, Bad};
+    M.actBackPicture->trigger();
+    EXPECT_EQ(D.BkBitmap().Width(), 30);
+    M.actBackPicture->trigger();
+    EXPECT_EQ(D.BkBitmap().Width(), 30) << "an unreadable file changes nothing";
+    EXPECT_TRUE(Script.Messages.last().startsWith(QStringLiteral("The picture cannot be used.")));
+    M.Update();
+    ASSERT_TRUE(M.actClearPicture->isEnabled());
+    M.actClearPicture->trigger();
+    EXPECT_TRUE(D.BkBitmap().Empty());
 }
 
 TEST_F(EditorTest, RotateAndFlipFromTheArrangeMenuAreEachOneStep) {
