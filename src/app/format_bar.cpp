@@ -92,6 +92,7 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
       FPenWidth(new QSpinBox(this)), FPenStyle(new QComboBox(this)),
       FBrushColor(NewColorBox(this, QStringLiteral("cbBrushColor"), true)),
       FFontName(new QFontComboBox(this)), FFontSize(new QSpinBox(this)), FArrows(new QComboBox(this)),
+      FBrushStyle(new QComboBox(this)), FArrowAngle(new QSpinBox(this)), FArrowLength(new QSpinBox(this)),
       FGradient(new QComboBox(this)),
       FGradientFrom(NewColorBox(this, QStringLiteral("cbGradientFrom"), false)),
       FGradientTo(NewColorBox(this, QStringLiteral("cbGradientTo"), false)), FAlignment(new QComboBox(this)),
@@ -111,11 +112,13 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     }};
     for (const auto& [Style, Text] : Styles) FPenStyle->addItem(Text, QVariant::fromValue(uint32_t(Style)));
     FFontName->setObjectName(QStringLiteral("cbFontName"));
-    FFontName->setMaximumWidth(150);
+    // The bar's two rows decide how narrow the editor may get.
+    FFontName->setMaximumWidth(130);
     FFontSize->setObjectName(QStringLiteral("seFontSize"));
     FFontSize->setRange(4, 96);
     FFontSize->setSuffix(tr(" pt"));
     FArrows->setObjectName(QStringLiteral("cbArrows"));
+    FArrows->setMaximumWidth(130);
     const std::array<std::pair<TArrowStyle, QString>, 4> Arrows{{
         {TArrowStyle::ANone, tr("No arrows")},
         {TArrowStyle::ARight, tr("Arrow at start")},
@@ -131,6 +134,28 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     FFontSize->setToolTip(tr("Font size"));
     FArrows->setToolTip(tr("Arrow heads of lines"));
 
+    FBrushStyle->setObjectName(QStringLiteral("cbBrushStyle"));
+    const std::array<std::pair<TBrushStyle, QString>, 7> Patterns{{
+        {TBrushStyle::bsSolid, tr("Solid")},
+        {TBrushStyle::bsHorizontal, tr("Horizontal lines")},
+        {TBrushStyle::bsVertical, tr("Vertical lines")},
+        {TBrushStyle::bsFDiagonal, tr("Falling lines")},
+        {TBrushStyle::bsBDiagonal, tr("Rising lines")},
+        {TBrushStyle::bsCross, tr("Grid")},
+        {TBrushStyle::bsDiagCross, tr("Diagonal grid")},
+    }};
+    for (const auto& [Style, Text] : Patterns)
+        FBrushStyle->addItem(Text, QVariant::fromValue(uint32_t(Style)));
+    FBrushStyle->setToolTip(tr("Fill pattern"));
+    FBrushStyle->setMaximumWidth(100);
+    FArrowAngle->setObjectName(QStringLiteral("seArrowAngle"));
+    FArrowAngle->setRange(5, 85);
+    FArrowAngle->setSuffix(tr("\u00B0"));
+    FArrowAngle->setToolTip(tr("Angle of the arrow heads' wings to the line"));
+    FArrowLength->setObjectName(QStringLiteral("seArrowLength"));
+    FArrowLength->setRange(4, 80);
+    FArrowLength->setSuffix(tr(" px"));
+    FArrowLength->setToolTip(tr("Length of the arrow heads' wings"));
     FGradient->setObjectName(QStringLiteral("cbGradient"));
     const std::array<std::pair<TGradientStyle, QString>, 12> Gradients{{
         {TGradientStyle::gsNone, tr("No gradient")},
@@ -187,10 +212,13 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     Row->addWidget(FPenStyle);
     Row->addWidget(Caption(this, tr("Fill")));
     Row->addWidget(FBrushColor);
+    Row->addWidget(FBrushStyle);
     Row->addWidget(Caption(this, tr("Text")));
     Row->addWidget(FFontName);
     Row->addWidget(FFontSize);
     Row->addWidget(FArrows);
+    Row->addWidget(FArrowAngle);
+    Row->addWidget(FArrowLength);
     Row->addStretch(1);
     auto* Second = new QHBoxLayout;
     Rows->addLayout(Second);
@@ -226,7 +254,8 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
                 S.Brush().SetStyle(TBrushStyle::bsClear);
             } else {
                 S.Brush().SetColor(C);
-                S.Brush().SetStyle(TBrushStyle::bsSolid);
+                // A pattern keeps its lines, in the new colour.
+                if (S.Brush().Style() == TBrushStyle::bsClear) S.Brush().SetStyle(TBrushStyle::bsSolid);
             }
         });
     });
@@ -240,6 +269,20 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
         const TArrowStyle Style = TArrowStyle(Value(FArrows));
         ApplyToSelection([Style](TMyShape& S) {
             if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowStyle(Style);
+        });
+    });
+    connect(FBrushStyle, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const auto Style = TBrushStyle(Value(FBrushStyle));
+        ApplyToSelection([Style](TMyShape& S) { S.Brush().SetStyle(Style); });
+    });
+    connect(FArrowAngle, qOverload<int>(&QSpinBox::valueChanged), this, [this](int Angle) {
+        ApplyToSelection([Angle](TMyShape& S) {
+            if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowAngle(Angle);
+        });
+    });
+    connect(FArrowLength, qOverload<int>(&QSpinBox::valueChanged), this, [this](int Length) {
+        ApplyToSelection([Length](TMyShape& S) {
+            if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowLength(uint8_t(Length));
         });
     });
     connect(FGradient, qOverload<int>(&QComboBox::activated), this, [this, Value] {
@@ -349,8 +392,11 @@ void TFormatBar::Update() {
     ShowValue(FPenStyle, uint32_t(First->Pen().Style()));
     ShowValue(FBrushColor, First->Brush().Style() == TBrushStyle::bsClear ? uint32_t(clNone)
                                                                           : uint32_t(First->Brush().Color()));
+    ShowValue(FBrushStyle, uint32_t(First->Brush().Style())); // none shown for a clear fill
     auto* Line = dynamic_cast<TMyLine*>(First);
     FArrows->setEnabled(Line != nullptr);
+    FArrowAngle->setEnabled(Line != nullptr);
+    FArrowLength->setEnabled(Line != nullptr);
     ShowValue(FArrows, uint32_t(Line ? Line->ArrowStyle() : TArrowStyle::ANone));
     ShowValue(FGradient, uint32_t(First->GradientStyle()));
     const bool Gradient = First->GradientStyle() != TGradientStyle::gsNone;
@@ -370,7 +416,12 @@ void TFormatBar::Update() {
         FInfo->setText(First->MultiInfo().isEmpty() ? First->Info()
                                                     : First->MultiInfo().join(QLatin1Char(' ')));
     if (!FCaption->hasFocus()) FCaption->setText(First->Caption());
-    const QSignalBlocker QuietWidth(FPenWidth), QuietName(FFontName), QuietSize(FFontSize);
+    const QSignalBlocker QuietWidth(FPenWidth), QuietName(FFontName), QuietSize(FFontSize),
+        QuietAngle(FArrowAngle), QuietLength(FArrowLength);
+    if (Line) {
+        FArrowAngle->setValue(Line->ArrowAngle());
+        FArrowLength->setValue(Line->ArrowLength());
+    }
     FPenWidth->setValue(First->Pen().Width());
     FFontName->setCurrentFont(QFont(First->Font().Name()));
     FFontSize->setValue(First->Font().Size());

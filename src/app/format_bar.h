@@ -1,12 +1,10 @@
 // TFormatBar: the editor's format bar for the selected shapes, in two rows:
-// pen colour, width and style, fill colour (or none), font and size, and
-// arrow heads; then the fill's gradient (style and its two colours), the
-// alignment of texts and a text box's word wrap, the caption shown on the
-// drawing (info text), the tip shown when the mouse rests on the shape, and
-// the lock. Each change applies to every selected shape (groups with their
-// members) as one undo step; all but the lock leave locked shapes alone.
-// The controls show the first selected shape's values and are disabled
-// while nothing is selected.
+// pen colour, width and style, fill colour (or none) and pattern, font and
+// size, and arrow heads with their angle and length; then the fill's gradient (style and its two colours),
+// the alignment of texts and a text box's word wrap, the caption shown on the drawing (info text), the tip
+// shown when the mouse rests on the shape, and the lock. Each change applies to every selected shape (groups
+// with their members) as one undo step; all but the lock leave locked shapes alone. The controls show the
+// first selected shape's values and are disabled while nothing is selected.
 #pragma once
 
 #include "surface/draxa.h"
@@ -47,6 +45,9 @@ public:
     QFontComboBox* cbFontName() const { return FFontName; }
     QSpinBox* seFontSize() const { return FFontSize; }
     QComboBox* cbArrows() const { return FArrows; }
+    QComboBox* cbBrushStyle() const { return FBrushStyle; }
+    QSpinBox* seArrowAngle() const { return FArrowAngle; }
+    QSpinBox* seArrowLength() const { return FArrowLength; }
     QComboBox* cbGradient() const { return FGradient; }
     QComboBox* cbGradientFrom() const { return FGradientFrom; }
     QComboBox* cbGradientTo() const { return FGradientTo; }
@@ -65,6 +66,9 @@ private:
     QFontComboBox* FFontName;
     QSpinBox* FFontSize;
     QComboBox* FArrows;
+    QComboBox* FBrushStyle;
+    QSpinBox* FArrowAngle;
+    QSpinBox* FArrowLength;
     QComboBox* FGradient;
     QComboBox* FGradientFrom;
     QComboBox* FGradientTo;

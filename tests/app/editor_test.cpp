@@ -14,6 +14,7 @@
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
+#include "shapes/line.h"
 #include "shapes/text.h"
 
 #include <QAction>
@@ -296,6 +297,13 @@ TEST_F(EditorTest, TheSecondFormatRowSetsGradientTextCaptionAndLock) {
     ASSERT_TRUE(D.Undo());
     EXPECT_TRUE(Box->Info().isEmpty());
 
+    // A fill pattern keeps its pattern when its colour changes.
+    Choose(Bar.cbBrushStyle(), QStringLiteral("Grid"));
+    Choose(Bar.cbBrushColor(), QStringLiteral("Red"));
+    EXPECT_EQ(Box->Brush().Style(), TBrushStyle::bsCross);
+    EXPECT_EQ(Box->Brush().Color(), clRed);
+    EXPECT_FALSE(Bar.seArrowAngle()->isEnabled()) << "a box has no arrow heads";
+
     // Locked, the shape stays when the selection is deleted; unlocking is a step too.
     Bar.chkLocked()->click();
     EXPECT_TRUE(Box->Locked());
@@ -303,6 +311,20 @@ TEST_F(EditorTest, TheSecondFormatRowSetsGradientTextCaptionAndLock) {
     EXPECT_EQ(D.ShapeCount(), 2);
     ASSERT_TRUE(D.Undo());
     EXPECT_FALSE(Box->Locked());
+
+    // Arrow heads' angle and length, on lines.
+    const int LineNo = D.AddShapeByTool(&D, TDrawTool::SpLine, QString(), {{20, 150}, {200, 150}}, 0, {});
+    auto* Line = dynamic_cast<TMyLine*>(D.ShapeByNumber(LineNo));
+    ASSERT_NE(Line, nullptr);
+    D.UnselectAll();
+    D.SelectShape(Line);
+    Bar.Update();
+    ASSERT_TRUE(Bar.seArrowLength()->isEnabled());
+    EXPECT_EQ(Bar.seArrowLength()->value(), Line->ArrowLength());
+    Bar.seArrowAngle()->setValue(45);
+    Bar.seArrowLength()->setValue(12);
+    EXPECT_EQ(Line->ArrowAngle(), 45);
+    EXPECT_EQ(Line->ArrowLength(), 12);
 }
 
 TEST_F(EditorTest, LayersAreAddedHiddenAndDeletedAfterAQuestion) {
