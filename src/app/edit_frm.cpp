@@ -257,12 +257,28 @@ TModalResult TEditForm::NewDrawing() {
     FMode = TagNew;
     FRecordKey = -1;
     RestoreMode();
-    FDraxaEdit->Clear();
-    FDraxaEdit->Invalidate();
+    StartEmptyDrawing();
     // Typing replaces the prompt.
     FedtName->ShowPrompt(tr("Please input the draw name."));
     FedtName->setFocus();
     return Dialogs().ExecuteModal(*this);
+}
+
+void TEditForm::StartEmptyDrawing() {
+    // Nothing of the drawing edited before comes along: not its layers,
+    // page, units, scale or background.
+    TMyDraxa& D = *FDraxaEdit;
+    D.Clear();
+    D.DeleteAllLayers();
+    D.AddLayer(QStringLiteral("Layer0"), true);
+    ApplyFormSurfaceSettings(D);
+    D.SetBounds(D.x(), D.y(), D.PageMmToPixels(100), D.PageMmToPixels(64));
+    TBitmap NoPicture;
+    D.SetBkBitmap(NoPicture);
+    D.ClearUndo();
+    D.SetModified(false);
+    D.Invalidate();
+    FPanel2->ShowTool(D.ShapeTool());
 }
 
 void TEditForm::bbtnOKClick() {

@@ -157,6 +157,8 @@ private:
     QByteArray DocumentBytes() const;
     // What HasUnsavedChanges compares with: the drawing and name as they are now.
     void TakeBaseline();
+    // An empty drawing with the editor's first page, units and one layer.
+    void StartEmptyDrawing();
     // Puts the editor's mode back on the surface (after a load).
     void RestoreMode() { FDraxaEdit->SetTag(FMode); }
     // OK: writes the drawing into the table and closes the editor.

@@ -630,6 +630,30 @@ TEST_F(EditorTest, TheDrawingMenuSetsUnitsScalePageAndBackground) {
     EXPECT_TRUE(D.BkBitmap().Empty());
 }
 
+TEST_F(EditorTest, ANewDrawingTakesNothingFromTheDrawingBefore) {
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        E.LayersPanel()->btnAddLayer()->click();
+        ASSERT_GE(AddRectangle(D, 20, 20), 0);
+        Choice(E.DrawingMenu()->mnuPageSize, int(TPageStyle::A4))->trigger();
+        Choice(E.DrawingMenu()->mnuUnits, int(TUnits::inch))->trigger();
+        D.SetColorOfBackGround(clYellow);
+        E.done(mrCancel);
+    });
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        EXPECT_EQ(D.ShapeCount(), 0);
+        EXPECT_EQ(D.LayerCount(), 1);
+        EXPECT_EQ(E.LayersPanel()->lstLayers()->count(), 1);
+        EXPECT_EQ(D.PageStyle(), TPageStyle::CustomerPage);
+        EXPECT_EQ(D.size(), QSize(378, 242));
+        EXPECT_EQ(D.TheUNIT(), TUnits::mm);
+        EXPECT_EQ(D.ColorOfBackGround(), clWhite);
+        EXPECT_FALSE(D.CanUndo());
+        E.done(mrCancel);
+    });
+}
+
 TEST_F(EditorTest, RotateAndFlipFromTheArrangeMenuAreEachOneStep) {
     TMyDraxa& D = *Edit.DraxaEdit();
     TEditorActions& A = *Edit.Actions();
