@@ -9,6 +9,7 @@
 #include "surface/interaction_p.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace draxa {
 
