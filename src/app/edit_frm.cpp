@@ -201,10 +201,10 @@ bool TEditForm::eventFilter(QObject* Watched, QEvent* Event) {
         // A double-click while selecting edits the text there, once the
         // press is over (a drawing tool takes it for itself: it finishes
         // polylines).
-        const auto* Mouse = static_cast<QMouseEvent*>(Event);
-        if (Type == QEvent::MouseButtonDblClick && Mouse->button() == Qt::LeftButton &&
+        if (Type == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(Event)->button() == Qt::LeftButton &&
             FDraxaEdit->ShapeTool() == TDrawTool::SpSelecting) {
-            const QPoint P = Mouse->position().toPoint();
+            const QPoint P = static_cast<QMouseEvent*>(Event)->position().toPoint();
             FTextEditPending = true;
             FTextEditAt = TPoint{P.x(), P.y()};
         } else if (Type == QEvent::MouseButtonRelease && FTextEditPending) {
