@@ -8,6 +8,7 @@
 #include "foundation/dialogs.h"
 #include "surface/draxa.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +17,8 @@
 #include <algorithm>
 
 namespace draxa {
+
+const QString TMainForm::GeometryKey = QStringLiteral("MainForm/Geometry");
 
 TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
     : QWidget(Parent), FStore(Store), FClassic(new QWidget(this)), FImage1(new QLabel(FClassic)),
@@ -86,7 +89,8 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
         RunGuarded(tr("Showing the drawings"), [&] { DBNavigator1Click(Which); });
     };
 
-    CentreOnScreen(*this);
+    // Where the window was last, else in the middle of the screen.
+    if (!restoreGeometry(AppSettings().value(GeometryKey).toByteArray())) CentreOnScreen(*this);
     // Start-up shows the first record.
     FStore.First();
     FDrawingsList->Reload();
@@ -97,6 +101,11 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
         FDrawingsList->Reload();
         ShowRecord();
     };
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    AppSettings().setValue(GeometryKey, saveGeometry());
+    QWidget::closeEvent(Event);
 }
 
 TMainForm::~TMainForm() {

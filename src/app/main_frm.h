@@ -42,6 +42,8 @@ public:
     void DBNavigator1Click(TNavigateBtn Which);
 
     TEditForm* EditForm() const { return FEditForm; }
+    // The settings key of the window's remembered place and size.
+    static const QString GeometryKey;
 
     // The controls.
     QLabel* Image1() const { return FImage1; }
@@ -54,6 +56,10 @@ public:
     TMyDraxa* MyDraxa1() const { return FMyDraxa1; }
     TDBNavigator* DBNavigator1() const { return FDBNavigator1; }
     TDrawingsList* DrawingsList() const { return FDrawingsList; }
+
+protected:
+    // Remembers the window's place and size for the next start.
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     // Opens the editor on the current record.

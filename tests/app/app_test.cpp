@@ -778,5 +778,20 @@ TEST_F(AppTest, TheListOfDrawingsSearchesSortsAndFollowsTheNavigator) {
     EXPECT_EQ(S(Rows.currentItem()->toolTip()), "Pump shed");
 }
 
+TEST_F(AppTest, TheMainWindowOpensAsItWasLeft) {
+    AppSettings().remove(TMainForm::GeometryKey);
+    TDrawingsStore Second;
+    ASSERT_TRUE(Second.OpenSQLite(File));
+    {
+        TMainForm First(Store);
+        First.show();
+        First.resize(1000, 600);
+        First.close();
+    }
+    TMainForm Again(Second);
+    EXPECT_EQ(Again.size(), QSize(1000, 600));
+    AppSettings().remove(TMainForm::GeometryKey);
+}
+
 } // namespace
 } // namespace draxa
