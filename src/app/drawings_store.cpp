@@ -27,6 +27,15 @@ namespace {
 const QString KSQLiteDriver = QStringLiteral("QSQLITE");
 const QString KPostgresDriver = QStringLiteral("QPSQL");
 
+// The time of a "LastUpdate" value in local time. SQLite keeps it as ISO 8601
+// text in UTC; PostgreSQL hands back a time stamp.
+QDateTime LocalTimeOf(const QVariant& When) {
+    const QDateTime Time = When.typeId() == QMetaType::QDateTime
+                               ? When.toDateTime()
+                               : QDateTime::fromString(When.toString(), Qt::ISODateWithMs);
+    return Time.isValid() ? Time.toLocalTime() : QDateTime();
+}
+
 // Every store has its own Qt connection, so that several stores (the tests
 // open many) never share one.
 QString NewConnectionName() {
@@ -524,14 +533,53 @@ bool TDrawingsStore::Read(int64_t Key, TDrawingRecord& Record) {
     Record.Key = Key;
     Record.Revision = Query.value(3).toLongLong();
     Record.Name = Query.value(0).toString();
-    // SQLite keeps the time as ISO 8601 text in UTC; PostgreSQL hands back a
-    // time stamp. Both are shown in local time.
-    const QVariant When = Query.value(1);
-    QDateTime Time = When.typeId() == QMetaType::QDateTime
-                         ? When.toDateTime()
-                         : QDateTime::fromString(When.toString(), Qt::ISODateWithMs);
-    Record.LastUpdate = Time.isValid() ? Time.toLocalTime() : QDateTime();
+    Record.LastUpdate = LocalTimeOf(Query.value(1));
     Record.Draw = Query.value(2).toByteArray();
+    return true;
+}
+
+bool TDrawingsStore::MoveTo(int64_t Key) {
+    const auto It = std::find(FKeys.begin(), FKeys.end(), Key);
+    if (It == FKeys.end()) return false;
+    FCurrent = int(It - FKeys.begin());
+    return true;
+}
+
+bool TDrawingsStore::ListDrawings(const QString& NameContains, TDrawingsOrder Order,
+                                  std::vector<TDrawingSummary>& Out) {
+    const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot read the list of drawings");
+    Out.clear();
+    if (!IsOpen()) {
+        Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
+        return false;
+    }
+    FLastFailure = TStoreFailure::sfNone;
+    QSqlDatabase Db = Database();
+    QSqlQuery Query(Db);
+    Query.setForwardOnly(true);
+    // LOWER on both sides: PostgreSQL's LIKE heeds case, SQLite's does not.
+    QString Sql =
+        QStringLiteral("SELECT \"Id\", \"Name\", \"LastUpdate\", \"Draw\" FROM %1").arg(QuotedTable(Db));
+    if (!NameContains.isEmpty()) Sql += QStringLiteral(" WHERE LOWER(\"Name\") LIKE LOWER(?) ESCAPE '!'");
+    Sql += Order == TDrawingsOrder::doName ? QStringLiteral(" ORDER BY LOWER(\"Name\"), \"Id\"")
+                                           : QStringLiteral(" ORDER BY \"LastUpdate\" DESC, \"Id\" DESC");
+    Query.prepare(Sql);
+    if (!NameContains.isEmpty()) {
+        QString Pattern = NameContains;
+        Pattern.replace(QLatin1Char('!'), QLatin1String("!!"))
+            .replace(QLatin1Char('%'), QLatin1String("!%"))
+            .replace(QLatin1Char('_'), QLatin1String("!_"));
+        Query.addBindValue(QLatin1Char('%') + Pattern + QLatin1Char('%'));
+    }
+    if (!Exec(Query, What)) return false;
+    while (Query.next()) {
+        TDrawingSummary Row;
+        Row.Key = Query.value(0).toLongLong();
+        Row.Name = Query.value(1).toString();
+        Row.LastUpdate = LocalTimeOf(Query.value(2));
+        Row.Draw = Query.value(3).toByteArray();
+        Out.push_back(std::move(Row));
+    }
     return true;
 }
 

@@ -59,6 +59,20 @@ struct TDrawingRecord {
     QByteArray Draw;      // a document stream; empty for a record without a drawing
 };
 
+// A record as the list of drawings shows it.
+struct TDrawingSummary {
+    int64_t Key = -1;
+    QString Name;
+    QDateTime LastUpdate; // local time
+    QByteArray Draw;
+};
+
+// The order of the list of drawings.
+enum class TDrawingsOrder : uint8_t {
+    doName,       // by name, ignoring case
+    doLastUpdate, // the newest first
+};
+
 // What kind of failure the last operation of a store met.
 enum class TStoreFailure : uint8_t {
     sfNone,     // it succeeded
@@ -157,6 +171,14 @@ public:
     // stays on the current record when it is still there, else on the one
     // at the same place.
     bool Refresh();
+
+    // Moves to the record with that key; false (the cursor stays) when the
+    // list holds no such record.
+    bool MoveTo(int64_t Key);
+    // The records whose name contains NameContains (ignoring case; empty for
+    // all), in Order. The text is bound as a parameter, its % and _ taken
+    // literally.
+    bool ListDrawings(const QString& NameContains, TDrawingsOrder Order, std::vector<TDrawingSummary>& Out);
 
     // Reads the current record; false when there is none or it cannot be read.
     bool ReadCurrent(TDrawingRecord& Record);

@@ -1,8 +1,10 @@
 #include "app/edit_frm.h"
 
+#include "app/drawing_menu.h"
 #include "app/drawings_store.h"
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
+#include "app/editor_view.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/glyphs.h"
@@ -10,6 +12,7 @@
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
+#include "shapes/text.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -23,11 +26,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -37,7 +42,8 @@
 
 namespace draxa {
 
-const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa文件(*.tdraxa)");
+const QString TEditForm::DocumentFilter = QStringLiteral("TDraxa files (*.tdraxa)");
+const QString TEditForm::DocumentFolderKey = QStringLiteral("EditForm/DocumentFolder");
 const QString TEditForm::GeometryKey = QStringLiteral("EditForm/Geometry");
 
 TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
@@ -49,7 +55,9 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
       FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
-      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)) {
+      FLayersPanel(new TLayersPanel(*FDraxaEdit, this)),
+      FView(new TEditorView(*FDraxaEdit, *FScrollBox, *FActions->mnuView)),
+      FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -69,6 +77,8 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     // Keys edit the drawing once the surface has been clicked: Delete
     // deletes shapes there, not the name.
     FDraxaEdit->SetKeyboardEditing(true);
+    // Cancelling the lines of a new text box takes the box back.
+    FDraxaEdit->SetDropCancelledText(true);
     FDraxaEdit->installEventFilter(this);
     FDraxaEdit->OnShapeAdded = [this](TMyShape*& AShape, int ShapeCount) {
         DraxaEditShapeAdded(AShape, ShapeCount);
@@ -111,12 +121,21 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FActions->OnUpdated = [this] {
         FFormatBar->Update();
         FLayersPanel->Update();
+        FStatusBar->Update();
     };
     FLayersPanel->OnChanged = [this] {
         FStatusBar->Update();
         FActions->Update();
     };
     FFormatBar->OnChanged = [this] { FActions->Update(); };
+    FView->OnChanged = [this] {
+        FActions->Update();
+        FStatusBar->Update();
+    };
+    FDrawingMenu->OnChanged = [this] {
+        FActions->Update();
+        FStatusBar->Update();
+    };
     CreateLayout();
 
     connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
@@ -134,6 +153,8 @@ TEditForm::~TEditForm() {
     delete FStatusBar;
     delete FFormatBar;
     delete FLayersPanel;
+    delete FView;
+    delete FDrawingMenu;
 }
 
 void TEditForm::CreateLayout() {
@@ -174,9 +195,43 @@ void TEditForm::CreateLayout() {
 bool TEditForm::eventFilter(QObject* Watched, QEvent* Event) {
     // Focus goes with a click of the user's own (ClickFocus); this gives it
     // for presses that programs send too, so that keys follow every press.
-    if (Watched == FDraxaEdit && Event->type() == QEvent::MouseButtonPress)
-        FDraxaEdit->setFocus(Qt::MouseFocusReason);
+    if (Watched == FDraxaEdit) {
+        const QEvent::Type Type = Event->type();
+        if (Type == QEvent::MouseButtonPress) FDraxaEdit->setFocus(Qt::MouseFocusReason);
+        // A double-click while selecting edits the text there, once the
+        // press is over (a drawing tool takes it for itself: it finishes
+        // polylines).
+        if (Type == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(Event)->button() == Qt::LeftButton &&
+            FDraxaEdit->ShapeTool() == TDrawTool::SpSelecting) {
+            const QPoint P = static_cast<QMouseEvent*>(Event)->position().toPoint();
+            FTextEditPending = true;
+            FTextEditAt = TPoint{P.x(), P.y()};
+        } else if (Type == QEvent::MouseButtonRelease && FTextEditPending) {
+            FTextEditPending = false;
+            const TPoint P = FTextEditAt;
+            QMetaObject::invokeMethod(
+                this, [this, P] { RunGuarded(tr("Editing the text"), [&] { EditShapeTextAt(P); }); },
+                Qt::QueuedConnection);
+        }
+    }
     return QDialog::eventFilter(Watched, Event);
+}
+
+bool TEditForm::EditShapeTextAt(const TPoint& P) {
+    TMyShape* Shape = FDraxaEdit->CaptionAt(P);
+    bool Caption = Shape != nullptr;
+    if (!Shape) {
+        Shape = FDraxaEdit->ShapeAt(P);
+        if (!Shape) return false;
+        Caption = !dynamic_cast<TMyText*>(Shape);
+    }
+    if (Shape->Locked()) return false;
+    QStringList Lines = TMyDraxa::ShapeText(*Shape, Caption);
+    if (!Dialogs().EditStrings(Lines)) return false;
+    const bool Changed = FDraxaEdit->SetShapeText(Shape->ShapeNo(), Lines, Caption);
+    FActions->Update();
+    return Changed;
 }
 
 QButtonGroup* TEditForm::ToolButtons() const {
@@ -202,12 +257,28 @@ TModalResult TEditForm::NewDrawing() {
     FMode = TagNew;
     FRecordKey = -1;
     RestoreMode();
-    FDraxaEdit->Clear();
-    FDraxaEdit->Invalidate();
+    StartEmptyDrawing();
     // Typing replaces the prompt.
     FedtName->ShowPrompt(tr("Please input the draw name."));
     FedtName->setFocus();
     return Dialogs().ExecuteModal(*this);
+}
+
+void TEditForm::StartEmptyDrawing() {
+    // Nothing of the drawing edited before comes along: not its layers,
+    // page, units, scale or background.
+    TMyDraxa& D = *FDraxaEdit;
+    D.Clear();
+    D.DeleteAllLayers();
+    D.AddLayer(QStringLiteral("Layer0"), true);
+    ApplyFormSurfaceSettings(D);
+    D.SetBounds(D.x(), D.y(), D.PageMmToPixels(100), D.PageMmToPixels(64));
+    TBitmap NoPicture;
+    D.SetBkBitmap(NoPicture);
+    D.ClearUndo();
+    D.SetModified(false);
+    D.Invalidate();
+    FPanel2->ShowTool(D.ShapeTool());
 }
 
 void TEditForm::bbtnOKClick() {
@@ -308,9 +379,12 @@ void TEditForm::btnLoadClick() {
 
 void TEditForm::LoadDocumentFile() {
     QString FileName;
-    if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(),
-                                     QCoreApplication::applicationDirPath()))
-        return;
+    // The folder a document was last loaded from, at first the user's documents.
+    QString Folder = AppSettings().value(DocumentFolderKey).toString();
+    if (Folder.isEmpty() || !QDir(Folder).exists())
+        Folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!Dialogs().PromptForFileName(FileName, DocumentFilter, QString(), QString(), Folder)) return;
+    AppSettings().setValue(DocumentFolderKey, QFileInfo(FileName).absolutePath());
     QString Problem;
     try {
         if (!FDraxaEdit->LoadFromFile(FileName))

@@ -46,7 +46,9 @@ class QToolButton;
 namespace draxa {
 
 class TDrawingsStore;
+class TDrawingMenu;
 class TEditorActions;
+class TEditorView;
 class TEditorStatusBar;
 class TFormatBar;
 class TLayersPanel;
@@ -60,8 +62,10 @@ public:
     // Values of DraxaEdit's Tag while the editor is open.
     static constexpr int TagExisting = 0;
     static constexpr int TagNew = 1;
-    // The filter of the open dialog of Load.
+    // The filter of the open dialog of Load, and the settings key of the
+    // folder it opens in (the last one a document was loaded from).
     static const QString DocumentFilter;
+    static const QString DocumentFolderKey;
 
     TEditForm(TDrawingsStore& Store, QWidget* Parent = nullptr);
     ~TEditForm() override;
@@ -114,6 +118,15 @@ public:
     TEditorStatusBar* StatusBar() const { return FStatusBar; }
     TFormatBar* FormatBar() const { return FFormatBar; }
     TLayersPanel* LayersPanel() const { return FLayersPanel; }
+    TEditorView* View() const { return FView; }
+    TDrawingMenu* DrawingMenu() const { return FDrawingMenu; }
+
+    // Double-click with the selecting tool: the string list editor on the
+    // text under screen point P of the surface (a caption there, else a text
+    // box's lines, else the caption of the shape there). OK changes it as
+    // one undo step. False when there is nothing to edit there, or the user
+    // cancelled or changed nothing.
+    bool EditShapeTextAt(const TPoint& P);
 
     // True when the drawing or the name differ from what they were when the
     // window appeared (never before it has appeared).
@@ -144,6 +157,8 @@ private:
     QByteArray DocumentBytes() const;
     // What HasUnsavedChanges compares with: the drawing and name as they are now.
     void TakeBaseline();
+    // An empty drawing with the editor's first page, units and one layer.
+    void StartEmptyDrawing();
     // Puts the editor's mode back on the surface (after a load).
     void RestoreMode() { FDraxaEdit->SetTag(FMode); }
     // OK: writes the drawing into the table and closes the editor.
@@ -168,6 +183,9 @@ private:
     int64_t FRecordRevision = 0;                 // its revision when the editor read it
     std::atomic<bool>* FPictureCancel = nullptr; // the running picture load's flag
     bool FHasBaseline = false;
+    // A double-click waits for its release before the text editor opens.
+    bool FTextEditPending = false;
+    TPoint FTextEditAt;
     QByteArray FBaselineDrawing;
     QString FBaselineName;
 
@@ -185,6 +203,8 @@ private:
     TEditorStatusBar* FStatusBar;
     TFormatBar* FFormatBar;
     TLayersPanel* FLayersPanel;
+    TEditorView* FView;
+    TDrawingMenu* FDrawingMenu;
 };
 
 } // namespace draxa

@@ -87,12 +87,18 @@ TEditorActions::TEditorActions(TMyDraxa& Surface, QMenuBar& Bar, QWidget& Window
     FDistributeActions.push_back(Add(mnuDistribute, QString(), tr("&Vertically"), QKeySequence(),
                                      [&S] { S.DistributeSelection(TDistribution::dsVertical); }));
     Arrange->addSeparator();
+    // Each shape turns or flips about its own centre; connectors follow.
+    actRotateRight = Add(Arrange, QStringLiteral("actRotateRight"), tr("&Rotate 90\u00B0 Clockwise"),
+                         QKeySequence(Qt::CTRL | Qt::Key_R), [&S] { S.RotateSelection(M_PI / 2); });
+    actRotateLeft =
+        Add(Arrange, QStringLiteral("actRotateLeft"), tr("Rotate 90\u00B0 &Anticlockwise"),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [&S] { S.RotateSelection(-M_PI / 2); });
     actFlipHorz = Add(Arrange, QStringLiteral("actFlipHorz"), tr("Flip &Horizontally"), QKeySequence(),
-                      [this] { FlipSelection(true); });
+                      [&S] { S.FlipSelection(true); });
     actFlipVert = Add(Arrange, QStringLiteral("actFlipVert"), tr("Flip &Vertically"), QKeySequence(),
-                      [this] { FlipSelection(false); });
+                      [&S] { S.FlipSelection(false); });
 
-    QMenu* View = Bar.addMenu(tr("&View"));
+    QMenu* View = mnuView = Bar.addMenu(tr("&View"));
     View->setObjectName(QStringLiteral("mnuView"));
     actZoomIn = Add(View, QStringLiteral("actZoomIn"), tr("Zoom &In"), QKeySequence::ZoomIn,
                     [&S] { S.SetZoom(NextZoom(S.Zoom(), true)); });
@@ -144,17 +150,6 @@ void TEditorActions::Run(const std::function<void()>& Operation) {
     if (OnChanged) OnChanged();
 }
 
-void TEditorActions::FlipSelection(bool Horizontal) {
-    // Each shape flips about its own centre; connectors follow their shapes.
-    const TArrMyShape Shapes = FSurface.Selected();
-    for (TMyShape* S : Shapes) {
-        if (Horizontal)
-            FSurface.FlipShapeHorz(S);
-        else
-            FSurface.FlipShapeVert(S);
-    }
-}
-
 void TEditorActions::UpdateLater() {
     QMetaObject::invokeMethod(this, &TEditorActions::Update, Qt::QueuedConnection);
 }
@@ -172,8 +167,9 @@ void TEditorActions::Update() {
     actRedo->setText(CanRedo ? tr("&Redo %1").arg(ActionWords(FSurface.RedoActionName())) : tr("&Redo"));
 
     const bool One = SelectionOf(1);
-    for (QAction* A : {actCut, actCopy, actDuplicate, actDelete, actBringToFront, actBringForward,
-                       actSendBackward, actSendToBack, actFlipHorz, actFlipVert})
+    for (QAction* A :
+         {actCut, actCopy, actDuplicate, actDelete, actBringToFront, actBringForward, actSendBackward,
+          actSendToBack, actRotateRight, actRotateLeft, actFlipHorz, actFlipVert})
         A->setEnabled(One);
     actGroup->setEnabled(SelectionOf(2));
     actCombine->setEnabled(SelectionOf(2));

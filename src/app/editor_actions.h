@@ -60,9 +60,12 @@ public:
     QAction* actSendToBack = nullptr;
     QMenu* mnuAlign = nullptr;
     QMenu* mnuDistribute = nullptr;
+    QAction* actRotateRight = nullptr;
+    QAction* actRotateLeft = nullptr;
     QAction* actFlipHorz = nullptr;
     QAction* actFlipVert = nullptr;
     // View
+    QMenu* mnuView = nullptr;
     QAction* actZoomIn = nullptr;
     QAction* actZoomOut = nullptr;
     QAction* actZoom100 = nullptr;
@@ -80,7 +83,6 @@ private:
     QAction* Add(QMenu* Menu, const QString& Name, const QString& Text, const QKeySequence& Key,
                  std::function<void()> Operation);
     void Run(const std::function<void()>& Operation);
-    void FlipSelection(bool Horizontal);
     // True when at least Count selected shapes can be edited.
     bool SelectionOf(int Count) const;
 

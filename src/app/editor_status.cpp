@@ -52,6 +52,7 @@ QLabel* NewLabel(QStatusBar* Bar, const QString& Name, int MinWidth, bool Perman
 TEditorStatusBar::TEditorStatusBar(TMyDraxa& Surface, QWidget* Parent)
     : QStatusBar(Parent), FSurface(Surface), FHint(NewLabel(this, QStringLiteral("lblHint"), 100, false)),
       FPosition(NewLabel(this, QStringLiteral("lblPosition"), 150, true)),
+      FSize(NewLabel(this, QStringLiteral("lblSize"), 150, true)),
       FZoom(NewLabel(this, QStringLiteral("lblZoom"), 60, true)),
       FLayer(NewLabel(this, QStringLiteral("lblLayer"), 80, true)) {
     setObjectName(QStringLiteral("StatusBar"));
@@ -66,11 +67,27 @@ TEditorStatusBar::~TEditorStatusBar() {
     FSurface.removeEventFilter(this);
 }
 
+// Screen pixels to the drawing's unit: to inches on the page, then at the
+// drawing's scale.
+double TEditorStatusBar::UnitsPerPixel() const {
+    return ScaleOf(FSurface.TheUNIT()).PerInch * FSurface.Ratio() / (ScreenPixelsPerInch() * FSurface.Zoom());
+}
+
+QString TEditorStatusBar::SelectionSizeText() const {
+    if (FSurface.SelectedCount() == 0) return QString();
+    const TMyRect B = FSurface.ShapesBounds(FSurface.Selected());
+    const TUnitScale Scale = ScaleOf(FSurface.TheUNIT());
+    const double Factor = UnitsPerPixel();
+    return tr("W %1  H %2 %3")
+        .arg((B.Right - B.Left) * Factor, 0, 'f', Scale.Decimals)
+        .arg((B.Bottom - B.Top) * Factor, 0, 'f', Scale.Decimals)
+        .arg(QLatin1String(Scale.Name));
+}
+
 QString TEditorStatusBar::PositionText(int X, int Y) const {
     const TPoint U = FSurface.ToUserXY(TPoint{X, Y});
     const TUnitScale Scale = ScaleOf(FSurface.TheUNIT());
-    // Screen pixels to inches of the drawing, then at the drawing's scale.
-    const double Factor = Scale.PerInch * FSurface.Ratio() / (ScreenPixelsPerInch() * FSurface.Zoom());
+    const double Factor = UnitsPerPixel();
     return tr("X %1  Y %2 %3")
         .arg(U.X * Factor, 0, 'f', Scale.Decimals)
         .arg(U.Y * Factor, 0, 'f', Scale.Decimals)
@@ -78,6 +95,7 @@ QString TEditorStatusBar::PositionText(int X, int Y) const {
 }
 
 void TEditorStatusBar::Update() {
+    FSize->setText(SelectionSizeText());
     FZoom->setText(tr("%1 %").arg(qRound(FSurface.Zoom() * 100)));
     QString Layer;
     for (const LayerRec& L : FSurface.Layers())

@@ -1,6 +1,6 @@
 // TEditorStatusBar: the editor's status bar. It shows where the mouse is on
-// the drawing in the drawing's units at its scale, the zoom, the current
-// layer and what the current tool does.
+// the drawing and how large the selection is, both in the drawing's units
+// at its scale, the zoom, the current layer and what the current tool does.
 #pragma once
 
 #include "surface/draxa.h"
@@ -18,12 +18,16 @@ public:
     TEditorStatusBar(TMyDraxa& Surface, QWidget* Parent = nullptr);
     ~TEditorStatusBar() override;
 
-    // Shows the zoom, the layer and the tool's hint as they are now.
+    // Shows the selection's size, the zoom, the layer and the tool's hint as
+    // they are now.
     void Update();
     // The screen point (X, Y) of the surface as the position label shows it.
     QString PositionText(int X, int Y) const;
+    // The size of the selected shapes' bounds; empty without a selection.
+    QString SelectionSizeText() const;
 
     QLabel* lblPosition() const { return FPosition; }
+    QLabel* lblSize() const { return FSize; }
     QLabel* lblZoom() const { return FZoom; }
     QLabel* lblLayer() const { return FLayer; }
     QLabel* lblHint() const { return FHint; }
@@ -32,9 +36,12 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    double UnitsPerPixel() const;
+
     TMyDraxa& FSurface;
     QLabel* FHint;
     QLabel* FPosition;
+    QLabel* FSize;
     QLabel* FZoom;
     QLabel* FLayer;
 };

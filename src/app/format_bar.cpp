@@ -2,15 +2,19 @@
 
 #include "foundation/dialogs.h"
 #include "shapes/line.h"
+#include "shapes/text.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 #include <array>
 
@@ -87,7 +91,13 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     : QFrame(Parent), FSurface(Surface), FPenColor(NewColorBox(this, QStringLiteral("cbPenColor"), false)),
       FPenWidth(new QSpinBox(this)), FPenStyle(new QComboBox(this)),
       FBrushColor(NewColorBox(this, QStringLiteral("cbBrushColor"), true)),
-      FFontName(new QFontComboBox(this)), FFontSize(new QSpinBox(this)), FArrows(new QComboBox(this)) {
+      FFontName(new QFontComboBox(this)), FFontSize(new QSpinBox(this)), FArrows(new QComboBox(this)),
+      FBrushStyle(new QComboBox(this)), FArrowAngle(new QSpinBox(this)), FArrowLength(new QSpinBox(this)),
+      FGradient(new QComboBox(this)),
+      FGradientFrom(NewColorBox(this, QStringLiteral("cbGradientFrom"), false)),
+      FGradientTo(NewColorBox(this, QStringLiteral("cbGradientTo"), false)), FAlignment(new QComboBox(this)),
+      FWordWrap(new QCheckBox(tr("Wrap"), this)), FInfo(new QLineEdit(this)), FCaption(new QLineEdit(this)),
+      FLocked(new QCheckBox(tr("Locked"), this)) {
     setObjectName(QStringLiteral("FormatBar"));
     FPenWidth->setObjectName(QStringLiteral("sePenWidth"));
     FPenWidth->setRange(1, 20);
@@ -102,11 +112,13 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     }};
     for (const auto& [Style, Text] : Styles) FPenStyle->addItem(Text, QVariant::fromValue(uint32_t(Style)));
     FFontName->setObjectName(QStringLiteral("cbFontName"));
-    FFontName->setMaximumWidth(150);
+    // The bar's two rows decide how narrow the editor may get.
+    FFontName->setMaximumWidth(130);
     FFontSize->setObjectName(QStringLiteral("seFontSize"));
     FFontSize->setRange(4, 96);
     FFontSize->setSuffix(tr(" pt"));
     FArrows->setObjectName(QStringLiteral("cbArrows"));
+    FArrows->setMaximumWidth(130);
     const std::array<std::pair<TArrowStyle, QString>, 4> Arrows{{
         {TArrowStyle::ANone, tr("No arrows")},
         {TArrowStyle::ARight, tr("Arrow at start")},
@@ -122,7 +134,76 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     FFontSize->setToolTip(tr("Font size"));
     FArrows->setToolTip(tr("Arrow heads of lines"));
 
-    auto* Row = new QHBoxLayout(this);
+    FBrushStyle->setObjectName(QStringLiteral("cbBrushStyle"));
+    const std::array<std::pair<TBrushStyle, QString>, 7> Patterns{{
+        {TBrushStyle::bsSolid, tr("Solid")},
+        {TBrushStyle::bsHorizontal, tr("Horizontal lines")},
+        {TBrushStyle::bsVertical, tr("Vertical lines")},
+        {TBrushStyle::bsFDiagonal, tr("Falling lines")},
+        {TBrushStyle::bsBDiagonal, tr("Rising lines")},
+        {TBrushStyle::bsCross, tr("Grid")},
+        {TBrushStyle::bsDiagCross, tr("Diagonal grid")},
+    }};
+    for (const auto& [Style, Text] : Patterns)
+        FBrushStyle->addItem(Text, QVariant::fromValue(uint32_t(Style)));
+    FBrushStyle->setToolTip(tr("Fill pattern"));
+    FBrushStyle->setMaximumWidth(100);
+    FArrowAngle->setObjectName(QStringLiteral("seArrowAngle"));
+    FArrowAngle->setRange(5, 85);
+    FArrowAngle->setSuffix(tr("\u00B0"));
+    FArrowAngle->setToolTip(tr("Angle of the arrow heads' wings to the line"));
+    FArrowLength->setObjectName(QStringLiteral("seArrowLength"));
+    FArrowLength->setRange(4, 80);
+    FArrowLength->setSuffix(tr(" px"));
+    FArrowLength->setToolTip(tr("Length of the arrow heads' wings"));
+    FGradient->setObjectName(QStringLiteral("cbGradient"));
+    const std::array<std::pair<TGradientStyle, QString>, 12> Gradients{{
+        {TGradientStyle::gsNone, tr("No gradient")},
+        {TGradientStyle::gsLinearH, tr("Top to bottom")},
+        {TGradientStyle::gsLinearV, tr("Left to right")},
+        {TGradientStyle::gsReflectedH, tr("Middle row out")},
+        {TGradientStyle::gsReflectedV, tr("Middle column out")},
+        {TGradientStyle::gsDiagonalLB, tr("Top left to bottom right")},
+        {TGradientStyle::gsDiagonalLF, tr("Top right to bottom left")},
+        {TGradientStyle::gsRadialC, tr("Circles from the centre")},
+        {TGradientStyle::gsRadialT, tr("Circles from the top")},
+        {TGradientStyle::gsRadialTL, tr("Circles from the top left")},
+        {TGradientStyle::gsDiamond, tr("Diamond")},
+        {TGradientStyle::gsButterfly, tr("Butterfly")},
+    }};
+    for (const auto& [Style, Text] : Gradients)
+        FGradient->addItem(Text, QVariant::fromValue(uint32_t(Style)));
+    // Without a gradient there are no gradient colours to show.
+    FGradientFrom->setCurrentIndex(-1);
+    FGradientTo->setCurrentIndex(-1);
+    FAlignment->setObjectName(QStringLiteral("cbAlignment"));
+    const std::array<std::pair<TAlignment, QString>, 3> Alignments{{
+        {TAlignment::taLeftJustify, tr("Left")},
+        {TAlignment::taCenter, tr("Centre")},
+        {TAlignment::taRightJustify, tr("Right")},
+    }};
+    for (const auto& [Align, Text] : Alignments)
+        FAlignment->addItem(Text, QVariant::fromValue(uint32_t(Align)));
+    FWordWrap->setObjectName(QStringLiteral("chkWordWrap"));
+    FInfo->setObjectName(QStringLiteral("edtInfo"));
+    FInfo->setPlaceholderText(tr("Caption shown on the drawing"));
+    FCaption->setObjectName(QStringLiteral("edtCaption"));
+    FCaption->setPlaceholderText(tr("Tip when the mouse rests on it"));
+    FLocked->setObjectName(QStringLiteral("chkLocked"));
+    FGradient->setToolTip(tr("Gradient of the fill"));
+    FGradientFrom->setToolTip(tr("Gradient: first colour"));
+    FGradientTo->setToolTip(tr("Gradient: second colour"));
+    FAlignment->setToolTip(tr("Alignment of the text's lines"));
+    FWordWrap->setToolTip(tr("Break a text box's long lines to fit the box"));
+    FInfo->setToolTip(tr("Caption shown on the drawing (double-click it there for several lines)"));
+    FCaption->setToolTip(tr("Tip shown when the mouse rests on the shape"));
+    FLocked->setToolTip(tr("A locked shape cannot be moved, resized, turned or changed"));
+
+    auto* Rows = new QVBoxLayout(this);
+    Rows->setContentsMargins(0, 0, 0, 0);
+    Rows->setSpacing(3);
+    auto* Row = new QHBoxLayout;
+    Rows->addLayout(Row);
     Row->setContentsMargins(0, 0, 0, 0);
     Row->setSpacing(3);
     Row->addWidget(Caption(this, tr("Line")));
@@ -131,11 +212,29 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
     Row->addWidget(FPenStyle);
     Row->addWidget(Caption(this, tr("Fill")));
     Row->addWidget(FBrushColor);
+    Row->addWidget(FBrushStyle);
     Row->addWidget(Caption(this, tr("Text")));
     Row->addWidget(FFontName);
     Row->addWidget(FFontSize);
     Row->addWidget(FArrows);
+    Row->addWidget(FArrowAngle);
+    Row->addWidget(FArrowLength);
     Row->addStretch(1);
+    auto* Second = new QHBoxLayout;
+    Rows->addLayout(Second);
+    Second->setSpacing(3);
+    Second->addWidget(Caption(this, tr("Gradient")));
+    Second->addWidget(FGradient);
+    Second->addWidget(FGradientFrom);
+    Second->addWidget(FGradientTo);
+    Second->addWidget(Caption(this, tr("Align")));
+    Second->addWidget(FAlignment);
+    Second->addWidget(FWordWrap);
+    Second->addWidget(Caption(this, tr("Caption")));
+    Second->addWidget(FInfo, 1);
+    Second->addWidget(Caption(this, tr("Tip")));
+    Second->addWidget(FCaption, 1);
+    Second->addWidget(FLocked);
 
     const auto Value = [](QComboBox* Box) { return Box->currentData().value<uint32_t>(); };
     connect(FPenColor, qOverload<int>(&QComboBox::activated), this, [this, Value] {
@@ -155,7 +254,8 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
                 S.Brush().SetStyle(TBrushStyle::bsClear);
             } else {
                 S.Brush().SetColor(C);
-                S.Brush().SetStyle(TBrushStyle::bsSolid);
+                // A pattern keeps its lines, in the new colour.
+                if (S.Brush().Style() == TBrushStyle::bsClear) S.Brush().SetStyle(TBrushStyle::bsSolid);
             }
         });
     });
@@ -171,7 +271,96 @@ TFormatBar::TFormatBar(TMyDraxa& Surface, QWidget* Parent)
             if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowStyle(Style);
         });
     });
+    connect(FBrushStyle, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const auto Style = TBrushStyle(Value(FBrushStyle));
+        ApplyToSelection([Style](TMyShape& S) { S.Brush().SetStyle(Style); });
+    });
+    connect(FArrowAngle, qOverload<int>(&QSpinBox::valueChanged), this, [this](int Angle) {
+        ApplyToSelection([Angle](TMyShape& S) {
+            if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowAngle(Angle);
+        });
+    });
+    connect(FArrowLength, qOverload<int>(&QSpinBox::valueChanged), this, [this](int Length) {
+        ApplyToSelection([Length](TMyShape& S) {
+            if (auto* Line = dynamic_cast<TMyLine*>(&S)) Line->SetArrowLength(uint8_t(Length));
+        });
+    });
+    connect(FGradient, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const auto Style = TGradientStyle(Value(FGradient));
+        ApplyToSelection([Style](TMyShape& S) {
+            // A shape's first gradient fades its fill colour (grey for a
+            // white or empty fill, which would not show) to white.
+            if (S.GradientStyle() == TGradientStyle::gsNone) {
+                const bool Plain = S.Brush().Style() == TBrushStyle::bsClear || S.Brush().Color() == clWhite;
+                S.SetColorBegin(Plain ? clGray : S.Brush().Color());
+                S.SetColorEnd(clWhite);
+            }
+            S.SetGradientStyle(Style);
+            // A gradient shows where the fill is clear; without one the
+            // fill colour comes back.
+            S.Brush().SetStyle(Style == TGradientStyle::gsNone ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+        });
+    });
+    connect(FGradientFrom, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const TColor C = Value(FGradientFrom);
+        ApplyToSelection([C](TMyShape& S) { S.SetColorBegin(C); });
+    });
+    connect(FGradientTo, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const TColor C = Value(FGradientTo);
+        ApplyToSelection([C](TMyShape& S) { S.SetColorEnd(C); });
+    });
+    connect(FAlignment, qOverload<int>(&QComboBox::activated), this, [this, Value] {
+        const auto Align = TAlignment(Value(FAlignment));
+        // A text box aligns its lines; other shapes the lines of their caption.
+        ApplyToSelection([Align](TMyShape& S) {
+            if (auto* Text = dynamic_cast<TMyText*>(&S))
+                Text->SetHAlignment(Align);
+            else
+                S.SetMultiInfoAlignment(Align);
+        });
+    });
+    connect(FWordWrap, &QCheckBox::clicked, this, [this](bool On) {
+        ApplyToSelection([On](TMyShape& S) {
+            if (auto* Text = dynamic_cast<TMyText*>(&S)) Text->SetWordWrap(On);
+        });
+    });
+    connect(FInfo, &QLineEdit::editingFinished, this, [this] {
+        const QString Text = FInfo->text();
+        TMyShape* First = FSurface.SelectedCount() > 0 ? FSurface.SelectedShape(0) : nullptr;
+        if (!First || (First->Info() == Text && First->MultiInfo().isEmpty())) return;
+        // Only the selected shapes themselves: a group's caption is its own.
+        ApplyToSelection([this, Text](TMyShape& S) {
+            if (FSurface.SelectedIndexOf(&S) < 0) return;
+            S.SetMultiInfo(QStringList());
+            S.SetInfo(Text);
+        });
+    });
+    connect(FCaption, &QLineEdit::editingFinished, this, [this] {
+        const QString Text = FCaption->text();
+        TMyShape* First = FSurface.SelectedCount() > 0 ? FSurface.SelectedShape(0) : nullptr;
+        if (!First || First->Caption() == Text) return;
+        ApplyToSelection([this, Text](TMyShape& S) {
+            if (FSurface.SelectedIndexOf(&S) >= 0) S.SetCaption(Text);
+        });
+    });
+    connect(FLocked, &QCheckBox::clicked, this, [this](bool On) { LockSelection(On); });
     Update();
+}
+
+bool TFormatBar::LockSelection(bool Locked) {
+    TArrMyShape Shapes;
+    for (TMyShape* S : FSurface.Selected())
+        if (S->Locked() != Locked) Shapes.push_back(S);
+    if (Shapes.empty()) return false;
+    RunGuarded(tr("Locking the shapes"), [&] {
+        FSurface.RecordUndo(Shapes, ACT_CHANGE);
+        for (TMyShape* S : Shapes) FSurface.SetShapeLocked(S, Locked);
+        FSurface.SetModified(true);
+        FSurface.Invalidate();
+    });
+    Update();
+    if (OnChanged) OnChanged();
+    return true;
 }
 
 bool TFormatBar::ApplyToSelection(const std::function<void(TMyShape&)>& Change) {
@@ -203,10 +392,36 @@ void TFormatBar::Update() {
     ShowValue(FPenStyle, uint32_t(First->Pen().Style()));
     ShowValue(FBrushColor, First->Brush().Style() == TBrushStyle::bsClear ? uint32_t(clNone)
                                                                           : uint32_t(First->Brush().Color()));
+    ShowValue(FBrushStyle, uint32_t(First->Brush().Style())); // none shown for a clear fill
     auto* Line = dynamic_cast<TMyLine*>(First);
     FArrows->setEnabled(Line != nullptr);
+    FArrowAngle->setEnabled(Line != nullptr);
+    FArrowLength->setEnabled(Line != nullptr);
     ShowValue(FArrows, uint32_t(Line ? Line->ArrowStyle() : TArrowStyle::ANone));
-    const QSignalBlocker QuietWidth(FPenWidth), QuietName(FFontName), QuietSize(FFontSize);
+    ShowValue(FGradient, uint32_t(First->GradientStyle()));
+    const bool Gradient = First->GradientStyle() != TGradientStyle::gsNone;
+    ShowValue(FGradientFrom, Gradient ? uint32_t(First->ColorBegin()) : uint32_t(clNone));
+    ShowValue(FGradientTo, Gradient ? uint32_t(First->ColorEnd()) : uint32_t(clNone));
+    FGradientFrom->setEnabled(Gradient);
+    FGradientTo->setEnabled(Gradient);
+    auto* Text = dynamic_cast<TMyText*>(First);
+    ShowValue(FAlignment, uint32_t(Text ? Text->HAlignment() : First->MultiInfoAlignment()));
+    FWordWrap->setEnabled(Text != nullptr);
+    const QSignalBlocker QuietWrap(FWordWrap), QuietLock(FLocked);
+    FWordWrap->setChecked(Text && Text->WordWrap());
+    FLocked->setChecked(First->Locked());
+    // A caption of several lines is edited by double-clicking it.
+    FInfo->setEnabled(First->MultiInfo().isEmpty());
+    if (!FInfo->hasFocus())
+        FInfo->setText(First->MultiInfo().isEmpty() ? First->Info()
+                                                    : First->MultiInfo().join(QLatin1Char(' ')));
+    if (!FCaption->hasFocus()) FCaption->setText(First->Caption());
+    const QSignalBlocker QuietWidth(FPenWidth), QuietName(FFontName), QuietSize(FFontSize),
+        QuietAngle(FArrowAngle), QuietLength(FArrowLength);
+    if (Line) {
+        FArrowAngle->setValue(Line->ArrowAngle());
+        FArrowLength->setValue(Line->ArrowLength());
+    }
     FPenWidth->setValue(First->Pen().Width());
     FFontName->setCurrentFont(QFont(First->Font().Name()));
     FFontSize->setValue(First->Font().Size());

@@ -13,7 +13,8 @@ namespace draxa {
 
 TLayersPanel::TLayersPanel(TMyDraxa& Surface, QWidget* Parent)
     : QFrame(Parent), FSurface(Surface), FList(new QListWidget(this)),
-      FAdd(new QPushButton(tr("&Add"), this)), FDelete(new QPushButton(tr("De&lete"), this)) {
+      FAdd(new QPushButton(tr("&Add"), this)), FDelete(new QPushButton(tr("De&lete"), this)),
+      FMoveHere(new QPushButton(tr("&Move selection here"), this)) {
     setObjectName(QStringLiteral("LayersPanel"));
     FList->setObjectName(QStringLiteral("lstLayers"));
     FList->setToolTip(
@@ -22,6 +23,9 @@ TLayersPanel::TLayersPanel(TMyDraxa& Surface, QWidget* Parent)
     FAdd->setAutoDefault(false);
     FDelete->setObjectName(QStringLiteral("btnDeleteLayer"));
     FDelete->setAutoDefault(false);
+    FMoveHere->setObjectName(QStringLiteral("btnMoveToLayer"));
+    FMoveHere->setAutoDefault(false);
+    FMoveHere->setToolTip(tr("Put the selected shapes on the current layer"));
 
     auto* Buttons = new QHBoxLayout;
     Buttons->addWidget(FAdd);
@@ -31,6 +35,7 @@ TLayersPanel::TLayersPanel(TMyDraxa& Surface, QWidget* Parent)
     Column->addWidget(new QLabel(tr("Layers"), this));
     Column->addWidget(FList, 1);
     Column->addLayout(Buttons);
+    Column->addWidget(FMoveHere);
     setFixedWidth(150);
 
     connect(FList, &QListWidget::itemChanged, this, &TLayersPanel::ItemChanged);
@@ -41,6 +46,7 @@ TLayersPanel::TLayersPanel(TMyDraxa& Surface, QWidget* Parent)
     });
     connect(FAdd, &QPushButton::clicked, this, &TLayersPanel::AddLayer);
     connect(FDelete, &QPushButton::clicked, this, &TLayersPanel::DeleteCurrentLayer);
+    connect(FMoveHere, &QPushButton::clicked, this, &TLayersPanel::MoveSelectionHere);
     Update();
 }
 
@@ -52,6 +58,10 @@ QString TLayersPanel::Signature() const {
 }
 
 void TLayersPanel::Update() {
+    // Whether anything selected lies elsewhere.
+    bool Elsewhere = false;
+    for (TMyShape* S : FSurface.Selected()) Elsewhere = Elsewhere || S->LayerId() != FSurface.CurrentLayer();
+    FMoveHere->setEnabled(Elsewhere);
     const QString Now = Signature();
     if (Now == FShown) return;
     FShown = Now;
@@ -111,6 +121,19 @@ void TLayersPanel::DeleteCurrentLayer() {
     RunGuarded(tr("Deleting the layer"), [&] { FSurface.DeleteLayer(uint8_t(Id)); });
     Update();
     Changed();
+}
+
+void TLayersPanel::RenameCurrentLayer() {
+    if (QListWidgetItem* Item = FList->currentItem()) FList->editItem(Item);
+}
+
+bool TLayersPanel::MoveSelectionHere() {
+    bool Moved = false;
+    RunGuarded(tr("Moving the shapes to the layer"),
+               [&] { Moved = FSurface.MoveSelectionToLayer(FSurface.CurrentLayer()); });
+    Update();
+    Changed();
+    return Moved;
 }
 
 void TLayersPanel::Changed() {

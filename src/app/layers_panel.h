@@ -1,7 +1,8 @@
 // TLayersPanel: the editor's list of the drawing's layers. A check box shows
 // or hides a layer, the name can be edited in place, the current row is the
 // layer new shapes go on; Add makes a layer and Delete removes one, asking
-// first when the layer holds shapes (deleting a layer cannot be undone).
+// first when the layer holds shapes (deleting a layer cannot be undone);
+// Move here puts the selected shapes on the current layer (one undo step).
 #pragma once
 
 #include "surface/draxa.h"
@@ -26,6 +27,10 @@ public:
     void Update();
     void AddLayer();
     void DeleteCurrentLayer();
+    // Opens the current layer's name for editing in the list.
+    void RenameCurrentLayer();
+    // Moves the selection onto the current layer.
+    bool MoveSelectionHere();
 
     // After the layers or the current layer changed here.
     std::function<void()> OnChanged;
@@ -33,6 +38,7 @@ public:
     QListWidget* lstLayers() const { return FList; }
     QPushButton* btnAddLayer() const { return FAdd; }
     QPushButton* btnDeleteLayer() const { return FDelete; }
+    QPushButton* btnMoveToLayer() const { return FMoveHere; }
 
 private:
     void ItemChanged(QListWidgetItem* Item);
@@ -44,6 +50,7 @@ private:
     QListWidget* FList;
     QPushButton* FAdd;
     QPushButton* FDelete;
+    QPushButton* FMoveHere;
     QString FShown;
 };
 

@@ -1,5 +1,6 @@
 #include "app/main_frm.h"
 
+#include "app/drawings_list.h"
 #include "app/drawings_store.h"
 #include "app/edit_frm.h"
 #include "app/form_support.h"
@@ -7,7 +8,9 @@
 #include "foundation/dialogs.h"
 #include "surface/draxa.h"
 
+#include <QCloseEvent>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -15,15 +18,39 @@
 
 namespace draxa {
 
+const QString TMainForm::GeometryKey = QStringLiteral("MainForm/Geometry");
+
 TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
-    : QWidget(Parent), FStore(Store), FImage1(new QLabel(this)), FlblName(new QLabel(tr("Name"), this)),
-      FlblLastUpdate(new QLabel(tr("Last Update"), this)), FlblDraw(new QLabel(tr("Draw"), this)),
-      FedtName(new QLineEdit(this)), FedtLastUpdate(new QLineEdit(this)),
-      FPanel1(NewLoweredPanel(this, QRect(80, 136, 393, 257))), FMyDraxa1(new TMyDraxa(FPanel1)),
-      FDBNavigator1(new TDBNavigator(Store, this)) {
+    : QWidget(Parent), FStore(Store), FClassic(new QWidget(this)), FImage1(new QLabel(FClassic)),
+      FlblName(new QLabel(tr("Name"), FClassic)), FlblLastUpdate(new QLabel(tr("Last Update"), FClassic)),
+      FlblDraw(new QLabel(tr("Draw"), FClassic)), FedtName(new QLineEdit(FClassic)),
+      FedtLastUpdate(new QLineEdit(FClassic)), FPanel1(NewLoweredPanel(FClassic, QRect(80, 136, 393, 257))),
+      FMyDraxa1(new TMyDraxa(FPanel1)), FDBNavigator1(new TDBNavigator(Store, FClassic)),
+      FDrawingsList(new TDrawingsList(Store, this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(tr("TDraxa database example"));
-    MakeFixedWindow(*this, 500, 480);
+    MakeSizableWindow(*this);
+    FClassic->setObjectName(QStringLiteral("Classic"));
+    FClassic->setFixedSize(500, 480);
+    auto* Row = new QHBoxLayout(this);
+    Row->setContentsMargins(0, 8, 8, 8);
+    Row->addWidget(FClassic, 0, Qt::AlignTop);
+    Row->addWidget(FDrawingsList, 1);
+    FDrawingsList->setMinimumWidth(220);
+    FDrawingsList->OnChosen = [this](int64_t Key) {
+        RunGuarded(tr("Showing the drawings"), [&] {
+            if (FStore.MoveTo(Key)) ShowRecord();
+        });
+    };
+    FDrawingsList->OnOpened = [this](int64_t Key) {
+        RunGuarded(tr("Editing the drawing"), [&] {
+            if (!FStore.MoveTo(Key)) return;
+            ShowRecord();
+            EditCurrentRecord();
+            FDrawingsList->Reload();
+        });
+    };
+    resize(880, 488);
 
     FImage1->setObjectName(QStringLiteral("Image1"));
     FImage1->setPixmap(BannerPicture(tr("drawings database")));
@@ -62,13 +89,23 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
         RunGuarded(tr("Showing the drawings"), [&] { DBNavigator1Click(Which); });
     };
 
-    CentreOnScreen(*this);
+    // Where the window was last, else in the middle of the screen.
+    if (!restoreGeometry(AppSettings().value(GeometryKey).toByteArray())) CentreOnScreen(*this);
     // Start-up shows the first record.
     FStore.First();
+    FDrawingsList->Reload();
     ShowRecord();
 
     FEditForm = new TEditForm(FStore, this);
-    FEditForm->OnSaved = [this] { ShowRecord(); };
+    FEditForm->OnSaved = [this] {
+        FDrawingsList->Reload();
+        ShowRecord();
+    };
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    AppSettings().setValue(GeometryKey, saveGeometry());
+    QWidget::closeEvent(Event);
 }
 
 TMainForm::~TMainForm() {
@@ -82,9 +119,12 @@ void TMainForm::ShowRecord() {
         Record = TDrawingRecord();
     }
     FedtName->setText(Record.Name);
+    // A long name shows its start.
+    FedtName->setCursorPosition(0);
     FedtLastUpdate->setText(LastUpdateText(Record.LastUpdate));
     ShowRecordDrawing(*FMyDraxa1, Record);
     FDBNavigator1->UpdateButtons();
+    FDrawingsList->ShowKey(FStore.CurrentKey());
 }
 
 void TMainForm::DBNavigator1Click(TNavigateBtn Which) {
@@ -93,15 +133,20 @@ void TMainForm::DBNavigator1Click(TNavigateBtn Which) {
     case TNavigateBtn::nbPrior:
     case TNavigateBtn::nbNext:
     case TNavigateBtn::nbLast:
+        ShowRecord();
+        break;
     case TNavigateBtn::nbDelete:
     case TNavigateBtn::nbRefresh:
+        FDrawingsList->Reload();
         ShowRecord();
         break;
     case TNavigateBtn::nbEdit:
         EditCurrentRecord();
+        FDrawingsList->Reload();
         break;
     case TNavigateBtn::nbInsert:
         FEditForm->NewDrawing();
+        FDrawingsList->Reload();
         break;
     }
 }

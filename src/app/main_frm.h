@@ -3,6 +3,12 @@
 // time of last update and drawing; the drawing sits on a disabled,
 // display-only surface. Insert and edit open the editor window, which the
 // main window creates once and keeps.
+//
+// The window is resizable: beside the navigator's part, which keeps its
+// size, the list of all drawings (with pictures, search and order) takes
+// the room. The navigator and the list follow each other: choosing a row
+// shows that record, moving with the navigator chooses its row, and a
+// double-click on a row edits it.
 #pragma once
 
 #include "app/navigator.h"
@@ -15,6 +21,7 @@ class QLineEdit;
 
 namespace draxa {
 
+class TDrawingsList;
 class TDrawingsStore;
 class TEditForm;
 class TMyDraxa;
@@ -35,6 +42,8 @@ public:
     void DBNavigator1Click(TNavigateBtn Which);
 
     TEditForm* EditForm() const { return FEditForm; }
+    // The settings key of the window's remembered place and size.
+    static const QString GeometryKey;
 
     // The controls.
     QLabel* Image1() const { return FImage1; }
@@ -46,12 +55,19 @@ public:
     QFrame* Panel1() const { return FPanel1; }
     TMyDraxa* MyDraxa1() const { return FMyDraxa1; }
     TDBNavigator* DBNavigator1() const { return FDBNavigator1; }
+    TDrawingsList* DrawingsList() const { return FDrawingsList; }
+
+protected:
+    // Remembers the window's place and size for the next start.
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     // Opens the editor on the current record.
     void EditCurrentRecord();
 
     TDrawingsStore& FStore;
+    // The navigator's part, at the size it always had.
+    QWidget* FClassic;
     QLabel* FImage1;
     QLabel* FlblName;
     QLabel* FlblLastUpdate;
@@ -61,6 +77,7 @@ private:
     QFrame* FPanel1;
     TMyDraxa* FMyDraxa1;
     TDBNavigator* FDBNavigator1;
+    TDrawingsList* FDrawingsList;
     TEditForm* FEditForm = nullptr;
 };
 

@@ -270,6 +270,40 @@ public:
     // with the first fault in Why.
     bool CheckConsistency(QString* Why = nullptr) const;
 
+    // ================= editor operations (editor_ops.cpp) =================
+    //
+    // As the editing operations above: one undo step each, on the editable
+    // selection, nothing recorded when nothing changes.
+
+    // Moves the selected shapes, with their members, onto the layer; those
+    // that land on a hidden layer leave the selection. False for a layer
+    // that does not exist or when every shape is on it already.
+    bool MoveSelectionToLayer(int LayerId);
+    // Turns each selected shape that may turn about its own rotate centre
+    // (positive: clockwise on the screen); connectors follow.
+    bool RotateSelection(double Radians);
+    // Mirrors each selected shape (not connectors) about its own centre.
+    bool FlipSelection(bool Horizontal);
+    // The lines the shape shows: a text box's own lines, or (Caption, and
+    // for every other shape) its info text, one line or several.
+    static QStringList ShapeText(const TMyShape& Shape, bool Caption);
+    // Gives the shape with that Number those lines, as ShapeText reads
+    // them. False for a missing or locked shape or the same lines.
+    bool SetShapeText(int Number, const QStringList& Lines, bool Caption);
+    // When True, a text box whose string list editor is cancelled right
+    // after it was drawn is dropped: no shape, nothing recorded. False by
+    // default (the box stays without lines).
+    bool DropCancelledText() const { return FDropCancelledText; }
+    void SetDropCancelledText(bool V) { FDropCancelledText = V; }
+    // Logical bounds of the points of every shape shown; False when none is.
+    bool DrawingBounds(TMyRect& Bounds) const;
+    // The top-most shown shape under screen point P (a member of a group,
+    // not the group), or nullptr.
+    TMyShape* ShapeAt(const TPoint& P);
+    // The top-most shape whose shown caption (info text) covers screen
+    // point P, or nullptr. A text box's text is the box itself.
+    TMyShape* CaptionAt(const TPoint& P);
+
     // ================= units, zoom and page =================
 
     TUnits TheUNIT() const override { return FTheUNIT; }
@@ -640,6 +674,8 @@ private:
     void AfterReplay(const TReplayUnit& U);
     // Drops a shape being drawn that has not entered the document.
     void AbandonNewShape();
+    // A text box whose lines were asked for and not given (DropCancelledText).
+    void DropCancelledTextBox();
 
     // Editing helpers (grouping.cpp, arrange.cpp, clipboard.cpp).
     // The selected top-level shapes the editing operations act on, in list order.

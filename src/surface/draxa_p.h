@@ -112,6 +112,7 @@ struct TSurfaceState {
     TDragMode FDragMode = TDragMode::dgBoth;
     bool FDragTrace = true;
     bool FDisableTextInput = false;
+    bool FDropCancelledText = false;
     TFont FFont;
     TGridObject FGridOperation;
     bool FHotShow = true;

@@ -454,7 +454,13 @@ void TMyDraxa::FinishNewShape() {
     if (auto* Text = dynamic_cast<TMyText*>(S)) {
         if (!FDisableTextInput) {
             QStringList Lines;
-            if (Dialogs().EditStrings(Lines)) Text->SetLines(Lines);
+            if (Dialogs().EditStrings(Lines)) {
+                Text->SetLines(Lines);
+            } else if (FDropCancelledText) {
+                DropCancelledTextBox();
+                Invalidate();
+                return;
+            }
         }
         // The corners in reading order, whichever way the box was drawn.
         if (S->PointCount() >= 4) {

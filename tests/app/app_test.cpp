@@ -1,8 +1,10 @@
 // The two windows over a real SQLite table in a temporary folder, driven the
 // way a user drives them: navigator buttons, the editor's buttons and
 // fields, and the scripted dialog seam standing in for every box and picker.
+#include "app/drawings_list.h"
 #include "app/drawings_store.h"
 #include "app/edit_frm.h"
+#include "app/form_support.h"
 #include "app/main_frm.h"
 #include "app/sql_probe.h"
 #include "common/control_helpers.h"
@@ -14,13 +16,16 @@
 #include "surface/draxa.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -333,6 +338,7 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
     const QString NotADocument = Dir.filePath(QStringLiteral("notes.tdraxa"));
     ASSERT_TRUE(TMemoryStream(QByteArray("just some notes")).SaveToFile(NotADocument));
 
+    AppSettings().remove(TEditForm::DocumentFolderKey);
     TMainForm Main(Store);
     Script.FileNames = {Document, NotADocument};
     QueueEditor(
@@ -341,6 +347,9 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
             EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 1);
             EXPECT_EQ(Edit.DraxaEdit()->Tag(), TEditForm::TagNew);
             EXPECT_TRUE(Script.Messages.isEmpty());
+            // The first time in the user's documents, then where the last document was.
+            EXPECT_EQ(S(Script.LastInitialDir),
+                      S(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
 
             Edit.btnLoad()->click();
             EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 1);
@@ -351,8 +360,8 @@ TEST_F(AppTest, LoadReadsADocumentFileAndKeepsTheEditorsMode) {
         true);
     Press(Main, TNavigateBtn::nbInsert);
 
-    EXPECT_EQ(S(Script.LastFilter), "TDraxa文件(*.tdraxa)");
-    EXPECT_EQ(S(Script.LastInitialDir), S(QCoreApplication::applicationDirPath()));
+    EXPECT_EQ(S(Script.LastFilter), "TDraxa files (*.tdraxa)");
+    EXPECT_EQ(S(Script.LastInitialDir), S(Dir.path()));
     // Still "new": OK added a record.
     const std::vector<TRow> Rows = ReadRows(File);
     ASSERT_EQ(Rows.size(), 1u);
@@ -724,6 +733,64 @@ TEST_F(AppTest, APressThatLosesTheMouseEndsWithoutAHalfShape) {
     ASSERT_EQ(D.ShapeCount(), 1);
     EXPECT_EQ(D.ShapeByIndex(0)->GetPoint(0), (TMyPoint{20, 20}));
     EXPECT_EQ(D.ShapeByIndex(0)->GetPoint(1), (TMyPoint{100, 20}));
+}
+
+// The list beside the navigator: search, order, following the navigator
+// both ways, and a double-click to edit.
+TEST_F(AppTest, TheListOfDrawingsSearchesSortsAndFollowsTheNavigator) {
+    const QDateTime Noon(QDate(2024, 3, 1), QTime(12, 0));
+    ASSERT_TRUE(Store.Insert(QStringLiteral("Pump house"), Noon, DrawingOf(1)));
+    ASSERT_TRUE(Store.Insert(QStringLiteral("Garden"), Noon.addDays(2), DrawingOf(2)));
+    ASSERT_TRUE(Store.Insert(QStringLiteral("Pump room"), Noon.addDays(1), DrawingOf(3)));
+    TMainForm Main(Store);
+    TDrawingsList& List = *Main.DrawingsList();
+    QListWidget& Rows = *List.lstDrawings();
+    const auto Names = [&] {
+        QStringList N;
+        for (int I = 0; I < Rows.count(); ++I) N << Rows.item(I)->toolTip();
+        return S(N.join(QLatin1Char('|')));
+    };
+    EXPECT_NE(Main.minimumSize(), Main.maximumSize()) << "resizable";
+    EXPECT_EQ(Names(), "Garden|Pump house|Pump room");
+    EXPECT_FALSE(Rows.item(0)->icon().isNull()) << "a picture of each drawing";
+    EXPECT_EQ(S(Rows.currentItem()->toolTip()), "Pump house") << "the navigator's record";
+
+    List.edtSearch()->setText(QStringLiteral("PUMP"));
+    EXPECT_EQ(Names(), "Pump house|Pump room");
+    List.cbSort()->setCurrentIndex(1);
+    emit List.cbSort()->activated(1);
+    EXPECT_EQ(Names(), "Pump room|Pump house") << "newest first";
+
+    // Choosing a row shows it; the navigator moves the row.
+    Rows.setCurrentRow(0);
+    EXPECT_EQ(S(Main.edtName()->text()), "Pump room");
+    EXPECT_EQ(Main.MyDraxa1()->ShapeCount(), 3);
+    Press(Main, TNavigateBtn::nbFirst);
+    EXPECT_EQ(S(Rows.currentItem()->toolTip()), "Pump house");
+    Press(Main, TNavigateBtn::nbNext);
+    EXPECT_EQ(Rows.currentItem(), nullptr) << "Garden is not listed";
+
+    // A double-click edits; a new name is listed at once.
+    QueueEditor([](TEditForm& Edit) { Edit.edtName()->setText(QStringLiteral("Pump shed")); }, true);
+    emit Rows.itemDoubleClicked(Rows.item(1));
+    EXPECT_EQ(S(Main.edtName()->text()), "Pump shed");
+    EXPECT_EQ(Names(), "Pump shed|Pump room");
+    EXPECT_EQ(S(Rows.currentItem()->toolTip()), "Pump shed");
+}
+
+TEST_F(AppTest, TheMainWindowOpensAsItWasLeft) {
+    AppSettings().remove(TMainForm::GeometryKey);
+    TDrawingsStore Second;
+    ASSERT_TRUE(Second.OpenSQLite(File));
+    {
+        TMainForm First(Store);
+        First.show();
+        First.resize(1000, 600);
+        First.close();
+    }
+    TMainForm Again(Second);
+    EXPECT_EQ(Again.size(), QSize(1000, 600));
+    AppSettings().remove(TMainForm::GeometryKey);
 }
 
 } // namespace

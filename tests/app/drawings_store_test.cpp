@@ -34,6 +34,42 @@ const QDateTime KNoon(QDate(2024, 3, 1), QTime(12, 0, 0));
 
 using test::TOtherWriter;
 
+// The names ListDrawings gives for that search and order, joined.
+std::string Listed(TDrawingsStore& Store, const QString& Search, TDrawingsOrder Order) {
+    std::vector<TDrawingSummary> Rows;
+    EXPECT_TRUE(Store.ListDrawings(Search, Order, Rows)) << S(Store.LastError());
+    QStringList Names;
+    for (const TDrawingSummary& Row : Rows) Names << Row.Name;
+    return S(Names.join(QLatin1Char('|')));
+}
+
+// Four drawings saved a minute apart, with names that try the search's
+// wildcards and case.
+void AddSearchable(TDrawingsStore& Store) {
+    const char* Names[] = {"Pump house", "garden", "50% plan", "PUMP_2"};
+    int Minute = 0;
+    for (const char* Name : Names)
+        ASSERT_TRUE(Store.Insert(QString::fromUtf8(Name), KNoon.addSecs(60 * Minute++), QByteArray("d")));
+}
+
+void ExpectSearches(TDrawingsStore& Store) {
+    EXPECT_EQ(Listed(Store, QString(), TDrawingsOrder::doName), "50% plan|garden|Pump house|PUMP_2");
+    EXPECT_EQ(Listed(Store, QString(), TDrawingsOrder::doLastUpdate), "PUMP_2|50% plan|garden|Pump house");
+    EXPECT_EQ(Listed(Store, QStringLiteral("pump"), TDrawingsOrder::doName), "Pump house|PUMP_2");
+    // The wildcards of LIKE are plain characters in a search.
+    EXPECT_EQ(Listed(Store, QStringLiteral("%"), TDrawingsOrder::doName), "50% plan");
+    EXPECT_EQ(Listed(Store, QStringLiteral("p_"), TDrawingsOrder::doName), "PUMP_2");
+    EXPECT_EQ(Listed(Store, QStringLiteral("'; DROP TABLE x; --"), TDrawingsOrder::doName), "");
+    std::vector<TDrawingSummary> Rows;
+    ASSERT_TRUE(Store.ListDrawings(QStringLiteral("garden"), TDrawingsOrder::doName, Rows));
+    ASSERT_EQ(Rows.size(), 1u);
+    EXPECT_EQ(Rows[0].LastUpdate, KNoon.addSecs(60));
+    ASSERT_TRUE(Store.MoveTo(Rows[0].Key));
+    EXPECT_EQ(Store.CurrentKey(), Rows[0].Key);
+    EXPECT_FALSE(Store.MoveTo(Rows[0].Key + 1000));
+    EXPECT_EQ(Store.CurrentKey(), Rows[0].Key);
+}
+
 class DrawingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -205,6 +241,11 @@ TEST_F(DrawingsStoreTest, WhatIsNotADrawingsStoreIsRefusedAndLeftAsItWas) {
     ASSERT_EQ(Schema.size(), 1u);
     EXPECT_EQ(S(Schema[0].toString()), S(ForeignTable));
     EXPECT_EQ(After.Row(QStringLiteral("SELECT count(*) FROM tdraxadb"))[0].toInt(), 1);
+}
+
+TEST_F(DrawingsStoreTest, TheListSearchesNamesAndSortsByNameOrDate) {
+    AddSearchable(Store);
+    ExpectSearches(Store);
 }
 
 TEST(DrawingsStoreFiles, NewFilesAndFoldersArePrivateOnesThatExistKeepTheirMode) {
@@ -542,6 +583,9 @@ TEST(DrawingsStorePostgres, SharedStore) {
     EXPECT_EQ(Store.LastFailure(), TStoreFailure::sfMissing);
     ASSERT_TRUE(Store.Refresh());
     EXPECT_TRUE(Store.IsEmpty());
+
+    AddSearchable(Store);
+    ExpectSearches(Store);
 
     Store.Close();
     Other.Close();

@@ -2,32 +2,45 @@
 // keys going to the drawing once it is clicked, menus whose states follow
 // the selection and the history, the question before changes are left
 // behind, the name's prompt and the status bar.
+#include "app/drawing_menu.h"
 #include "app/drawings_store.h"
 #include "app/edit_frm.h"
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
+#include "app/editor_view.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/layers_panel.h"
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
+#include "shapes/line.h"
+#include "shapes/text.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +67,25 @@ int AddRectangle(TMyDraxa& D, float Left, float Top) {
     const TArrMyPoint Box{TMyPoint{Left, Top}, TMyPoint{Left + 80, Top}, TMyPoint{Left + 80, Top + 50},
                           TMyPoint{Left, Top + 50}};
     return D.AddShapeByTool(&D, TDrawTool::SpRectangle, QString(), Box, 0, QString());
+}
+
+// The choice of Group whose data is Value.
+QAction* Choice(QMenu* Menu, int Value) {
+    for (QAction* A : Menu->actions())
+        if (A->isCheckable() && A->data().toInt() == Value) return A;
+    return nullptr;
+}
+
+// Answers the next value dialog with these values, row by row.
+std::function<TModalResult(QDialog&)> Values(std::vector<std::pair<const char*, double>> Rows) {
+    return [Rows](QDialog& D) {
+        for (const auto& [Name, Value] : Rows) {
+            auto* Box = D.findChild<QDoubleSpinBox*>(QLatin1String(Name));
+            if (!Box) return mrCancel;
+            Box->setValue(Value);
+        }
+        return mrOk;
+    };
 }
 
 class EditorTest : public ::testing::Test {
@@ -213,6 +245,88 @@ TEST_F(EditorTest, AFormatChangeIsOneUndoStepForTheWholeSelection) {
     EXPECT_EQ(D.ShapeCount(), 2);
 }
 
+TEST_F(EditorTest, TheSecondFormatRowSetsGradientTextCaptionAndLock) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TFormatBar& Bar = *Edit.FormatBar();
+    const int TextNo =
+        D.AddShapeByTool(&D, TDrawTool::SpText, QString(), {{20, 20}, {120, 20}, {120, 70}, {20, 70}}, 0, {});
+    ASSERT_GE(AddRectangle(D, 200, 20), 0);
+    auto* Text = dynamic_cast<TMyText*>(D.ShapeByNumber(TextNo));
+    TMyShape* Box = D.ShapeByIndex(1);
+    D.SelectAll();
+    Bar.Update();
+    const auto Choose = [](QComboBox* Combo, const QString& Item) {
+        const int At = Combo->findText(Item);
+        ASSERT_GE(At, 0) << S(Item);
+        Combo->setCurrentIndex(At);
+        emit Combo->activated(At);
+    };
+
+    Choose(Bar.cbGradient(), QStringLiteral("Top to bottom"));
+    EXPECT_EQ(Text->GradientStyle(), TGradientStyle::gsLinearH);
+    EXPECT_EQ(Box->GradientStyle(), TGradientStyle::gsLinearH);
+    EXPECT_EQ(Box->ColorEnd(), clWhite);
+    EXPECT_EQ(Box->Brush().Style(), TBrushStyle::bsClear) << "a solid fill would hide it";
+    EXPECT_TRUE(Bar.cbGradientTo()->isEnabled());
+    Choose(Bar.cbGradientTo(), QStringLiteral("Navy"));
+    EXPECT_EQ(Box->ColorEnd(), clNavy);
+    Choose(Bar.cbAlignment(), QStringLiteral("Right"));
+    EXPECT_EQ(Text->HAlignment(), TAlignment::taRightJustify);
+    EXPECT_EQ(Box->MultiInfoAlignment(), TAlignment::taRightJustify) << "a caption's lines";
+    Bar.chkWordWrap()->click();
+    EXPECT_TRUE(Text->WordWrap());
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    EXPECT_EQ(Box->ColorEnd(), clWhite);
+    ASSERT_TRUE(D.Undo());
+    EXPECT_EQ(Text->GradientStyle(), TGradientStyle::gsNone) << "one step for both";
+    EXPECT_EQ(Box->GradientStyle(), TGradientStyle::gsNone);
+
+    // The caption and the tip of the selected shape.
+    D.UnselectAll();
+    D.SelectShape(Box);
+    Bar.Update();
+    Bar.edtInfo()->setText(QStringLiteral("Tank"));
+    emit Bar.edtInfo()->editingFinished();
+    Bar.edtCaption()->setText(QStringLiteral("Holds 200 l"));
+    emit Bar.edtCaption()->editingFinished();
+    EXPECT_EQ(S(Box->Info()), "Tank");
+    EXPECT_EQ(S(Box->Caption()), "Holds 200 l");
+    ASSERT_TRUE(D.Undo());
+    ASSERT_TRUE(D.Undo());
+    EXPECT_TRUE(Box->Info().isEmpty());
+
+    // A fill pattern keeps its pattern when its colour changes.
+    Choose(Bar.cbBrushStyle(), QStringLiteral("Grid"));
+    Choose(Bar.cbBrushColor(), QStringLiteral("Red"));
+    EXPECT_EQ(Box->Brush().Style(), TBrushStyle::bsCross);
+    EXPECT_EQ(Box->Brush().Color(), clRed);
+    EXPECT_FALSE(Bar.seArrowAngle()->isEnabled()) << "a box has no arrow heads";
+
+    // Locked, the shape stays when the selection is deleted; unlocking is a step too.
+    Bar.chkLocked()->click();
+    EXPECT_TRUE(Box->Locked());
+    EXPECT_FALSE(D.DeleteSelection());
+    EXPECT_EQ(D.ShapeCount(), 2);
+    ASSERT_TRUE(D.Undo());
+    EXPECT_FALSE(Box->Locked());
+
+    // Arrow heads' angle and length, on lines.
+    const int LineNo = D.AddShapeByTool(&D, TDrawTool::SpLine, QString(), {{20, 150}, {200, 150}}, 0, {});
+    auto* Line = dynamic_cast<TMyLine*>(D.ShapeByNumber(LineNo));
+    ASSERT_NE(Line, nullptr);
+    D.UnselectAll();
+    D.SelectShape(Line);
+    Bar.Update();
+    ASSERT_TRUE(Bar.seArrowLength()->isEnabled());
+    EXPECT_EQ(Bar.seArrowLength()->value(), Line->ArrowLength());
+    Bar.seArrowAngle()->setValue(45);
+    Bar.seArrowLength()->setValue(12);
+    EXPECT_EQ(Line->ArrowAngle(), 45);
+    EXPECT_EQ(Line->ArrowLength(), 12);
+}
+
 TEST_F(EditorTest, LayersAreAddedHiddenAndDeletedAfterAQuestion) {
     TMyDraxa& D = *Edit.DraxaEdit();
     TLayersPanel& Panel = *Edit.LayersPanel();
@@ -342,6 +456,223 @@ TEST_F(EditorTest, WindowGrowsAroundThePageAndRemembersItsPlace) {
     });
     Again.NewDrawing();
     EXPECT_EQ(Again.size(), Left);
+}
+
+TEST_F(EditorTest, DoubleClickEditsTheTextThereAsOneStep) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    const int TextNo =
+        D.AddShapeByTool(&D, TDrawTool::SpText, QString(), {{20, 20}, {120, 20}, {120, 70}, {20, 70}}, 0, {});
+    ASSERT_GE(AddRectangle(D, 200, 20), 0);
+    auto* Text = dynamic_cast<TMyText*>(D.ShapeByNumber(TextNo));
+    TMyShape* Box = D.ShapeByIndex(1);
+    ASSERT_NE(Text, nullptr);
+    test::TMouseDriver Mouse(D);
+
+    Script.StringEdits = {QStringList{"one", "two"}};
+    Mouse.DoubleClick(70, 45);
+    QApplication::processEvents();
+    EXPECT_EQ(Text->Lines(), (QStringList{"one", "two"}));
+    EXPECT_EQ(S(Edit.Actions()->actUndo->text()), "&Undo Change");
+
+    // Any other shape: its caption, which a second double-click finds there.
+    Script.StringEdits = {QStringList{"Pump"}};
+    Mouse.DoubleClick(240, 45);
+    QApplication::processEvents();
+    EXPECT_EQ(S(Box->Info()), "Pump");
+    D.Repaint();
+    Script.StringEdits = {std::nullopt}; // cancelled: nothing changes
+    Mouse.DoubleClick(int(Box->InfoPos().X), int(Box->InfoPos().Y));
+    QApplication::processEvents();
+    EXPECT_EQ(Script.LastEditedLines, QStringList{"Pump"});
+    EXPECT_EQ(S(Box->Info()), "Pump");
+    ASSERT_TRUE(D.Undo());
+    EXPECT_TRUE(Box->Info().isEmpty());
+    ASSERT_TRUE(D.Undo());
+    EXPECT_TRUE(Text->Lines().isEmpty());
+
+    // A drawing tool keeps its double-click (it finishes a polyline).
+    const qsizetype Asked = Script.Calls.count(QStringLiteral("EditStrings"));
+    Edit.ToolButton(TDrawTool::SpPolyLine)->click();
+    Mouse.Click(300, 150);
+    Mouse.DoubleClick(340, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(Script.Calls.count(QStringLiteral("EditStrings")), Asked);
+
+    // A text box whose lines are cancelled is not made.
+    const int Before = D.ShapeCount();
+    Edit.ToolButton(TDrawTool::SpText)->click();
+    Mouse.Drag(Point(150, 150), Point(250, 200));
+    EXPECT_EQ(Script.Calls.count(QStringLiteral("EditStrings")), Asked + 1);
+    EXPECT_EQ(D.ShapeCount(), Before);
+    EXPECT_TRUE(Edit.sbtnSelecting()->isChecked());
+}
+
+TEST_F(EditorTest, TheLayersPanelMovesTheSelectionToTheCurrentLayer) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TLayersPanel& Panel = *Edit.LayersPanel();
+    ASSERT_GE(AddRectangle(D, 20, 20), 0);
+    const int First = D.CurrentLayer();
+    Panel.btnAddLayer()->click();
+    const int Second = D.CurrentLayer();
+    ASSERT_NE(First, Second);
+    test::TMouseDriver Mouse(D);
+    Mouse.Click(60, 40);
+    QApplication::processEvents();
+    ASSERT_EQ(D.SelectedCount(), 1);
+    ASSERT_TRUE(Panel.btnMoveToLayer()->isEnabled());
+
+    Panel.btnMoveToLayer()->click();
+    EXPECT_EQ(int(D.ShapeByIndex(0)->LayerId()), Second);
+    EXPECT_FALSE(Panel.btnMoveToLayer()->isEnabled()) << "nothing left to move";
+    EXPECT_EQ(S(Edit.Actions()->actUndo->text()), "&Undo Change");
+    Edit.Actions()->actUndo->trigger();
+    EXPECT_EQ(int(D.ShapeByIndex(0)->LayerId()), First);
+}
+
+TEST_F(EditorTest, FittingAndWheelZoomKeepTheDrawingInView) {
+    Session([this](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        TEditorView& View = *E.View();
+        QWidget& Port = *E.ScrollBox()->viewport();
+        View.actFitPage->trigger();
+        EXPECT_GT(D.Zoom(), 1.0) << "a small page grows to fill the window";
+        EXPECT_LE(D.width(), Port.width());
+        EXPECT_LE(D.height(), Port.height());
+        EXPECT_TRUE(D.width() > Port.width() - 40 || D.height() > Port.height() - 40);
+
+        // Ctrl + wheel: the drawing's point under the mouse stays there.
+        D.SetZoom(3.0);
+        QApplication::processEvents();
+        const QPoint At(500, 300);
+        const QPoint Seen = D.mapTo(&Port, At);
+        QWheelEvent Wheel(At, D.mapToGlobal(At), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&D, &Wheel);
+        EXPECT_DOUBLE_EQ(D.Zoom(), 4.0);
+        const QPoint Now = D.mapTo(&Port, QPoint(At.x() * 4 / 3, At.y() * 4 / 3));
+        EXPECT_NEAR(Now.x(), Seen.x(), 1);
+        EXPECT_NEAR(Now.y(), Seen.y(), 1);
+        EXPECT_EQ(S(E.StatusBar()->lblZoom()->text()), "400 %");
+
+        // Fit drawing: the one small shape, large and in the middle.
+        D.SetZoom(1.0);
+        ASSERT_GE(AddRectangle(D, 200, 150), 0);
+        View.actFitDrawing->trigger();
+        EXPECT_GT(D.Zoom(), 3.0);
+        const QPoint Centre = D.mapTo(&Port, QPoint(int(240 * D.Zoom()), int(175 * D.Zoom())));
+        EXPECT_NEAR(Centre.x(), Port.width() / 2, 3);
+        EXPECT_NEAR(Centre.y(), Port.height() / 2, 3);
+
+        Script.QueueModal(Values({{"seGridWidth", 40}, {"seGridHeight", 25}}));
+        View.actGridSpacing->trigger();
+        EXPECT_EQ(D.GridOperation().GridWidth, 40);
+        EXPECT_EQ(D.GridOperation().GridHeight, 25);
+        E.done(mrCancel);
+    });
+}
+
+TEST_F(EditorTest, TheDrawingMenuSetsUnitsScalePageAndBackground) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TDrawingMenu& M = *Edit.DrawingMenu();
+    Choice(M.mnuUnits, int(TUnits::inch))->trigger();
+    EXPECT_EQ(D.TheUNIT(), TUnits::inch);
+    Script.QueueModal(Values({{"seRatio", 50}}));
+    M.actScale->trigger();
+    EXPECT_EQ(D.Ratio(), 50);
+    EXPECT_TRUE(Edit.StatusBar()->PositionText(96, 0).startsWith(QStringLiteral("X 50.00")))
+        << "inches at 1:50";
+
+    Choice(M.mnuPageSize, int(TPageStyle::A4))->trigger();
+    EXPECT_EQ(D.PageStyle(), TPageStyle::A4);
+    EXPECT_EQ(D.width(), D.PageMmToPixels(210));
+    Choice(M.mnuOrientation, int(TPrinterOrientation::poLandscape))->trigger();
+    EXPECT_EQ(D.width(), D.PageMmToPixels(297));
+    EXPECT_EQ(D.height(), D.PageMmToPixels(210));
+    // A custom page turns too.
+    Script.QueueModal(Values({{"sePageWidth", 150}, {"sePageHeight", 80}}));
+    M.actCustomPage->trigger();
+    EXPECT_EQ(D.PageStyle(), TPageStyle::CustomerPage);
+    EXPECT_EQ(D.width(), D.PageMmToPixels(150));
+    Choice(M.mnuOrientation, int(TPrinterOrientation::poPortrait))->trigger();
+    EXPECT_EQ(D.width(), D.PageMmToPixels(80));
+    EXPECT_EQ(D.height(), D.PageMmToPixels(150));
+    M.Update();
+    EXPECT_TRUE(Choice(M.mnuOrientation, int(TPrinterOrientation::poPortrait))->isChecked());
+
+    Script.QueueModal([](QDialog& Dialog) {
+        dynamic_cast<QColorDialog&>(Dialog).setCurrentColor(Qt::yellow);
+        return mrOk;
+    });
+    M.actBackColor->trigger();
+    EXPECT_EQ(D.ColorOfBackGround(), clYellow);
+    EXPECT_FALSE(M.actClearPicture->isEnabled());
+
+    // A background picture, and a file that is none, and taking it away.
+    QImage Picture(30, 20, QImage::Format_RGB888);
+    Picture.fill(Qt::darkGreen);
+    const QString Good = Dir.filePath(QStringLiteral("paper.bmp"));
+    ASSERT_TRUE(Picture.save(Good, "BMP"));
+    const QString Bad = Dir.filePath(QStringLiteral("torn.bmp"));
+    {
+        QFile F(Bad);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write("BM not really a bitmap");
+    }
+    Script.PictureNames = {Good, Bad};
+    M.actBackPicture->trigger();
+    EXPECT_EQ(D.BkBitmap().Width(), 30);
+    M.actBackPicture->trigger();
+    EXPECT_EQ(D.BkBitmap().Width(), 30) << "an unreadable file changes nothing";
+    EXPECT_TRUE(Script.Messages.last().startsWith(QStringLiteral("The picture cannot be used.")));
+    M.Update();
+    ASSERT_TRUE(M.actClearPicture->isEnabled());
+    M.actClearPicture->trigger();
+    EXPECT_TRUE(D.BkBitmap().Empty());
+}
+
+TEST_F(EditorTest, ANewDrawingTakesNothingFromTheDrawingBefore) {
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        E.LayersPanel()->btnAddLayer()->click();
+        ASSERT_GE(AddRectangle(D, 20, 20), 0);
+        Choice(E.DrawingMenu()->mnuPageSize, int(TPageStyle::A4))->trigger();
+        Choice(E.DrawingMenu()->mnuUnits, int(TUnits::inch))->trigger();
+        D.SetColorOfBackGround(clYellow);
+        E.done(mrCancel);
+    });
+    Session([](TEditForm& E) {
+        TMyDraxa& D = *E.DraxaEdit();
+        EXPECT_EQ(D.ShapeCount(), 0);
+        EXPECT_EQ(D.LayerCount(), 1);
+        EXPECT_EQ(E.LayersPanel()->lstLayers()->count(), 1);
+        EXPECT_EQ(D.PageStyle(), TPageStyle::CustomerPage);
+        EXPECT_EQ(D.size(), QSize(378, 242));
+        EXPECT_EQ(D.TheUNIT(), TUnits::mm);
+        EXPECT_EQ(D.ColorOfBackGround(), clWhite);
+        EXPECT_FALSE(D.CanUndo());
+        E.done(mrCancel);
+    });
+}
+
+TEST_F(EditorTest, RotateAndFlipFromTheArrangeMenuAreEachOneStep) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TEditorActions& A = *Edit.Actions();
+    ASSERT_GE(AddRectangle(D, 20, 20), 0);
+    ASSERT_GE(AddRectangle(D, 150, 20), 0);
+    D.SelectAll();
+    A.Update();
+    // The status bar tells the selection's size: 210 x 50 pixels.
+    EXPECT_EQ(S(Edit.StatusBar()->lblSize()->text()), "W 55.6  H 13.2 mm");
+    ASSERT_TRUE(A.actRotateRight->isEnabled());
+    A.actRotateRight->trigger();
+    const TMyRect R = D.ShapeByIndex(0)->PointsBounds();
+    EXPECT_NEAR(R.Bottom - R.Top, 80, 0.01);
+    A.actFlipVert->trigger();
+    EXPECT_TRUE(D.ShapeByIndex(0)->IsFlipVert() && D.ShapeByIndex(1)->IsFlipVert());
+    A.actUndo->trigger();
+    EXPECT_FALSE(D.ShapeByIndex(0)->IsFlipVert() || D.ShapeByIndex(1)->IsFlipVert());
+    A.actUndo->trigger();
+    EXPECT_NEAR(D.ShapeByIndex(1)->PointsBounds().Right - D.ShapeByIndex(1)->PointsBounds().Left, 80, 0.01);
 }
 
 } // namespace
