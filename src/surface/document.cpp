@@ -386,7 +386,7 @@ void TMyDraxa::Clear() {
     UnselectAll();
     FChildShape = nullptr;
     FCurrentShape = nullptr;
-    FClickedShape = nullptr;
+    FClickedShape = FClickedOn = nullptr;
     FHoverShape = nullptr;
     FShapeIndex.Forget();
     FNumbers.Cleared();

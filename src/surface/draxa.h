@@ -719,6 +719,10 @@ private:
     bool SelectingPressOnSelected(TShiftState Shift);
     void SelectingPressElsewhere(TShiftState Shift);
     bool SettlePress();
+    // The top group of the first shape in list order, other than Pressed and
+    // its own members, that is hit at P and lies within Pressed's bounds
+    // (on the current layer unless every layer is operated on); or nullptr.
+    TMyShape* SmallerShapeOn(TMyShape* Pressed, const TPoint& P);
     void RubberBandMove(int X, int Y);
     void RubberBandRelease();
     // Manipulation helpers (manipulation.cpp).

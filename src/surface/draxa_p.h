@@ -43,6 +43,10 @@ struct TSurfaceState {
     TMyShape* FCurrentShape = nullptr;
     TMyShape* FChildShape = nullptr;
     TMyShape* FClickedShape = nullptr;
+    // The selected shape a press landed on: whether a smaller shape lies on
+    // it there is asked only when the press ends as a click (SettlePress),
+    // since a drag never needs the answer and the search visits every shape.
+    TMyShape* FClickedOn = nullptr;
     TMyShape* FHoverShape = nullptr;
     // Where the shown shapes are, for painting and hover; follows every
     // change the shapes report and every change of the list.

@@ -124,7 +124,7 @@ void TMyDraxa::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     FDownPoint = FMovePoint = Point(X, Y);
     FMouseDown = true;
     FChildShape = nullptr;
-    FClickedShape = nullptr;
+    FClickedShape = FClickedOn = nullptr;
     FFeedbackShown = false;
     switch (FMode) {
     case TInteractionMode::Drawing:
@@ -262,7 +262,7 @@ void TMyDraxa::PressCancelled() {
     const bool WasDown = FMouseDown;
     FMouseDown = false;
     FChildShape = nullptr;
-    FClickedShape = nullptr;
+    FClickedShape = FClickedOn = nullptr;
     // A drag, resize, rotation or anchor move applies nothing before its
     // release, so dropping it leaves the shapes as they were.
     if (FMode == TInteractionMode::Resizing || FMode == TInteractionMode::Dragging ||

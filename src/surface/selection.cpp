@@ -139,14 +139,7 @@ bool TMyDraxa::SelectingPressOnSelected(TShiftState Shift) {
         // A smaller shape lying on the pressed one becomes the selection if
         // the mouse is released without moving (see SettlePress).
         FClickedShape = nullptr;
-        const TRect B = RoundMyRect(ShapesBounds(TArrMyShape{S}));
-        for (TMyShape* T : FShapes) {
-            if (T == S || !ShapeHitTest(Canvas(), T, P) || TopGroupOf(T) == S) continue;
-            if (!ShapeInRect(Point(B.Left, B.Top), Point(B.Right, B.Bottom), T)) continue;
-            if (!FOperateAllLayer && T->LayerId() != FCurrentLayer) continue;
-            FClickedShape = TopGroupOf(T);
-            break;
-        }
+        FClickedOn = S;
         if (FMode != TInteractionMode::Browse) FMode = TInteractionMode::Dragging;
         if (OnShapeSelected) OnShapeSelected(S, S);
         if (S->OnClick) S->OnClick(this);
@@ -208,7 +201,20 @@ void TMyDraxa::SelectingPressElsewhere(TShiftState Shift) {
     if (FMode != TInteractionMode::Browse) FMode = TInteractionMode::Dragging;
 }
 
+TMyShape* TMyDraxa::SmallerShapeOn(TMyShape* Pressed, const TPoint& P) {
+    const TRect B = RoundMyRect(ShapesBounds(TArrMyShape{Pressed}));
+    for (TMyShape* T : FShapes) {
+        if (T == Pressed || !ShapeHitTest(Canvas(), T, P) || TopGroupOf(T) == Pressed) continue;
+        if (!ShapeInRect(Point(B.Left, B.Top), Point(B.Right, B.Bottom), T)) continue;
+        if (!FOperateAllLayer && T->LayerId() != FCurrentLayer) continue;
+        return TopGroupOf(T);
+    }
+    return nullptr;
+}
+
 bool TMyDraxa::SettlePress() {
+    TMyShape* const PressedOn = FClickedOn;
+    FClickedOn = nullptr;
     if (FMovePoint != FDownPoint) {
         FChildShape = nullptr;
         return false;
@@ -234,6 +240,8 @@ bool TMyDraxa::SettlePress() {
         Invalidate();
         return true;
     }
+    // The press was a click: now it matters what lies on the pressed shape.
+    if (PressedOn) FClickedShape = SmallerShapeOn(PressedOn, FDownPoint);
     if (FClickedShape) {
         TMyShape* Clicked = FClickedShape;
         TMyShape* Previous = FCurrentShape;

@@ -264,6 +264,7 @@ TMyShape* TMyDraxa::TakeShapeAt(int B) {
     // Nothing may keep pointing at the shape that left.
     if (FHoverShape == Victim) FHoverShape = nullptr;
     if (FClickedShape == Victim) FClickedShape = nullptr;
+    if (FClickedOn == Victim) FClickedOn = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
     FSelected.erase(std::remove(FSelected.begin(), FSelected.end(), Victim), FSelected.end());
     if (FCurrentShape == Victim) FCurrentShape = nullptr;
@@ -421,7 +422,7 @@ bool TMyDraxa::Redo() {
 void TMyDraxa::AfterReplay(const TReplayUnit& U) {
     // The shapes the operation named are selected where they still are.
     UnselectAll();
-    FCurrentShape = FChildShape = FClickedShape = nullptr;
+    FCurrentShape = FChildShape = FClickedShape = FClickedOn = nullptr;
     // A replay may have put back many shapes at once: file them all anew.
     FNumbers.Forget();
     FShapeIndex.Forget();

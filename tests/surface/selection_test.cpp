@@ -80,6 +80,15 @@ TEST(Selection, ASmallShapeOnTheSelectedOneIsPickedByAClickNotByADrag) {
     EXPECT_EQ(T.S.Selected(), TArrMyShape{Big});
     EXPECT_EQ(Big->GetPoint(0), (TMyPoint{70, 60}));
     EXPECT_EQ(Small->GetPoint(0), (TMyPoint{100, 100}));
+
+    // What lies on the pressed shape is asked at the release: a host that
+    // deletes the small shape while the button is down (which clears the
+    // selection) gets no shape selected by the release, not the freed one.
+    const int SmallNumber = Small->ShapeNo();
+    Big->OnClick = [&](QObject*) { T.S.DeleteShape(SmallNumber, false); };
+    T.Mouse.Click(140, 125);
+    EXPECT_EQ(T.S.ShapeByNumber(SmallNumber), nullptr);
+    EXPECT_EQ(T.S.Selected(), TArrMyShape{});
 }
 
 TEST(Selection, TheRubberBandAddsOnlyShownShapesLyingWhollyInside) {
