@@ -516,6 +516,12 @@ void FuzzPictureEmf(const uint8_t* Data, size_t Size) {
     FuzzPictureFile(Data, Size, "emf");
 }
 
+void FuzzPictureRaster(const uint8_t* Data, size_t Size) {
+    if (Size == 0) return;
+    static const char* const Extensions[] = {"png", "gif", "tiff", "webp"};
+    FuzzPictureFile(Data + 1, Size - 1, Extensions[Data[0] % 4]);
+}
+
 void FuzzMetafileSvg(const uint8_t* Data, size_t Size) {
     const QByteArray Svg = Bytes(Data, Size);
     // Small pictures keep the runs fast; the limits are what is under test.
@@ -620,17 +626,12 @@ void FuzzSetUp(int* Argc, char*** Argv) {
 
 const std::vector<TFuzzTarget>& FuzzTargets() {
     static const std::vector<TFuzzTarget> Targets{
-        {"document", FuzzDocument},
-        {"document_use", FuzzDocumentUse},
-        {"shape_record", FuzzShapeRecord},
-        {"bmp", FuzzBmp},
-        {"picture_bmp", FuzzPictureBmp},
-        {"picture_ico", FuzzPictureIco},
-        {"picture_jpeg", FuzzPictureJpeg},
-        {"picture_wmf", FuzzPictureWmf},
-        {"picture_emf", FuzzPictureEmf},
-        {"metafile_svg", FuzzMetafileSvg},
-        {"metafile_pixels", FuzzMetafilePixels},
+        {"document", FuzzDocument},        {"document_use", FuzzDocumentUse},
+        {"shape_record", FuzzShapeRecord}, {"bmp", FuzzBmp},
+        {"picture_bmp", FuzzPictureBmp},   {"picture_ico", FuzzPictureIco},
+        {"picture_jpeg", FuzzPictureJpeg}, {"picture_wmf", FuzzPictureWmf},
+        {"picture_emf", FuzzPictureEmf},   {"picture_raster", FuzzPictureRaster},
+        {"metafile_svg", FuzzMetafileSvg}, {"metafile_pixels", FuzzMetafilePixels},
         {"surface_ops", FuzzSurfaceOps},
     };
     return Targets;

@@ -65,6 +65,9 @@ void FuzzPictureIco(const uint8_t* Data, size_t Size);
 void FuzzPictureJpeg(const uint8_t* Data, size_t Size);
 void FuzzPictureWmf(const uint8_t* Data, size_t Size);
 void FuzzPictureEmf(const uint8_t* Data, size_t Size);
+// The same for the kinds Qt's readers decode: the first byte picks PNG, GIF,
+// TIFF or WebP, the rest is the file.
+void FuzzPictureRaster(const uint8_t* Data, size_t Size);
 // The SVG a metafile converter writes, taken as hostile: sanitised (what
 // comes out links to nothing outside itself and sanitises to itself) and
 // drawn, in this process, as the metafile helper does.

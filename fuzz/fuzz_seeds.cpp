@@ -415,6 +415,19 @@ std::vector<std::pair<QString, QByteArray>> GenerateSeeds(const QString& Target)
         Add("cmyk", EncodeJpeg(8, 8, JCS_CMYK, 4, false));
         Add("exif-turned", WithExifOrientation(EncodeJpeg(9, 7, JCS_RGB, 3, false), 6));
         Add("frame-taller-than-scan", WithJpegHeight(EncodeJpeg(16, 16, JCS_RGB, 3, false), 64));
+    } else if (Target == QLatin1String("picture_raster")) {
+        // The selector byte of each kind, then a small picture with transparency.
+        const char* const Formats[] = {"png", "gif", "tiff", "webp"};
+        for (int K = 0; K < 4; ++K) {
+            QByteArray File;
+            QBuffer Buffer(&File);
+            Buffer.open(QIODevice::WriteOnly);
+            // Qt writes no GIF: a PNG there tells the GIF reader what it is not.
+            Pattern(5, 3, QImage::Format_ARGB32).save(&Buffer, K == 1 ? "PNG" : Formats[K]);
+            Add(QString("kind-%1").arg(Formats[K]), char(K) + File);
+        }
+        Add("gif",
+            char(1) + QByteArray::fromBase64("R0lGODlhAgACAIAAAP8AAAAA/yH5BAEAAAEALAAAAAACAAIAAAIChFEAOw=="));
     } else if (Target == QLatin1String("picture_wmf")) {
         Add("rectangle-and-text", SampleWmf());
         Add("fonts-and-polygon", FontsAndPolygonWmf());

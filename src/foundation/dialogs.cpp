@@ -145,8 +145,9 @@ bool TQtDialogs::PromptForFileName(QString& FileName, const QString& Filter, con
 }
 
 bool TQtDialogs::PromptForPicture(QString& FileName, const QString& InitialDir) {
-    // The formats the picture loader reads: bitmaps, icons, JPEG and metafiles.
-    const QString Filter = QFileDialog::tr("Pictures (*.bmp *.dib *.ico *.jpg *.jpeg *.jpe *.wmf *.emf)") +
+    // The formats the picture loader reads.
+    const QString Filter = QFileDialog::tr("Pictures (*.bmp *.dib *.ico *.jpg *.jpeg *.jpe *.png *.gif *.tif "
+                                           "*.tiff *.webp *.wmf *.emf)") +
                            QStringLiteral(";;") + QFileDialog::tr("All files (*)");
     return RunOpenDialog(FileName, Filter, QString(), QFileDialog::tr("Open Picture"), InitialDir);
 }

@@ -21,6 +21,8 @@ namespace {
 
 // An icon file holds a few small images; anything bigger is not an icon.
 constexpr qint64 IconMaxFileBytes = qint64(32) << 20;
+// A compressed picture within the pixel limits is far smaller than this.
+constexpr qint64 RasterMaxFileBytes = qint64(512) << 20;
 // The size desktop programs show an icon at; the image nearest it is used.
 constexpr int64_t StandardIconSize = 32;
 
@@ -199,6 +201,22 @@ QImage ReadWithQt(QByteArray& Data, const char* Format, int Index, QString& Why)
     return Image;
 }
 
+// Draws Picture (any format, transparency included) on a white 24-bit
+// bitmap of its size: the image shape shows pictures on white.
+std::unique_ptr<TBitmap> OnWhite(const QImage& Picture) {
+    auto Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
+    Bitmap->SetSize(Picture.width(), Picture.height()); // white
+    if (QPainter* Painter = Bitmap->Canvas().Painter()) {
+        Painter->save();
+        Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        Painter->drawImage(0, 0, Picture);
+        Painter->restore();
+    }
+    Bitmap->Canvas().Release();
+    return Bitmap;
+}
+
 // The chosen icon image with its transparency, or a null image and the
 // reason when the file is not a readable icon.
 QImage ReadIconFile(const QString& FileName, QString& Why) {
@@ -228,17 +246,7 @@ std::unique_ptr<TBitmap> LoadIcon(const QString& FileName, bool ReportUnreadable
     QString Why;
     try {
         const QImage Icon = ReadIconFile(FileName, Why);
-        if (!Icon.isNull()) {
-            Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
-            Bitmap->SetSize(Icon.width(), Icon.height()); // white
-            if (QPainter* Painter = Bitmap->Canvas().Painter()) {
-                Painter->save();
-                Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-                Painter->drawImage(0, 0, Icon);
-                Painter->restore();
-            }
-            Bitmap->Canvas().Release();
-        }
+        if (!Icon.isNull()) Bitmap = OnWhite(Icon);
     } catch (const std::bad_alloc&) {
         // A failing icon leaves the bitmap as far as it got.
         Why = QStringLiteral("not enough memory");
@@ -247,6 +255,34 @@ std::unique_ptr<TBitmap> LoadIcon(const QString& FileName, bool ReportUnreadable
         Fail(QString("Cannot read icon %1: %2")
                  .arg(Quoted(FileName), Why.isEmpty() ? QStringLiteral("unknown reason") : Why));
     return Bitmap;
+}
+
+// ---- PNG, GIF, TIFF, WebP ----
+
+// The first image of a picture file that Qt's reader for Format decodes,
+// checked against the limits before it is decoded.
+std::unique_ptr<TBitmap> LoadWithQt(const QString& FileName, const char* Format) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly))
+        Fail(QString("Cannot open the picture %1: %2").arg(Quoted(FileName), File.errorString()));
+    if (File.size() > RasterMaxFileBytes)
+        Fail(QString("Picture %1 is larger than %2 MiB").arg(Quoted(FileName)).arg(RasterMaxFileBytes >> 20));
+    QByteArray Data = File.readAll();
+    QString Why;
+    const QImage Picture = ReadWithQt(Data, Format, 0, Why);
+    if (Picture.isNull())
+        Fail(QString("Cannot read picture %1: %2")
+                 .arg(Quoted(FileName), Why.isEmpty() ? QStringLiteral("unknown reason") : Why));
+    return OnWhite(Picture);
+}
+
+// The Qt reader for a picture kind (the last three letters of the name), or null.
+const char* QtFormatOfKind(const QString& Kind) {
+    if (Kind == QLatin1String("PNG")) return "png";
+    if (Kind == QLatin1String("GIF")) return "gif";
+    if (Kind == QLatin1String("TIF") || Kind == QLatin1String("IFF")) return "tiff";
+    if (Kind == QLatin1String("EBP")) return "webp";
+    return nullptr;
 }
 
 // ---- JPEG ----
@@ -297,12 +333,14 @@ std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName, const TPic
     try {
         Cancelled();
         std::unique_ptr<TBitmap> Bitmap;
-        if (Kind == QLatin1String("BMP"))
+        if (Kind == QLatin1String("BMP") || Kind == QLatin1String("DIB"))
             Bitmap = LoadBmp(FileName);
         else if (Kind == QLatin1String("ICO"))
             Bitmap = LoadIcon(FileName, Options.ReportUnreadableIcons);
-        else if (Kind == QLatin1String("JPG") || Kind == QLatin1String("PEG"))
+        else if (Kind == QLatin1String("JPG") || Kind == QLatin1String("PEG") || Kind == QLatin1String("JPE"))
             Bitmap = LoadJpeg(FileName, Options.Cancel);
+        else if (const char* Format = QtFormatOfKind(Kind))
+            Bitmap = LoadWithQt(FileName, Format);
         else if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF")) {
             TMetafileRequest Request;
             Request.Cancel = Options.Cancel;

@@ -1,5 +1,5 @@
-// Picture files turned into bitmaps for the image shape: BMP, icon, JPEG and
-// the two Windows metafile kinds (WMF, EMF).
+// Picture files turned into bitmaps for the image shape: BMP, icon, JPEG,
+// PNG, GIF, TIFF, WebP and the two Windows metafile kinds (WMF, EMF).
 //
 // A picture file comes from the user or from somewhere else, so the loader
 // trusts none of it: every size a file declares is checked against the limits
@@ -36,9 +36,9 @@ class EAssertionFailed : public std::runtime_error {
 public:
     EAssertionFailed(const QString& FileName, const QString& Kind);
     const QString& FileName() const { return FFileName; }
-    // The upper-cased last three characters of the name, e.g. "TIF".
+    // The upper-cased last three characters of the name, e.g. "PCX".
     const QString& Kind() const { return FKind; }
-    // Unsupported picture type "TIF": name.tif
+    // Unsupported picture type "PCX": name.pcx
     QString Detail() const;
 
 private:
@@ -51,10 +51,14 @@ private:
 // - A name that is not an existing file gives a 32 x 32 24-bit bitmap with a
 //   red cross, so a picture that went missing still shows as a placeholder.
 // - The kind is the last three characters of the name, upper-cased: "BMP",
-//   "ICO", "JPG", "PEG" (.jpeg), "WMF" or "EMF". Any other ending throws
+//   "DIB", "ICO", "JPG", "PEG" (.jpeg), "JPE", "PNG", "GIF", "TIF", "IFF"
+//   (.tiff), "EBP" (.webp), "WMF" or "EMF". Any other ending throws
 //   EAssertionFailed.
-// - BMP: read by our BMP codec; the bitmap keeps the file's pixel format
+// - BMP / DIB: read by our BMP codec; the bitmap keeps the file's pixel format
 //   (8 bits for 1, 4 and 8-bit files, 24 bits otherwise).
+// - PNG, GIF (its first frame), TIFF (its first page), WebP: decoded by Qt's
+//   readers after the size the file declares passed the limits, and drawn
+//   on a white 24-bit bitmap of the picture's size (transparent parts white).
 // - ICO: the image nearest the standard 32 x 32 icon size (most colours among
 //   equals) is drawn at (0, 0) on a white 24-bit bitmap of its size. The size
 //   is the one the image's own header gives, whatever the icon's directory

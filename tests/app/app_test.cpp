@@ -374,8 +374,8 @@ TEST_F(AppTest, NewImageAsksForItsPicture) {
     Picture.fill(Qt::darkGreen);
     const QString Good = Dir.filePath(QStringLiteral("leaf.bmp"));
     ASSERT_TRUE(Picture.save(Good, "BMP"));
-    const QString Unsupported = Dir.filePath(QStringLiteral("scan.tif"));
-    ASSERT_TRUE(TMemoryStream(QByteArray("II*\0 a scanned page")).SaveToFile(Unsupported));
+    const QString Unsupported = Dir.filePath(QStringLiteral("scan.pcx"));
+    ASSERT_TRUE(TMemoryStream(QByteArray("\x0A\x05\x01 a scanned page")).SaveToFile(Unsupported));
     const QString Damaged = Dir.filePath(QStringLiteral("torn.bmp"));
     ASSERT_TRUE(TMemoryStream(QByteArray("BM not really a bitmap")).SaveToFile(Damaged));
 
@@ -390,7 +390,7 @@ TEST_F(AppTest, NewImageAsksForItsPicture) {
         QString Message; // what the message must say; empty for no message
     } Cases[] = {
         {"a readable bitmap", true, QString()},
-        {"an unsupported type", false, QStringLiteral("\"TIF\": ") + Unsupported},
+        {"an unsupported type", false, QStringLiteral("\"PCX\": ") + Unsupported},
         {"a damaged bitmap", false, Damaged},
         {"a cancelled dialog", false, QString()},
     };

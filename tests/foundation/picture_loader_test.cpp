@@ -5,8 +5,11 @@
 #include "foundation/picture_loader.h"
 
 #include <gtest/gtest.h>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -169,16 +172,140 @@ TEST_F(PictureLoaderTest, MissingFileGivesRedCross) {
 }
 
 TEST_F(PictureLoaderTest, UnsupportedEndingFailsWithTheAssertionError) {
-    const QString Path = Write(Dir, "scan.tif", "II*\0");
+    const QString Path = Write(Dir, "scan.pcx", "\x0A\x05\x01");
     try {
         LoadPictureAsBitmap(Path);
         FAIL() << "no error";
     } catch (const EAssertionFailed& E) {
         EXPECT_STREQ(E.what(), "Assertion failure (draxa, line 2307)");
-        EXPECT_EQ(E.Kind(), "TIF");
-        EXPECT_EQ(E.Detail(), QString("Unsupported picture type \"TIF\": %1").arg(Path));
+        EXPECT_EQ(E.Kind(), "PCX");
+        EXPECT_EQ(E.Detail(), QString("Unsupported picture type \"PCX\": %1").arg(Path));
     }
     EXPECT_THROW(LoadPictureAsBitmap(Write(Dir, "x", "x")), EAssertionFailed);
+}
+
+// The bytes of Picture written by Qt's writer for Format.
+QByteArray Encoded(const QImage& Picture, const char* Format) {
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    QImageWriter Writer(&Buffer, Format);
+    Writer.setQuality(100); // lossless WebP
+    EXPECT_TRUE(Writer.write(Picture)) << Format << ": " << Writer.errorString().toStdString();
+    return Bytes;
+}
+
+// A GIF of W x H pixels in two colours, index 0 red and index 1 blue, with
+// index Transparent (or -1) transparent. Qt has no GIF writer: the pixels are
+// coded uncompressed, a clear code before every two, so codes stay 3 bits.
+QByteArray Gif(int W, int H, const std::function<int(int, int)>& IndexAt, int Transparent) {
+    QByteArray Codes;
+    uint32_t Bits = 0;
+    int Count = 0;
+    const auto Put = [&](int Code) {
+        Bits |= uint32_t(Code) << Count;
+        Count += 3;
+        while (Count >= 8) {
+            Codes.append(char(Bits & 0xFF));
+            Bits >>= 8;
+            Count -= 8;
+        }
+    };
+    for (int I = 0; I < W * H; ++I) {
+        if (I % 2 == 0) Put(4); // clear
+        Put(IndexAt(I % W, I / W));
+    }
+    Put(5); // end
+    if (Count > 0) Codes.append(char(Bits & 0xFF));
+    QByteArray Data;
+    for (int I = 0; I < Codes.size(); I += 255) {
+        const QByteArray Block = Codes.mid(I, 255);
+        Data += char(Block.size()) + Block;
+    }
+    const QByteArray Control =
+        Transparent < 0 ? QByteArray()
+                        : QByteArray("\x21\xF9\x04\x01\x00\x00", 6) + char(Transparent) + QByteArray(1, '\0');
+    return QByteArray("GIF89a") + Le(W, 2) + Le(H, 2) + QByteArray("\x80\x00\x00", 3) +
+           QByteArray("\xFF\x00\x00\x00\x00\xFF", 6) + Control + QByteArray(1, '\x2C') + Le(0, 4) + Le(W, 2) +
+           Le(H, 2) + QByteArray(1, '\0') + QByteArray(1, '\x02') + Data + QByteArray(1, '\0') +
+           QByteArray(1, '\x3B');
+}
+
+// CRC-32 of PNG chunks.
+uint32_t Crc32(const QByteArray& Bytes) {
+    uint32_t Crc = 0xFFFFFFFFu;
+    for (const char C : Bytes) {
+        Crc ^= uint8_t(C);
+        for (int K = 0; K < 8; ++K) Crc = (Crc >> 1) ^ (0xEDB88320u & (0u - (Crc & 1u)));
+    }
+    return ~Crc;
+}
+
+TEST_F(PictureLoaderTest, PngGifTiffAndWebpAreDrawnOnWhite) {
+    // Red on the left half, transparent on the right half.
+    QImage Picture(6, 4, QImage::Format_ARGB32);
+    Picture.fill(Qt::transparent);
+    for (int Y = 0; Y < 4; ++Y)
+        for (int X = 0; X < 3; ++X) Picture.setPixel(X, Y, qRgba(255, 0, 0, 255));
+    const QByteArray HalfRedGif = Gif(
+        6, 4, [](int X, int) { return X < 3 ? 0 : 1; }, 1);
+    for (const char* Name : {"a.png", "a.gif", "a.tif", "a.tiff", "a.webp", "A.PNG"}) {
+        SCOPED_TRACE(Name);
+        QString Format = QFileInfo(Name).suffix().toLower();
+        if (Format == "tif") Format = "tiff";
+        const QByteArray Bytes = Format == "gif" ? HalfRedGif : Encoded(Picture, qPrintable(Format));
+        const auto B = LoadPictureAsBitmap(Write(Dir, Name, Bytes));
+        ASSERT_EQ(B->Width(), 6);
+        ASSERT_EQ(B->Height(), 4);
+        EXPECT_EQ(B->PixelFormat(), TPixelFormat::pf24bit);
+        EXPECT_EQ(Rgb(*B, 1, 2), 0xFF0000u);
+        EXPECT_EQ(Rgb(*B, 4, 2), 0xFFFFFFu);
+    }
+    // An animated GIF shows its first frame: a blue one follows the red one.
+    QByteArray Animated = Gif(
+        4, 4, [](int, int) { return 0; }, -1);
+    const QByteArray Second = Gif(
+        4, 4, [](int, int) { return 1; }, -1);
+    Animated.chop(1);               // the trailer
+    Animated += Second.mid(13 + 6); // the second image, after its header and colour table
+    const auto G = LoadPictureAsBitmap(Write(Dir, "two.gif", Animated));
+    ASSERT_EQ(G->Width(), 4);
+    EXPECT_EQ(Rgb(*G, 2, 2), 0xFF0000u);
+}
+
+TEST_F(PictureLoaderTest, HostilePngsAndTiffsFailSayingWhy) {
+    QImage Small(4, 4, QImage::Format_RGB32);
+    Small.fill(Qt::green);
+    const QByteArray Png = Encoded(Small, "png");
+    // The header chunk (at 8: length, "IHDR", 13 bytes, CRC) made to declare 60000 x 60000.
+    QByteArray Huge = Png;
+    QByteArray Header = Png.mid(12, 17);
+    for (int I = 0; I < 4; ++I) Header[4 + I] = Header[8 + I] = char((60000 >> (24 - 8 * I)) & 0xFF);
+    const uint32_t Crc = Crc32(Header);
+    QByteArray CrcBytes(4, '\0');
+    for (int I = 0; I < 4; ++I) CrcBytes[I] = char((Crc >> (24 - 8 * I)) & 0xFF);
+    Huge.replace(12, 21, Header + CrcBytes);
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Says;
+    } Cases[] = {
+        {"huge.png", Huge, "60000 x 60000 pixels, beyond the limits"},
+        {"cut.png", Png.left(Png.size() / 2), "cut.png"},
+        {"junk.png", QByteArray(300, 'p'), "junk.png"},
+        {"empty.gif", QByteArray(), "empty.gif"},
+        {"junk.tiff", QByteArray("II*\0") + QByteArray(200, 't'), "junk.tiff"},
+        {"junk.webp", QByteArray("RIFF") + QByteArray(100, 'w'), "junk.webp"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        try {
+            LoadPictureAsBitmap(Write(Dir, C.Name, C.Bytes));
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(std::string(E.what()).find(C.Says), std::string::npos) << E.what();
+        }
+    }
 }
 
 TEST_F(PictureLoaderTest, BmpKeepsPixelsAndTheFilesFormat) {
