@@ -102,13 +102,22 @@ QString DecodeLeniently(const QByteArray& Bytes) {
 
 // ---- references ----
 
-// True when every url(...) in Value names a fragment of this document.
+// True when every url(...) in Value is a plain reference to an element of
+// this document: url(#id), the id quoted or not, made of name characters
+// only. Anything else that opens a url( (a file, a second url( inside the
+// first, an unclosed one) makes the value unsafe, since readers differ in
+// where they think such a reference ends.
 bool OnlyLocalUrls(QStringView Value) {
-    static const QRegularExpression Url(QStringLiteral(R"(url\s*\(\s*(['"]?)\s*([^)'"]*))"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    for (auto It = Url.globalMatch(Value); It.hasNext();) {
+    static const QRegularExpression Opening(QStringLiteral(R"(url\s*\()"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression Local(QStringLiteral(R"(\s*(['"]?)#[A-Za-z0-9_.:-]+\1\s*\))"));
+    for (auto It = Opening.globalMatch(Value); It.hasNext();) {
         const QRegularExpressionMatch M = It.next();
-        if (!M.capturedView(2).startsWith(QLatin1Char('#'))) return false;
+        if (!Local
+                 .match(Value, M.capturedEnd(), QRegularExpression::NormalMatch,
+                        QRegularExpression::AnchorAtOffsetMatchOption)
+                 .hasMatch())
+            return false;
     }
     return true;
 }
