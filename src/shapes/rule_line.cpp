@@ -74,25 +74,31 @@ void TMyRuleLine::Paint(TCanvas& Canvas) {
     auto Back = [&](double X, double Y) {
         return RoundMyPoint(RotateMyPoint(ToMyPoint(Point(RoundHalfEven(X), RoundHalfEven(Y))), C, float(R)));
     };
+    // Ticks and the gap under the text are screen pixels, not zoomed; on
+    // paper they keep their screen size, as pen widths do.
+    const double Pixel = Canvas.IsPrinter() ? Zoom() : 1.0;
     if (FTickStyle == TTickStyle::tsLine) {
-        // Screen pixels, not zoomed: a tick marks where the measure ends.
+        // A tick marks where the measure ends.
         for (const TMyPoint& E : {P, Q})
-            DrawSegment(Canvas, Back(E.X, double(E.Y) - TickHalfLength),
-                        Back(E.X, double(E.Y) + TickHalfLength));
+            DrawSegment(Canvas, Back(E.X, double(E.Y) - TickHalfLength * Pixel),
+                        Back(E.X, double(E.Y) + TickHalfLength * Pixel));
     }
 
     QString Text;
     if (FShowUserInfo) {
         Text = FUserInfo;
     } else {
-        SetInfo(GetLengthText(RoundMyPoint(V0), RoundMyPoint(V1)));
+        // Printed, the line says what it says on screen: measured again at
+        // the printer's resolution, the rounding of its ends would differ.
+        if (!Canvas.IsPrinter() || Info().isEmpty())
+            SetInfo(GetLengthText(RoundMyPoint(V0), RoundMyPoint(V1)));
         Text = Info();
     }
     if (!Text.isEmpty()) {
         const double Z = Zoom();
         const TPoint E = MeasureText(Canvas, Text, Z, 0, FFont);
         const TMyPoint A{float(std::min(P.X, Q.X) + (double(MyPointDistance(P, Q)) - E.X) / 2),
-                         float(double(P.Y) - E.Y - TextGap)};
+                         float(double(P.Y) - E.Y - TextGap * Pixel)};
         const TMyPoint At = RotateMyPoint(A, C, float(R));
         DrawText(Canvas, RoundHalfEven(At.X), RoundHalfEven(At.Y), Z, R, FFont, Text);
     }

@@ -28,15 +28,20 @@
 #include <QPointer>
 #include <QRectF>
 #include <QRegion>
+#include <QSizeF>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QPagedPaintDevice;
+class QPrinter;
+
 namespace draxa {
 
 class TBitmap;
+struct TPageLayout;
 class TMyLine;
 class TMyLinkLine;
 class TStream;
@@ -269,6 +274,39 @@ public:
     // a selection of distinct top-level shapes of the list. Otherwise False,
     // with the first fault in Why.
     bool CheckConsistency(QString* Why = nullptr) const;
+
+    // ================= output (output.cpp) =================
+    // Pictures, files and paper, true to scale: a millimetre of the page is
+    // a millimetre of output. Hot points, selection and hover marks,
+    // link-point crosses and the grid never appear; the background colour
+    // and picture only with PrintBackground. Each operation returns False,
+    // with the reason in Error, when the output cannot be made or written; a
+    // file is then left as it was.
+
+    // The page (PageWidth x PageHeight mm) as a picture at Dpi: white where
+    // nothing is drawn, or transparent when asked. Null when too large.
+    QImage PageImage(int Dpi, bool Transparent = false, QString* Error = nullptr);
+    // The page picture in any format Qt writes, chosen by the file's extension.
+    bool ExportImage(const QString& FileName, int Dpi = 96, bool Transparent = false,
+                     QString* Error = nullptr);
+    // The page as an SVG document of vector elements, its size in
+    // millimetres; gradients and pictures are embedded images.
+    bool ExportSvg(const QString& FileName, QString* Error = nullptr);
+    // The drawing printed into a PDF file on sheets of the page's size and
+    // orientation, as Print lays it out.
+    bool ExportPdf(const QString& FileName, QString* Error = nullptr);
+    // Prints on the printer's paper as it is set: the drawing inside the
+    // border distances (framed with PrintABorder), PageHead and PageFoot on
+    // every sheet, and a drawing larger than that area cut into as many
+    // sheets as it needs, rows from the top, each from the left.
+    bool Print(QPrinter& Printer, QString* Error = nullptr);
+    // Sets the printer's paper to the page's size and orientation, without margins.
+    void PreparePrinter(QPrinter& Printer) const;
+    // Sheets of PaperMm the drawing is printed on; 0 when more than the
+    // most one print may have.
+    int PrintSheetCount(const QSizeF& PaperMm) const;
+    // The print preview dialog over the page's paper; printing from it prints.
+    void PrintPreview(QWidget* Parent = nullptr);
 
     // ================= editor operations (editor_ops.cpp) =================
     //
@@ -689,6 +727,15 @@ private:
     bool PastePicture(const QImage& Picture);
     // The step Paste offsets shapes by when they come from this surface (screen pixels).
     double PasteOffset() const;
+    // Output helpers (output.cpp). RenderForOutput paints the shapes at
+    // Zoom into DeviceArea of C, the drawing's point Origin (at that zoom)
+    // landing on device pixel (0, 0).
+    void RenderForOutput(TCanvas& C, double Zoom, const TRect& DeviceArea, const TPoint& Origin);
+    void DrawBackgroundForOutput(TCanvas& C, double Zoom);
+    bool PrintSheets(QPagedPaintDevice& Device, int Dpi, const QSizeF& PaperMm, bool Monochrome,
+                     QString* Error);
+    void DrawHeadAndFoot(TCanvas& C, int Dpi, const TPageLayout& Layout);
+    TPageLayout SheetLayout(const QSizeF& PaperMm) const;
     // Page helper (units_page.cpp): page size from the control's size.
     void PageFromControlSize();
     void SetControlSizeFromPage(bool SetWidth, bool SetHeight);
