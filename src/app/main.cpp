@@ -9,10 +9,15 @@
 //                          "host=db.example.org dbname=drawings user=ann"
 // The program reads no configuration file of its own.
 //
+// --export OUT with --drawing NAME or --document FILE (and --dpi N for
+// pictures) writes a drawing as a PNG, SVG, PDF or other picture file and
+// ends, without a window (see command_line_export.h).
+//
 // The default folder is created private to the user (0700) and the SQLite
 // file in it 0600. Once a day, on start, the program keeps a backup of the
 // SQLite store beside it (tdraxadb-backup-<date>.db, the last three days);
 // when the store is found damaged, the message says where the newest is.
+#include "app/command_line_export.h"
 #include "app/drawings_store.h"
 #include "app/main_frm.h"
 #include "app/strs_edit.h"
@@ -57,6 +62,10 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
+    // An export opens no window, so it runs without a display too.
+    if (draxa::ArgumentsAskForExport(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tdraxa"));
 
@@ -73,9 +82,43 @@ int main(int argc, char** argv) {
             "Use the drawings table on a PostgreSQL server; conninfo is a libpq connection string, "
             "e.g. \"host=db.example.org dbname=drawings user=ann\"."),
         QStringLiteral("conninfo"));
+    const QCommandLineOption Export(
+        QStringLiteral("export"),
+        QStringLiteral(
+            "Write the drawing named by --drawing or --document to file (.png, .svg, .pdf or another "
+            "picture type) and end, without a window."),
+        QStringLiteral("file"));
+    const QCommandLineOption Drawing(QStringLiteral("drawing"),
+                                     QStringLiteral("The name of the drawing of the store to export."),
+                                     QStringLiteral("name"));
+    const QCommandLineOption Document(QStringLiteral("document"),
+                                      QStringLiteral("A document file to export."), QStringLiteral("file"));
+    const QCommandLineOption Dpi(QStringLiteral("dpi"),
+                                 QStringLiteral("Dots per inch of an exported picture (default 96)."),
+                                 QStringLiteral("n"), QStringLiteral("96"));
     Options.addOption(SQLiteFile);
     Options.addOption(Postgres);
+    Options.addOption(Export);
+    Options.addOption(Drawing);
+    Options.addOption(Document);
+    Options.addOption(Dpi);
     Options.process(App);
+
+    const bool Exporting = Options.isSet(Export);
+    draxa::TExportRequest Request;
+    if (Exporting) {
+        Request.Output = Options.value(Export);
+        Request.Drawing = Options.value(Drawing);
+        Request.Document = Options.value(Document);
+        bool Number = false;
+        Request.Dpi = Options.value(Dpi).toInt(&Number);
+        if (!Number) {
+            std::fprintf(stderr, "tdraxa: --dpi needs a whole number of dots per inch.\n");
+            return 1;
+        }
+        // A document file needs no store.
+        if (!Request.Document.isEmpty()) return draxa::RunExport(Request, nullptr);
+    }
 
     TAppDialogs RealDialogs;
     draxa::TScopedDialogs UseDialogs(RealDialogs);
@@ -96,9 +139,13 @@ int main(int argc, char** argv) {
         Opened = Store.OpenSQLite(File);
     }
     if (!Opened) {
-        draxa::Dialogs().ShowMessage(Store.LastError());
+        if (Exporting)
+            std::fprintf(stderr, "tdraxa: %s\n", qPrintable(Store.LastError()));
+        else
+            draxa::Dialogs().ShowMessage(Store.LastError());
         return 1;
     }
+    if (Exporting) return draxa::RunExport(Request, &Store);
     // A backup that cannot be made does not keep the user from the drawings;
     // a damaged store is told at once, with where its newest backup is.
     if (!Store.MakeDailyBackup(QDate::currentDate())) {
