@@ -5,6 +5,7 @@
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
 #include "app/editor_view.h"
+#include "app/file_menu.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/glyphs.h"
@@ -57,7 +58,8 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
       FLayersPanel(new TLayersPanel(*FDraxaEdit, this)),
       FView(new TEditorView(*FDraxaEdit, *FScrollBox, *FActions->mnuView)),
-      FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)) {
+      FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)),
+      FFileMenu(new TFileMenu(*FDraxaEdit, *FMenuBar, *this, [this] { return FedtName->text(); })) {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -155,6 +157,7 @@ TEditForm::~TEditForm() {
     delete FLayersPanel;
     delete FView;
     delete FDrawingMenu;
+    delete FFileMenu;
 }
 
 void TEditForm::CreateLayout() {

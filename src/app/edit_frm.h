@@ -48,6 +48,7 @@ namespace draxa {
 class TDrawingsStore;
 class TDrawingMenu;
 class TEditorActions;
+class TFileMenu;
 class TEditorView;
 class TEditorStatusBar;
 class TFormatBar;
@@ -120,6 +121,7 @@ public:
     TLayersPanel* LayersPanel() const { return FLayersPanel; }
     TEditorView* View() const { return FView; }
     TDrawingMenu* DrawingMenu() const { return FDrawingMenu; }
+    TFileMenu* FileMenu() const { return FFileMenu; }
 
     // Double-click with the selecting tool: the string list editor on the
     // text under screen point P of the surface (a caption there, else a text
@@ -205,6 +207,7 @@ private:
     TLayersPanel* FLayersPanel;
     TEditorView* FView;
     TDrawingMenu* FDrawingMenu;
+    TFileMenu* FFileMenu;
 };
 
 } // namespace draxa

@@ -144,6 +144,24 @@ bool TQtDialogs::PromptForFileName(QString& FileName, const QString& Filter, con
     return RunOpenDialog(FileName, Filter, DefaultExt, Title, InitialDir);
 }
 
+bool TQtDialogs::PromptForSaveFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
+                                       const QString& Title) {
+    QFileDialog Dialog(DialogParent(), Title.isEmpty() ? QFileDialog::tr("Save As") : Title);
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setFileMode(QFileDialog::AnyFile);
+    if (!Filter.isEmpty()) Dialog.setNameFilter(Filter);
+    if (!DefaultExt.isEmpty()) Dialog.setDefaultSuffix(DefaultExt);
+    if (!FileName.isEmpty()) {
+        Dialog.setDirectory(QFileInfo(FileName).absolutePath());
+        Dialog.selectFile(QFileInfo(FileName).fileName());
+    }
+    if (Dialog.exec() != QDialog::Accepted) return false;
+    const QStringList Chosen = Dialog.selectedFiles();
+    if (Chosen.isEmpty()) return false;
+    FileName = Chosen.first();
+    return true;
+}
+
 bool TQtDialogs::PromptForPicture(QString& FileName, const QString& InitialDir) {
     // The formats the picture loader reads.
     const QString Filter = QFileDialog::tr("Pictures (*.bmp *.dib *.ico *.jpg *.jpeg *.jpe *.png *.gif *.tif "

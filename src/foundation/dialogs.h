@@ -90,6 +90,13 @@ public:
     // leaving FileName as it was, when the user cancels.
     virtual bool PromptForFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
                                    const QString& Title, const QString& InitialDir) = 0;
+    // The save-file dialog, as PromptForFileName: the file may be new, and
+    // choosing an existing one asks first whether to replace it. False (the
+    // default, for dialogs that offer none) when the user cancels.
+    virtual bool PromptForSaveFileName(QString& /*FileName*/, const QString& /*Filter*/,
+                                       const QString& /*DefaultExt*/, const QString& /*Title*/) {
+        return false;
+    }
     // The open-picture dialog for the picture formats the loader reads; as
     // PromptForFileName.
     virtual bool PromptForPicture(QString& FileName, const QString& InitialDir) = 0;
@@ -112,6 +119,8 @@ public:
     TModalResult ExecuteModal(QDialog& Dialog) override;
     bool PromptForFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
                            const QString& Title, const QString& InitialDir) override;
+    bool PromptForSaveFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
+                               const QString& Title) override;
     bool PromptForPicture(QString& FileName, const QString& InitialDir) override;
     void Terminate() override;
 };

@@ -378,7 +378,7 @@ void TMyDraxa::PrintPreview(QWidget* Parent) {
         QString Error;
         if (!Print(*P, &Error)) Dialogs().ShowMessage(Error);
     });
-    Dialog.exec();
+    Dialogs().ExecuteModal(Dialog);
 }
 
 } // namespace draxa

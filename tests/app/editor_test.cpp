@@ -8,6 +8,7 @@
 #include "app/editor_actions.h"
 #include "app/editor_status.h"
 #include "app/editor_view.h"
+#include "app/file_menu.h"
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/layers_panel.h"
@@ -31,6 +32,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -652,6 +656,60 @@ TEST_F(EditorTest, ANewDrawingTakesNothingFromTheDrawingBefore) {
         EXPECT_FALSE(D.CanUndo());
         E.done(mrCancel);
     });
+}
+
+TEST_F(EditorTest, TheFileMenuExportsPrintsAndPreviewsThePage) {
+    TMyDraxa& D = *Edit.DraxaEdit();
+    TFileMenu& M = *Edit.FileMenu();
+    ASSERT_EQ(Edit.findChild<QMenuBar*>()->actions().value(0), M.mnuFile->menuAction()) << "File comes first";
+    AddRectangle(D, 40, 40);
+    Edit.findChild<QLineEdit*>(QStringLiteral("edtName"))->setText(QStringLiteral("Plan: ground/floor"));
+
+    // Offered under the drawing's name, made fit for a file name; the
+    // folder chosen is offered again.
+    const QString Pdf = Dir.filePath(QStringLiteral("plan.pdf"));
+    Script.SaveNames.push_back(Pdf);
+    M.actExportPdf->trigger();
+    EXPECT_EQ(Script.Calls.last(), QStringLiteral("PromptForSaveFileName"));
+    EXPECT_EQ(Script.LastDefaultExt, QStringLiteral("pdf"));
+    QFile Written(Pdf);
+    ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Written.read(5), QByteArray("%PDF-"));
+    EXPECT_EQ(AppSettings().value(TFileMenu::ExportFolderKey).toString(), Dir.path());
+
+    Script.SaveNames.push_back(std::nullopt);
+    M.actExportPng->trigger();
+    EXPECT_TRUE(Script.Messages.isEmpty()) << "a cancelled export says nothing";
+
+    const QString Png = Dir.filePath(QStringLiteral("plan")); // the extension is added
+    Script.SaveNames.push_back(Png);
+    M.actExportPng->trigger();
+    const QImage Picture(Png + QStringLiteral(".png"));
+    EXPECT_EQ(Picture.width(), std::lround(D.PageWidth() * TFileMenu::PictureDpi / 25.4));
+
+    Script.SaveNames.push_back(Dir.filePath(QStringLiteral("no/such/folder/plan.svg")));
+    M.actExportSvg->trigger();
+    ASSERT_EQ(Script.Messages.size(), 1);
+    EXPECT_TRUE(Script.Messages.last().startsWith(QStringLiteral("Cannot write")))
+        << S(Script.Messages.last());
+
+    // Printing goes to the printer the dialog was left with: here a file.
+    const QString Printed = Dir.filePath(QStringLiteral("printed.pdf"));
+    Script.QueueModal([&Printed](QDialog& Dialog) {
+        auto& Print = dynamic_cast<QPrintDialog&>(Dialog);
+        Print.printer()->setOutputFormat(QPrinter::PdfFormat);
+        Print.printer()->setOutputFileName(Printed);
+        return mrOk;
+    });
+    M.actPrint->trigger();
+    EXPECT_EQ(Script.ModalTitles.last(), QStringLiteral("Print the Drawing"));
+    EXPECT_TRUE(QFile::exists(Printed));
+
+    Script.QueueModal([](QDialog&) { return mrCancel; });
+    M.actPreview->trigger();
+    EXPECT_EQ(Script.ModalTitles.last(), QStringLiteral("Print Preview"));
+    EXPECT_EQ(D.Zoom(), 1.0) << "nothing of the drawing changed";
+    EXPECT_EQ(Script.Messages.size(), 1);
 }
 
 TEST_F(EditorTest, RotateAndFlipFromTheArrangeMenuAreEachOneStep) {

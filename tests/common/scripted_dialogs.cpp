@@ -59,6 +59,15 @@ bool TScriptedDialogs::PromptForFileName(QString& FileName, const QString& Filte
     return TakeFileName(FileNames, FileName);
 }
 
+bool TScriptedDialogs::PromptForSaveFileName(QString& FileName, const QString& Filter,
+                                             const QString& DefaultExt, const QString& Title) {
+    Calls << QStringLiteral("PromptForSaveFileName");
+    LastFilter = Filter;
+    LastDefaultExt = DefaultExt;
+    LastTitle = Title;
+    return TakeFileName(SaveNames, FileName);
+}
+
 bool TScriptedDialogs::PromptForPicture(QString& FileName, const QString& InitialDir) {
     Calls << QStringLiteral("PromptForPicture");
     LastPictureDir = InitialDir;

@@ -31,6 +31,8 @@ public:
     std::deque<std::function<TModalResult(QDialog&)>> ModalAnswers;
     // Files chosen in the open dialog; nullopt (or an empty queue) cancels.
     std::deque<std::optional<QString>> FileNames;
+    // Files chosen in the save dialog; nullopt (or an empty queue) cancels.
+    std::deque<std::optional<QString>> SaveNames;
     // Files chosen in the picture dialog; nullopt (or an empty queue) cancels.
     std::deque<std::optional<QString>> PictureNames;
     // Lines confirmed in the string list editor; nullopt (or an empty queue) cancels.
@@ -42,13 +44,15 @@ public:
     // ---- records ----
 
     // One line per call, in order: "ShowMessage", "MessageDlg", "ExecuteModal",
-    // "PromptForFileName", "PromptForPicture", "EditStrings", "Terminate".
+    // "PromptForFileName", "PromptForSaveFileName", "PromptForPicture",
+    // "EditStrings", "Terminate".
     QStringList Calls;
     // Texts of ShowMessage and MessageDlg, in order.
     QStringList Messages;
     // Window titles of the dialogs run modally, in order.
     QStringList ModalTitles;
-    // Arguments of the last PromptForFileName: filter, default extension, title, initial folder.
+    // Arguments of the last PromptForFileName or PromptForSaveFileName:
+    // filter, default extension, title, initial folder (open only).
     QString LastFilter, LastDefaultExt, LastTitle, LastInitialDir;
     // Initial folder of the last PromptForPicture.
     QString LastPictureDir;
@@ -61,6 +65,8 @@ public:
     TModalResult ExecuteModal(QDialog& Dialog) override;
     bool PromptForFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
                            const QString& Title, const QString& InitialDir) override;
+    bool PromptForSaveFileName(QString& FileName, const QString& Filter, const QString& DefaultExt,
+                               const QString& Title) override;
     bool PromptForPicture(QString& FileName, const QString& InitialDir) override;
     bool EditStrings(QStringList& Lines) override;
     // Only records: the test goes on running.
