@@ -165,7 +165,7 @@ bool TQtDialogs::PromptForSaveFileName(QString& FileName, const QString& Filter,
 bool TQtDialogs::PromptForPicture(QString& FileName, const QString& InitialDir) {
     // The formats the picture loader reads.
     const QString Filter = QFileDialog::tr("Pictures (*.bmp *.dib *.ico *.jpg *.jpeg *.jpe *.png *.gif *.tif "
-                                           "*.tiff *.webp *.wmf *.emf)") +
+                                           "*.tiff *.webp *.wmf *.emf *.svg)") +
                            QStringLiteral(";;") + QFileDialog::tr("All files (*)");
     return RunOpenDialog(FileName, Filter, QString(), QFileDialog::tr("Open Picture"), InitialDir);
 }

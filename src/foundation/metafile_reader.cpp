@@ -260,10 +260,13 @@ QByteArray RunConverter(const QString& Program, const QStringList& Arguments,
 
 std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Kind,
                                       const TMetafileRequest& Request) {
+    // What the messages call the file.
+    const QString Noun =
+        Kind == QLatin1String("svg") ? QStringLiteral("SVG picture") : QStringLiteral("metafile");
     const QString Program = MetafileConverterPath();
     if (Program.isEmpty())
-        Fail(QString("Cannot read metafile %1: the helper %2 is not installed beside the application")
-                 .arg(Quoted(FileName), ConverterName));
+        Fail(QString("Cannot read %1 %2: the helper %3 is not installed beside the application")
+                 .arg(Noun, Quoted(FileName), ConverterName));
     if (!Request.Size.isEmpty()) CheckPictureSize(Request.Size.width(), Request.Size.height(), FileName);
     QStringList Arguments{
         Kind, QFileInfo(FileName).absoluteFilePath(), QStringLiteral("--max-side"),
@@ -282,14 +285,14 @@ std::unique_ptr<TBitmap> ReadMetafile(const QString& FileName, const QString& Ki
     try {
         Message = RunConverter(Program, Arguments, Limits);
     } catch (const EInvalidGraphic& E) {
-        Fail(QString("Cannot read metafile %1: %2").arg(Quoted(FileName), QString::fromStdString(E.what())));
+        Fail(QString("Cannot read %1 %2: %3").arg(Noun, Quoted(FileName), QString::fromStdString(E.what())));
     }
     QImage Picture;
     QString Error;
     if (!DecodePixelMessage(Message, PictureMaxSide, PictureMaxPixels, Picture, Error))
-        Fail(QString("Cannot read metafile %1: %2").arg(Quoted(FileName), Error));
+        Fail(QString("Cannot read %1 %2: %3").arg(Noun, Quoted(FileName), Error));
     if (!Request.Size.isEmpty() && Picture.size() != Request.Size)
-        Fail(QString("Cannot read metafile %1: the helper drew it at another size").arg(Quoted(FileName)));
+        Fail(QString("Cannot read %1 %2: the helper drew it at another size").arg(Noun, Quoted(FileName)));
     auto Bitmap = std::make_unique<TBitmap>();
     Bitmap->SetImage(Picture); // already 24-bit: taken without a copy
     return Bitmap;

@@ -341,7 +341,9 @@ std::unique_ptr<TBitmap> LoadPictureAsBitmap(const QString& FileName, const TPic
             Bitmap = LoadJpeg(FileName, Options.Cancel);
         else if (const char* Format = QtFormatOfKind(Kind))
             Bitmap = LoadWithQt(FileName, Format);
-        else if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF")) {
+        else if (Kind == QLatin1String("WMF") || Kind == QLatin1String("EMF") ||
+                 Kind == QLatin1String("SVG")) {
+            // SVG is drawn by the metafile helper too, under the same limits.
             TMetafileRequest Request;
             Request.Cancel = Options.Cancel;
             Bitmap = ReadMetafile(FileName, Kind.toLower(), Request);

@@ -1,6 +1,6 @@
-// draxa-metafile-render: draws one Windows metafile to pixels.
+// draxa-metafile-render: draws one Windows metafile, or an SVG picture, to pixels.
 //
-//   draxa-metafile-render wmf|emf FILE [--size WxH] [--max-side N]
+//   draxa-metafile-render wmf|emf|svg FILE [--size WxH] [--max-side N]
 //                         [--max-pixels N] [--time-limit-ms N] [--svg]
 //
 // On success a pixel message (foundation/metafile_svg.h: "DXPX", width,
@@ -11,9 +11,13 @@
 // (2 for wrong usage). --svg writes the sanitised SVG instead of pixels, for
 // a developer looking into how a metafile converts.
 //
+// An SVG picture goes through the same cleaning and drawing as the SVG a
+// metafile converts to: only its own elements, no file it names, bounded
+// complexity.
+//
 // The picture loader runs this program as a separate process instead of
 // doing the work itself: libwmf and libemf2svg can abort or run away on
-// hostile files, drawing the SVG they write can take unbounded time, and
+// hostile files, drawing SVG can take unbounded time, and
 // libemf2svg is GPL, so it stays out of the draxa library. The process
 // bounds its own memory, CPU time and drawing time, keeps whatever the
 // libraries print away from the two channels the loader reads, opens no path
@@ -521,7 +525,7 @@ bool ParseArguments(int argc, char** argv, TRequest& Request) {
     if (argc < 3) return false;
     Request.Kind = argv[1];
     Request.File = argv[2];
-    if (Request.Kind != "wmf" && Request.Kind != "emf") return false;
+    if (Request.Kind != "wmf" && Request.Kind != "emf" && Request.Kind != "svg") return false;
     for (int I = 3; I < argc; I += 2) {
         if (argv[I] == std::string("--svg")) {
             Request.Svg = true;
@@ -561,7 +565,7 @@ int main(int argc, char** argv) {
     SilenceLibraries();
     TRequest Request;
     if (!ParseArguments(argc, argv, Request)) {
-        Fail("usage: draxa-metafile-render wmf|emf FILE [--size WxH] [--max-side N] [--max-pixels N] "
+        Fail("usage: draxa-metafile-render wmf|emf|svg FILE [--size WxH] [--max-side N] [--max-pixels N] "
              "[--time-limit-ms N] [--svg]");
         return 2;
     }
@@ -580,8 +584,9 @@ int main(int argc, char** argv) {
 
     std::string Svg;
     draxa::TSvgFrame Frame;
-    const bool Converted =
-        Request.Kind == "wmf" ? ConvertWmf(Data, Svg, Frame, Reason) : ConvertEmf(Data, Svg, Frame, Reason);
+    const bool Converted = Request.Kind == "svg"   ? (Svg.assign(Data.begin(), Data.end()), true)
+                           : Request.Kind == "wmf" ? ConvertWmf(Data, Svg, Frame, Reason)
+                                                   : ConvertEmf(Data, Svg, Frame, Reason);
     if (!Converted) return Fail(Reason);
     if (Svg.empty()) return Fail("the converter produced no picture");
     if (Svg.size() > MaxSvgBytes) return Fail("the converted picture is larger than 256 MiB");

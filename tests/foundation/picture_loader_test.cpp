@@ -412,6 +412,46 @@ TEST_F(PictureLoaderTest, MetafilesRenderAtTheirOwnSize) {
     EXPECT_EQ(Rgb(*Emf, 95, 45), 0xFFFFFFu);
 }
 
+TEST_F(PictureLoaderTest, SvgPicturesAreDrawnByTheHelperWithNothingFromOutside) {
+    // A picture that names a file of this machine: the file stays out.
+    const QString Secret = Write(Dir, "secret.png", QByteArray());
+    QImage Red(8, 8, QImage::Format_RGB32);
+    Red.fill(Qt::red);
+    ASSERT_TRUE(Red.save(Secret));
+    const QByteArray Svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                           "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"120\" height=\"60\">"
+                           "<rect x=\"10\" y=\"10\" width=\"40\" height=\"40\" fill=\"#0000ff\"/>"
+                           "<image x=\"60\" y=\"0\" width=\"60\" height=\"60\" xlink:href=\"" +
+                           Secret.toUtf8() + "\"/></svg>";
+    const auto Picture = LoadPictureAsBitmap(Write(Dir, "logo.svg", Svg));
+    ASSERT_EQ(Picture->Width(), 120);
+    ASSERT_EQ(Picture->Height(), 60);
+    EXPECT_EQ(Picture->PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(Rgb(*Picture, 30, 30), 0x0000FFu);
+    EXPECT_EQ(Rgb(*Picture, 90, 30), 0xFFFFFFu) << "the named file was not drawn";
+
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Says;
+    } Cases[] = {
+        {"huge.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"90000\" height=\"90000\"/>",
+         "90000 x 90000 pixels"},
+        {"cut.svg", Svg.left(Svg.size() / 2), "Cannot read SVG picture"},
+        {"junk.svg", QByteArray(300, 's'), "Cannot read SVG picture"},
+        {"html.svg", "<html><body>not a picture</body></html>", "not SVG"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        try {
+            LoadPictureAsBitmap(Write(Dir, C.Name, C.Bytes));
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(std::string(E.what()).find(C.Says), std::string::npos) << E.what();
+        }
+    }
+}
+
 TEST_F(PictureLoaderTest, DamagedAndOversizedFilesFailCleanly) {
     const QByteArray Jpeg = EncodeJpeg(64, 64, JCS_RGB, {10, 200, 30});
     const QByteArray HugeBmp = Le('B' | 'M' << 8, 2) + Le(54, 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) +
