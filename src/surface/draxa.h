@@ -295,10 +295,11 @@ public:
     // The drawing printed into a PDF file on sheets of the page's size and
     // orientation, as Print lays it out.
     bool ExportPdf(const QString& FileName, QString* Error = nullptr);
-    // Prints on the printer's paper as it is set: the drawing inside the
-    // border distances (framed with PrintABorder), PageHead and PageFoot on
-    // every sheet, and a drawing larger than that area cut into as many
-    // sheets as it needs, rows from the top, each from the left.
+    // Prints on the printer's paper as it is set. The page prints as it
+    // shows, each point where it lies on the page; PageHead and PageFoot go
+    // on every sheet at their distances, and with PrintABorder a frame at
+    // the border distances. A drawing reaching beyond the sheet is cut into
+    // as many sheets as it needs, rows from the top, each from the left.
     bool Print(QPrinter& Printer, QString* Error = nullptr);
     // Sets the printer's paper to the page's size and orientation, without margins.
     void PreparePrinter(QPrinter& Printer) const;

@@ -315,20 +315,20 @@ bool TMyDraxa::PrintSheets(QPagedPaintDevice& Device, int Dpi, const QSizeF& Pap
         return false;
     }
     const double Zoom = double(Dpi) / ScreenPixelsPerInch();
-    const QRectF& P = Layout.Printable;
-    const TRect Area{RoundHalfEven(MmToDots(P.left(), Dpi)), RoundHalfEven(MmToDots(P.top(), Dpi)),
-                     RoundHalfEven(MmToDots(P.right(), Dpi)), RoundHalfEven(MmToDots(P.bottom(), Dpi))};
+    const TRect Sheet{0, 0, RoundHalfEven(MmToDots(PaperMm.width(), Dpi)),
+                      RoundHalfEven(MmToDots(PaperMm.height(), Dpi))};
     for (size_t I = 0; I < Layout.Tiles.size(); ++I) {
         if (I > 0 && !Device.newPage()) {
             SetError(Error, QStringLiteral("The printer took no further sheet after %1.").arg(I));
             C.SetDevice(nullptr);
             return false;
         }
-        DrawHeadAndFoot(C, Dpi, Layout);
         const QRectF& T = Layout.Tiles[I];
-        const TPoint Origin{RoundHalfEven(MmToDots(T.left(), Dpi)) - Area.Left,
-                            RoundHalfEven(MmToDots(T.top(), Dpi)) - Area.Top};
-        RenderForOutput(C, Zoom, Area, Origin);
+        RenderForOutput(
+            C, Zoom, Sheet,
+            TPoint{RoundHalfEven(MmToDots(T.left(), Dpi)), RoundHalfEven(MmToDots(T.top(), Dpi))});
+        // Over the drawing, so that a background does not hide them.
+        DrawHeadAndFoot(C, Dpi, Layout);
     }
     C.SetDevice(nullptr);
     return true;

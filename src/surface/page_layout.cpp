@@ -22,7 +22,7 @@ TPageLayout LayOutPages(const QSizeF& Paper, double Left, double Top, double Rig
     TPageLayout L;
     L.Paper = Paper;
     // Border distances that leave no room are taken back to leave a tenth
-    // of the sheet, so a drawing always has somewhere to go.
+    // of the sheet inside the frame.
     const auto Fit = [](double Size, double& A, double& B) {
         A = std::max(0.0, A);
         B = std::max(0.0, B);
@@ -35,7 +35,7 @@ TPageLayout LayOutPages(const QSizeF& Paper, double Left, double Top, double Rig
     Fit(Paper.width(), Left, Right);
     Fit(Paper.height(), Top, Bottom);
     L.Printable = QRectF(Left, Top, Paper.width() - Left - Right, Paper.height() - Top - Bottom);
-    const double W = L.Printable.width(), H = L.Printable.height();
+    const double W = Paper.width(), H = Paper.height();
     if (!(W > 0) || !(H > 0)) return L;
 
     double C0 = 0, C1 = 0, R0 = 0, R1 = 0;

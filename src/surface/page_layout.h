@@ -1,5 +1,7 @@
-// Where a drawing goes on paper: the area inside the border distances, and
-// the tiles a drawing larger than that area is cut into, one per sheet.
+// Where a drawing goes on paper. The page prints as it shows: a point of the
+// drawing lands on the sheet where it lies on the page, and a drawing
+// reaching beyond the sheet is cut into sheet-sized tiles, one per sheet.
+// The border distances place the frame, and the head and foot beside it.
 // Everything is in millimetres of paper, which are millimetres of the page
 // the drawing was made on: printing never scales.
 #pragma once
@@ -25,9 +27,7 @@ struct TPageLayout {
 
 // Lays a drawing whose shapes cover Content (page millimetres; nothing for
 // an empty drawing) out on Paper with the given border
-// distances. Tiles follow the printable area's size from the page's own
-// origin, so a drawing on its first page stays where it was drawn relative
-// to the border; at most MaxSheets are made.
+// distances. At most MaxSheets tiles are made.
 TPageLayout LayOutPages(const QSizeF& Paper, double Left, double Top, double Right, double Bottom,
                         const std::optional<QRectF>& Content, int MaxSheets);
 

@@ -115,18 +115,18 @@ TEST_F(OutputTest, PdfIsTrueToScaleWithHeadFootAndBorder) {
     EXPECT_TRUE(Text.contains(QStringLiteral("Sheet drawn by Ann"))) << Text.toStdString();
 
     // Ten pixels per millimetre: the 100 mm line is 1000 pixels long and
-    // starts 30 mm inside the 20 mm border distance.
+    // lies on the sheet where it lies on the page.
     const QImage Page = RenderPdf(Pdf, 254);
     ASSERT_FALSE(Page.isNull());
     EXPECT_EQ(Page.width(), 2100);
     int Row = -1, Start = 0;
-    for (int Y = 1150; Y < 1250 && Row < 0; ++Y)
+    for (int Y = 950; Y < 1050 && Row < 0; ++Y)
         if (LongestDarkRun(Page, Y) > 500) Row = Y;
-    ASSERT_GE(Row, 0) << "no line near 100 mm below the border";
+    ASSERT_GE(Row, 0) << "no line near 100 mm from the top";
     const int Length = LongestDarkRun(Page, Row, &Start);
     EXPECT_NEAR(Length, 1000, 4);
-    EXPECT_NEAR(Start, 500, 3);
-    EXPECT_NEAR(Row, 1200, 4);
+    EXPECT_NEAR(Start, 300, 3);
+    EXPECT_NEAR(Row, 1000, 4);
 
     // The head sits 15 mm from the top, the foot ends 15 mm from the bottom.
     const auto InkRows = [&Page](int From, int To) {
@@ -160,35 +160,35 @@ TEST_F(OutputTest, PdfIsTrueToScaleWithHeadFootAndBorder) {
 }
 
 TEST_F(OutputTest, LargeDrawingsAreCutIntoSheetsInRows) {
-    // A4 with 20 mm border distances leaves 170 x 257 mm per sheet.
     const QSizeF A4(210, 297);
-    const TPageLayout One = LayOutPages(A4, 20, 20, 20, 20, QRectF(0, 0, 170, 257), 100);
-    EXPECT_EQ(One.Tiles.size(), 1u) << "a drawing that just fits takes one sheet";
+    const TPageLayout One = LayOutPages(A4, 20, 20, 20, 20, QRectF(0, 0, 210, 297), 100);
+    EXPECT_EQ(One.Tiles.size(), 1u) << "a drawing that fills its page takes one sheet";
+    EXPECT_EQ(One.Printable, QRectF(20, 20, 170, 257)) << "the frame";
     const TPageLayout Empty = LayOutPages(A4, 20, 20, 20, 20, std::nullopt, 100);
     EXPECT_EQ(Empty.Tiles.size(), 1u) << "an empty drawing prints its head and foot on one sheet";
-    const TPageLayout Wide = LayOutPages(A4, 20, 20, 20, 20, QRectF(10, 10, 400, 300), 100);
+    const TPageLayout Wide = LayOutPages(A4, 20, 20, 20, 20, QRectF(10, 10, 500, 300), 100);
     ASSERT_EQ(Wide.Tiles.size(), 6u);
-    EXPECT_EQ(Wide.Tiles[1].topLeft(), QPointF(170, 0)) << "rows first, each from the left";
-    EXPECT_EQ(Wide.Tiles[3].topLeft(), QPointF(0, 257));
+    EXPECT_EQ(Wide.Tiles[1].topLeft(), QPointF(210, 0)) << "rows first, each from the left";
+    EXPECT_EQ(Wide.Tiles[3].topLeft(), QPointF(0, 297));
     const TPageLayout Left = LayOutPages(A4, 20, 20, 20, 20, QRectF(-50, 0, 100, 10), 100);
     EXPECT_EQ(Left.Tiles.size(), 2u) << "shapes left of the page get a sheet of their own";
     const TPageLayout Far = LayOutPages(A4, 20, 20, 20, 20, QRectF(0, 0, 1e9, 1e9), 100);
     EXPECT_TRUE(Far.Tiles.empty());
     EXPECT_GT(Far.Needed, 100);
     const TPageLayout NoRoom = LayOutPages(QSizeF(30, 30), 200, 200, 200, 200, QRectF(0, 0, 1, 1), 100);
-    ASSERT_EQ(NoRoom.Tiles.size(), 1u) << "border distances larger than the paper still leave room";
-    EXPECT_GT(NoRoom.Printable.width(), 0);
+    ASSERT_EQ(NoRoom.Tiles.size(), 1u);
+    EXPECT_GT(NoRoom.Printable.width(), 0) << "border distances larger than the paper still leave a frame";
 
     TMyDraxa S;
     S.SetPageStyle(TPageStyle::A4);
     AddLineMm(S, 10, 10, 400, 10);
     AddLineMm(S, 10, 10, 10, 300);
-    EXPECT_EQ(S.PrintSheetCount(A4), 6);
+    EXPECT_EQ(S.PrintSheetCount(A4), 4);
     const QString Pdf = File(QStringLiteral("large.pdf"));
     QString Error;
     ASSERT_TRUE(S.ExportPdf(Pdf, &Error)) << Error.toStdString();
     const QString Info = QString::fromLatin1(Poppler(QStringLiteral("pdfinfo"), {Pdf}));
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral(R"(Pages:\s+6\b)")))) << Info.toStdString();
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral(R"(Pages:\s+4\b)")))) << Info.toStdString();
 
     // A shape far out is refused with a message, and the file is not made.
     AddLineMm(S, 0, 0, 1e6, 1e6);
