@@ -1,6 +1,7 @@
 #include "app/file_menu.h"
 
 #include "app/form_support.h"
+#include "app/print_setup.h"
 #include "foundation/dialogs.h"
 
 #include <QDir>
@@ -37,9 +38,18 @@ TFileMenu::TFileMenu(TMyDraxa& Surface, QMenuBar& Bar, QWidget& Window, std::fun
     actExportPdf = Add(QStringLiteral("actExportPdf"), tr("Export as P&DF Document..."), QKeySequence(),
                        [this] { Export(QStringLiteral("pdf")); });
     mnuFile->addSeparator();
+    actPageSetup =
+        Add(QStringLiteral("actPageSetup"), tr("Page Set&up..."), QKeySequence(), [this] { PageSetup(); });
     actPreview =
         Add(QStringLiteral("actPreview"), tr("Print Pre&view..."), QKeySequence(), [this] { Preview(); });
     actPrint = Add(QStringLiteral("actPrint"), tr("&Print..."), QKeySequence::Print, [this] { Print(); });
+}
+
+void TFileMenu::PageSetup() {
+    TPrintSettings Settings = TPrintSettings::Load();
+    if (!TPrintSetupDialog::Ask(Settings, &FWindow)) return;
+    Settings.Save();
+    Settings.ApplyTo(FSurface);
 }
 
 void TFileMenu::Export(const QString& Kind) {
@@ -58,6 +68,7 @@ void TFileMenu::Export(const QString& Kind) {
     if (QFileInfo(File).suffix().isEmpty()) File += QLatin1Char('.') + Kind;
     Settings.setValue(ExportFolderKey, QFileInfo(File).absolutePath());
 
+    TPrintSettings::Load().ApplyTo(FSurface);
     QString Error;
     bool Done = false;
     if (Kind == QLatin1String("svg"))
@@ -70,6 +81,7 @@ void TFileMenu::Export(const QString& Kind) {
 }
 
 void TFileMenu::Print() {
+    TPrintSettings::Load().ApplyTo(FSurface);
     QPrinter Printer(QPrinter::HighResolution);
     FSurface.PreparePrinter(Printer);
     QPrintDialog Dialog(&Printer, &FWindow);
@@ -80,6 +92,7 @@ void TFileMenu::Print() {
 }
 
 void TFileMenu::Preview() {
+    TPrintSettings::Load().ApplyTo(FSurface);
     FSurface.PrintPreview(&FWindow);
 }
 

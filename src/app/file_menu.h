@@ -1,6 +1,7 @@
 // TFileMenu: the editor's File menu, for what leaves the program: the page
 // exported as a PNG picture, an SVG or a PDF document, printed, or shown as
-// it will print. Nothing here changes the drawing.
+// it will print, and the page set-up (head, foot, frame) printing uses.
+// Nothing here changes the drawing.
 #pragma once
 
 #include "surface/draxa.h"
@@ -25,6 +26,7 @@ public:
 
     // Asks for a file and writes the page there; Kind is "png", "svg" or "pdf".
     void Export(const QString& Kind);
+    void PageSetup();
     void Print();
     void Preview();
 
@@ -37,6 +39,7 @@ public:
     QAction* actExportPng = nullptr;
     QAction* actExportSvg = nullptr;
     QAction* actExportPdf = nullptr;
+    QAction* actPageSetup = nullptr;
     QAction* actPreview = nullptr;
     QAction* actPrint = nullptr;
 

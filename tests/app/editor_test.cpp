@@ -12,6 +12,7 @@
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/layers_panel.h"
+#include "app/print_setup.h"
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
 #include "common/scripted_dialogs.h"
@@ -676,6 +677,24 @@ TEST_F(EditorTest, TheFileMenuExportsPrintsAndPreviewsThePage) {
     ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
     EXPECT_EQ(Written.read(5), QByteArray("%PDF-"));
     EXPECT_EQ(AppSettings().value(TFileMenu::ExportFolderKey).toString(), Dir.path());
+
+    // The page set-up is the user's, kept between sessions, and used by
+    // every print and PDF.
+    Script.QueueModal([](QDialog& Dialog) {
+        EXPECT_EQ(Dialog.windowTitle(), QStringLiteral("Page Setup"));
+        Dialog.findChild<QLineEdit*>(QStringLiteral("edtHead"))->setText(QStringLiteral("Level two"));
+        Dialog.findChild<QCheckBox*>(QStringLiteral("chkBorder"))->setChecked(false);
+        Dialog.findChild<QSpinBox*>(QStringLiteral("seLeft"))->setValue(12);
+        return mrOk;
+    });
+    M.actPageSetup->trigger();
+    const TPrintSettings Kept = TPrintSettings::Load();
+    EXPECT_EQ(Kept.Head, QStringLiteral("Level two"));
+    EXPECT_FALSE(Kept.Border);
+    EXPECT_EQ(Kept.Left, 12);
+    EXPECT_EQ(D.PageHead(), QStringLiteral("Level two"));
+    EXPECT_FALSE(D.PrintABorder());
+    AppSettings().remove(QStringLiteral("Print"));
 
     Script.SaveNames.push_back(std::nullopt);
     M.actExportPng->trigger();
