@@ -39,6 +39,10 @@ TMyDraxa::TMyDraxa(QWidget* Parent) : TGraphicControl(Parent) {
 }
 
 TMyDraxa::~TMyDraxa() {
+    // Taking the document apart is not news for the host: no signal from
+    // here on (the event members fire as they always did, and Qt still
+    // emits destroyed()).
+    blockSignals(true);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();
     FSelected.clear();

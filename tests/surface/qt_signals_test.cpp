@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 using namespace draxa;
@@ -199,4 +200,22 @@ TEST(QtProperties, PublishedSettingsReadAndWriteThroughTheirAccessors) {
     }
     EXPECT_FALSE(S.setProperty("version", QString("x")));
     EXPECT_FALSE(S.setProperty("canUndo", true));
+}
+
+TEST(QtSignals, ASurfaceBeingDestroyedSendsNothingButDestroyed) {
+    auto T = std::make_unique<TMouseSurface>();
+    TMyShape* A = T->Box("A", 10, 10, 60, 40);
+    T->S.SelectShape(A);
+    T->S.AddLayer("Notes", true);
+    int Signals = 0, Members = 0;
+    bool Destroyed = false;
+    for (auto Signal : {&TMyDraxa::selectionChanged, &TMyDraxa::undoRedoChanged})
+        QObject::connect(&T->S, Signal, [&] { ++Signals; });
+    QObject::connect(&T->S, &TMyDraxa::layerDeleted, [&] { ++Signals; });
+    QObject::connect(&T->S, &QObject::destroyed, [&] { Destroyed = true; });
+    T->S.OnDeleteLayer = [&](int, const QString&, bool) { ++Members; };
+    T.reset();
+    EXPECT_EQ(Signals, 0);
+    EXPECT_TRUE(Destroyed);
+    EXPECT_EQ(Members, 2); // the event members fire as before
 }
