@@ -7,6 +7,7 @@
 // and the device format are Format_RGB32, which raster pen modes need.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/graphics.h"
 
 #include <QImage>
@@ -33,7 +34,7 @@ enum class TPixelFormat : uint8_t {
 };
 enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
 
-class TBitmap {
+class DRAXA_EXPORT TBitmap {
 public:
     TBitmap();
     TBitmap(int Width, int Height, TPixelFormat Format = TPixelFormat::pf24bit);
@@ -110,16 +111,16 @@ private:
 
 // A picture block of documents: Int64 byte count, then the bitmap as a BMP
 // file image; a count of 0 means no picture (nullptr or an empty bitmap).
-void WritePictureBlock(TStream& Stream, const TBitmap* Picture);
+DRAXA_EXPORT void WritePictureBlock(TStream& Stream, const TBitmap* Picture);
 // Reads a picture block: the picture, or nullptr when the block holds none
 // or bytes that are not a readable BMP within the picture limits (the stream
 // is after the block either way, so reading goes on). A size that is
 // negative or larger than the rest of the stream throws EReadError before
 // anything is allocated, and so does a picture whose pixels (3 bytes each)
 // the running read's TDecodeBudget cannot pay for.
-std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream);
+DRAXA_EXPORT std::unique_ptr<TBitmap> ReadPictureBlock(TStream& Stream);
 
 // Qt image format that stores a pixel format (pf24bit -> BGR888 and so on).
-QImage::Format QImageFormatOf(TPixelFormat Format);
+DRAXA_EXPORT QImage::Format QImageFormatOf(TPixelFormat Format);
 
 } // namespace draxa

@@ -16,6 +16,7 @@
 // On other targets every mode but pmNop, pmBlack and pmWhite paints in copy mode.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
 
@@ -47,7 +48,7 @@ constexpr uint32_t PS_JOIN_ROUND = 0x0000, PS_JOIN_BEVEL = 0x1000, PS_JOIN_MITER
 constexpr uint32_t PS_COSMETIC = 0x00000, PS_GEOMETRIC = 0x10000;
 
 // A pen made from style bits, a width and a colour (a solid logical brush).
-struct TGeometricPen {
+struct DRAXA_EXPORT TGeometricPen {
     uint32_t Style = PS_GEOMETRIC;
     int Width = 1;
     TColor Color = clBlack;
@@ -74,12 +75,12 @@ enum TMapMode : uint8_t {
 constexpr uint8_t PT_CLOSEFIGURE = 0x01, PT_LINETO = 0x02, PT_BEZIERTO = 0x04, PT_MOVETO = 0x06;
 
 // A world transform: x' = eM11 x + eM21 y + eDx, y' = eM12 x + eM22 y + eDy.
-struct TXForm {
+struct DRAXA_EXPORT TXForm {
     float eM11 = 1, eM12 = 0, eM21 = 0, eM22 = 1, eDx = 0, eDy = 0;
 };
 
 // A path read back from a canvas, in device pixels.
-struct TPathData {
+struct DRAXA_EXPORT TPathData {
     TArrPoint Points;
     std::vector<uint8_t>
         Types; // PT_* per point; PT_CLOSEFIGURE is or-ed into the last point of a closed figure
@@ -87,7 +88,7 @@ struct TPathData {
 
 // A set of pixels: a polygon under a fill rule, a rectangle, or a combination.
 // Pixel-exact: a polygon region holds the pixels whose centres lie inside.
-class TRegion {
+class DRAXA_EXPORT TRegion {
 public:
     TRegion() = default;
     static TRegion FromPolygon(const TArrPoint& Points, TPolyFillMode Mode);
@@ -116,10 +117,10 @@ private:
 };
 
 // The free functions that mirror the platform calls shapes are written against.
-TRegion CreatePolygonRgn(const TArrPoint& Points, TPolyFillMode Mode);
-bool PtInRegion(const TRegion& Region, int X, int Y);
+DRAXA_EXPORT TRegion CreatePolygonRgn(const TArrPoint& Points, TPolyFillMode Mode);
+DRAXA_EXPORT bool PtInRegion(const TRegion& Region, int X, int Y);
 
-class TCanvas {
+class DRAXA_EXPORT TCanvas {
 public:
     // Draws on Device (a QImage, a TBitmap's image, a printer or PDF writer).
     explicit TCanvas(QPaintDevice* Device = nullptr);

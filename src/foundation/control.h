@@ -25,6 +25,7 @@
 // top-left corner.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/canvas.h"
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
@@ -41,7 +42,7 @@
 
 namespace draxa {
 
-class TGraphicControl : public QWidget {
+class DRAXA_EXPORT TGraphicControl : public QWidget {
     Q_OBJECT
 
 public:

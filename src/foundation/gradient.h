@@ -7,6 +7,7 @@
 // colours is cheap.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/bitmap.h"
 #include "foundation/graphics.h"
 
@@ -47,21 +48,21 @@ constexpr int GradientStyleCount = 24;
 
 // 256 colours from the begin colour (entry 0) to the end colour (entry 255),
 // each as blue, green, red bytes: the byte order of a 24-bit scan line.
-struct TGradientRamp {
+struct DRAXA_EXPORT TGradientRamp {
     uint8_t Entry[256][3];
 };
 
 // Ramp from ColorBegin to ColorEnd (system colours resolved): per channel,
 // entry i = i * (end - begin) / 255 + begin, the division truncating toward zero.
-TGradientRamp BuildGradientRamp(TColor ColorBegin, TColor ColorEnd);
+DRAXA_EXPORT TGradientRamp BuildGradientRamp(TColor ColorBegin, TColor ColorEnd);
 
 // Empties Image, makes it 24-bit and, unless Style is gsNone, sizes it for the
 // style and writes every pixel from Ramp. A Style outside the enumeration
 // (an unchecked byte from a document) is treated as gsNone: the image stays empty.
-void FillGradient(TGradientStyle Style, const TGradientRamp& Ramp, TBitmap& Image);
+DRAXA_EXPORT void FillGradient(TGradientStyle Style, const TGradientRamp& Ramp, TBitmap& Image);
 
 // Builds the ramp from Begin to End and fills Image with Style; what a shape
 // does whenever its gradient colours, style or flips change.
-void RebuildGradientImage(TColor Begin, TColor End, TGradientStyle Style, TBitmap& Image);
+DRAXA_EXPORT void RebuildGradientImage(TColor Begin, TColor End, TGradientStyle Style, TBitmap& Image);
 
 } // namespace draxa

@@ -5,6 +5,8 @@
 // to the members of its group.
 #pragma once
 
+#include "draxa_export.h"
+
 #include <QFont>
 #include <QString>
 
@@ -47,7 +49,7 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
 // classic desktop scheme), so drawings look the same on every machine;
 // clNone gives white, clDefault black. An older system-colour encoding with
 // only the top bit set ($80000000 | index) is accepted too.
-TColor ColorToRGB(TColor Color);
+DRAXA_EXPORT TColor ColorToRGB(TColor Color);
 constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) {
     return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16);
 }
@@ -61,13 +63,13 @@ constexpr uint8_t GetBValue(TColor C) {
     return uint8_t((C >> 16) & 0xFF);
 }
 // Opaque Qt colour of a TColor (system colours resolved).
-QColor ToQColor(TColor Color);
+DRAXA_EXPORT QColor ToQColor(TColor Color);
 // TColor of a Qt colour (alpha dropped).
-TColor FromQColor(const QColor& Color);
+DRAXA_EXPORT TColor FromQColor(const QColor& Color);
 // TColor of a 32-bit pixel read from a QImage (0xAARRGGBB).
-TColor FromQRgb(uint32_t Rgb);
+DRAXA_EXPORT TColor FromQRgb(uint32_t Rgb);
 // 0xFFRRGGBB pixel for a TColor.
-uint32_t ToQRgb(TColor Color);
+DRAXA_EXPORT uint32_t ToQRgb(TColor Color);
 
 // The order of these enumerations is stored in documents: never reorder.
 enum class TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
@@ -107,7 +109,7 @@ enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeO
 using TFontStyles = uint8_t;
 
 // Common base: a change notification fired after every effective change.
-class TGraphicsObject {
+class DRAXA_EXPORT TGraphicsObject {
 public:
     std::function<void()> OnChange;
 
@@ -118,7 +120,7 @@ protected:
 };
 
 // Outline pen. Width is in device pixels; 0 and 1 give a one-pixel line.
-class TPen : public TGraphicsObject {
+class DRAXA_EXPORT TPen : public TGraphicsObject {
 public:
     TColor Color() const { return FColor; }
     void SetColor(TColor V);
@@ -143,7 +145,7 @@ private:
 
 // Fill brush: a colour with a solid, clear or hatched style, or a pattern
 // picture that is tiled instead. The brush owns its pattern.
-class TBrush : public TGraphicsObject {
+class DRAXA_EXPORT TBrush : public TGraphicsObject {
 public:
     TBrush();
     TBrush(const TBrush&) = delete;
@@ -171,7 +173,7 @@ private:
 // Text font. Size is in points, Height in pixels at PixelsPerInch: a negative
 // height is the character height, a positive one the cell height (with the
 // internal leading). Setting either sets the other.
-class TFont : public TGraphicsObject {
+class DRAXA_EXPORT TFont : public TGraphicsObject {
 public:
     TFont();
     QString Name() const { return FName; }
@@ -206,10 +208,10 @@ private:
 
 // The screen's pixels per inch: 96 unless the application sets it from the
 // screen. Lengths in physical units and font sizes depend on it.
-int ScreenPixelsPerInch();
-void SetScreenPixelsPerInch(int V);
+DRAXA_EXPORT int ScreenPixelsPerInch();
+DRAXA_EXPORT void SetScreenPixelsPerInch(int V);
 
 // Integer a * b / c rounded to nearest, as the platform's MulDiv (c = 0 gives -1).
-int MulDiv(int A, int B, int C);
+DRAXA_EXPORT int MulDiv(int A, int B, int C);
 
 } // namespace draxa

@@ -2,6 +2,8 @@
 // travels with every mouse event, and cursor identifiers.
 #pragma once
 
+#include "draxa_export.h"
+
 #include <Qt>
 
 #include <cstdint>
@@ -17,7 +19,7 @@ enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 // The keys and buttons held during a mouse event, plus ssDouble for the
 // second press of a double click. A small value type: combine with |, test
 // with Contains.
-class TShiftState {
+class DRAXA_EXPORT TShiftState {
 public:
     constexpr TShiftState() = default;
     constexpr explicit TShiftState(uint8_t Bits) : FBits(Bits) {}

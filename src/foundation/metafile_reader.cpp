@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -69,11 +70,34 @@ QString PrintableReason(const QString& Text) {
     return Out.trimmed();
 }
 
+namespace {
+
+// The folder of the binary this code is part of: the installed libdraxa.so
+// for a host program, the program itself when it links the library statically.
+QString ModuleFolder() {
+    static const char Anchor = 0;
+    Dl_info Info{};
+    if (dladdr(&Anchor, &Info) == 0 || !Info.dli_fname) return {};
+    return QFileInfo(QFile::decodeName(Info.dli_fname)).absolutePath();
+}
+
+} // namespace
+
 QString MetafileConverterPath() {
     if (QCoreApplication::instance()) {
         const QString Beside = QDir(QCoreApplication::applicationDirPath()).filePath(ConverterName);
         if (QFileInfo(Beside).isExecutable()) return Beside;
     }
+#if defined(DRAXA_METAFILE_RENDER_FROM_LIBDIR) && defined(DRAXA_METAFILE_RENDER_FROM_BINDIR)
+    // Installed, the helper sits in its own folder under libexec; the paths
+    // are relative so that a package installed under any prefix finds it.
+    const QString Module = ModuleFolder();
+    if (!Module.isEmpty())
+        for (const char* Relative : {DRAXA_METAFILE_RENDER_FROM_LIBDIR, DRAXA_METAFILE_RENDER_FROM_BINDIR}) {
+            const QString Installed = QDir::cleanPath(QDir(Module).filePath(QString::fromUtf8(Relative)));
+            if (QFileInfo(Installed).isExecutable()) return Installed;
+        }
+#endif
 #ifdef DRAXA_METAFILE_RENDER_PATH
     const QString Built = QString::fromUtf8(DRAXA_METAFILE_RENDER_PATH);
     if (QFileInfo(Built).isExecutable()) return Built;

@@ -6,6 +6,8 @@
 // document catches EStreamError once and reports failure.
 #pragma once
 
+#include "draxa_export.h"
+
 #include <cstdint>
 #include <cstring>
 #include <QByteArray>
@@ -17,21 +19,21 @@
 namespace draxa {
 
 // Base of every stream failure.
-class EStreamError : public std::runtime_error {
+class DRAXA_EXPORT EStreamError : public std::runtime_error {
 public:
     using runtime_error::runtime_error;
 };
 
 // Fewer bytes were available than a reader needed (or a count in the stream
 // cannot be true). The default message is "Stream read error".
-class EReadError : public EStreamError {
+class DRAXA_EXPORT EReadError : public EStreamError {
 public:
     EReadError();
     explicit EReadError(const std::string& Message);
 };
 
 // Fewer bytes were written than asked for. Default message "Stream write error".
-class EWriteError : public EStreamError {
+class DRAXA_EXPORT EWriteError : public EStreamError {
 public:
     EWriteError();
     explicit EWriteError(const std::string& Message);
@@ -39,7 +41,7 @@ public:
 
 // A file could not be opened or created; the message names the file and the
 // reason the system gave.
-class EFOpenError : public EStreamError {
+class DRAXA_EXPORT EFOpenError : public EStreamError {
 public:
     explicit EFOpenError(const std::string& Message);
     EFOpenError(const QString& FileName, bool Creating, const QString& Reason);
@@ -57,7 +59,7 @@ enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 // whose arithmetic would overflow int64_t) throws EStreamError and leaves the
 // position unchanged, because a negative position is always a mistake of the
 // caller or a lie in a document, and clamping would hide it.
-class TStream {
+class DRAXA_EXPORT TStream {
 public:
     TStream() = default;
     TStream(const TStream&) = delete;
@@ -109,7 +111,7 @@ private:
 // allowed; a write there fills the gap with zero bytes. It holds at most
 // MaxSize bytes (far beyond any drawing); a write or SetSize beyond that fails
 // like a full disk instead of asking the allocator for absurd sizes.
-class TMemoryStream : public TStream {
+class DRAXA_EXPORT TMemoryStream : public TStream {
 public:
     static constexpr int64_t MaxSize = sizeof(void*) >= 8 ? int64_t(1) << 36 : int64_t(1) << 30;
 
@@ -173,7 +175,7 @@ enum : uint16_t { fmCreate = 0xFF00, fmOpenRead = 0, fmOpenWrite = 1, fmOpenRead
 
 // File stream over QFile. Throws EFOpenError when the file cannot be opened.
 // Seeking past the end is allowed; a write there extends the file.
-class TFileStream : public TStream {
+class DRAXA_EXPORT TFileStream : public TStream {
 public:
     TFileStream(const QString& FileName, uint16_t Mode);
     ~TFileStream() override;

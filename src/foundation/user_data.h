@@ -2,19 +2,21 @@
 // to a surface and to every shape. Keys are unique (exact comparison).
 #pragma once
 
+#include "draxa_export.h"
+
 #include <QString>
 
 #include <vector>
 
 namespace draxa {
 
-struct TUserDataRecord {
+struct DRAXA_EXPORT TUserDataRecord {
     QString Key;
     QString Value;
 };
 using TArrUserDataRecord = std::vector<TUserDataRecord>;
 
-class TUserData {
+class DRAXA_EXPORT TUserData {
 public:
     // Appends the pair; False, with no change, when the key is already there.
     bool Add(const QString& Key, const QString& Value) {

@@ -15,6 +15,7 @@
 // Neither shape adds a field to the shape record.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/shape.h"
 
 namespace draxa {
@@ -24,14 +25,14 @@ namespace draxa {
 // Distance, in screen pixels at every zoom, within which a click hits a curve.
 constexpr int CurveHitDistance = 10;
 // MoveTo the first point, LineTo each following one.
-void DrawPointChain(TCanvas& Canvas, const TArrPoint& Points);
+DRAXA_EXPORT void DrawPointChain(TCanvas& Canvas, const TArrPoint& Points);
 // True when P lies less than CurveHitDistance from the chain of segments
 // through Points (from the point itself when there is only one).
-bool ChainNear(const TArrPoint& Points, const TPoint& P);
+DRAXA_EXPORT bool ChainNear(const TArrPoint& Points, const TPoint& P);
 // The last point of Shape whose HotSize square holds P, -1 none.
-int PointUnder(const TMyShape& Shape, const TPoint& P);
+DRAXA_EXPORT int PointUnder(const TMyShape& Shape, const TPoint& P);
 
-class TMyPolyBezier : public TMyShape {
+class DRAXA_EXPORT TMyPolyBezier : public TMyShape {
 public:
     using TMyShape::TMyShape;
     QString ClassName() const override { return QStringLiteral("TMyPolyBezier"); }
@@ -90,7 +91,7 @@ private:
                     int (&Tangent)[2]) const;
 };
 
-class TMyBLine : public TMyShape {
+class DRAXA_EXPORT TMyBLine : public TMyShape {
 public:
     // The curve is sampled at CurveSteps + 1 parameter values.
     static constexpr int CurveSteps = 600;

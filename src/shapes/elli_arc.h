@@ -11,6 +11,7 @@
 // ArcMode and ArcStyle, one byte each.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/shape.h"
 
 #include <array>
@@ -21,7 +22,7 @@ namespace draxa {
 // The ordinal is stored in documents: never reorder.
 enum class TArcStyle : uint8_t { asArc, asChord, asSector };
 
-class TMyElliArc : public TMyShape {
+class DRAXA_EXPORT TMyElliArc : public TMyShape {
 public:
     // The three defining points of an arc in screen pixels: start, through, end.
     using TArcPoints = std::array<TPoint, 3>;

@@ -3,6 +3,7 @@
 // test) from TMyRectangle and add no stored field of their own.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/rectangle.h"
 
 namespace draxa {
@@ -11,7 +12,7 @@ namespace draxa {
 // and height, its centre is the box's centre, and it turns with Angle. The
 // hit test stays the box's, so a click in a corner of the box outside the
 // ellipse still hits it.
-class TMyEllipse : public TMyRectangle {
+class DRAXA_EXPORT TMyEllipse : public TMyRectangle {
 public:
     // Points on the outline: every 5 degrees, the last equal to the first.
     static constexpr int OutlinePointCount = 73;
@@ -44,7 +45,7 @@ private:
 // surface listed by index in FMembers (each naming the group in its
 // FGroupIndex). It paints only its info texts; the members paint
 // themselves, and the surface resizes and rotates them with the group.
-class TMyGroup : public TMyRectangle {
+class DRAXA_EXPORT TMyGroup : public TMyRectangle {
 public:
     using TMyRectangle::TMyRectangle;
     QString ClassName() const override { return QStringLiteral("TMyGroup"); }
@@ -55,7 +56,7 @@ public:
 
 // A group that connector lines route around and may attach to; it behaves
 // as a group in every other way.
-class TMyCombine : public TMyGroup {
+class DRAXA_EXPORT TMyCombine : public TMyGroup {
 public:
     using TMyGroup::TMyGroup;
     QString ClassName() const override { return QStringLiteral("TMyCombine"); }

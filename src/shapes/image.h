@@ -12,12 +12,13 @@
 // fixed colour, and TransparentMode follows it.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/bitmap.h"
 #include "shapes/rectangle.h"
 
 namespace draxa {
 
-class TMyImage : public TMyRectangle {
+class DRAXA_EXPORT TMyImage : public TMyRectangle {
 public:
     // Brightness and Contrast accept -ImageEffectLimit..ImageEffectLimit.
     static constexpr int ImageEffectLimit = 255;

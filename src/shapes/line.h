@@ -13,6 +13,7 @@
 // runtime state only: never streamed, never copied, -1 after loading.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/shape.h"
 
 namespace draxa {
@@ -24,7 +25,7 @@ constexpr int LineHitDistance = 8;
 // Which end of a line: its first vertex or its last one.
 enum class TLineEnd : uint8_t { leFirst, leLast };
 
-class TMyLine : public TMyShape {
+class DRAXA_EXPORT TMyLine : public TMyShape {
 public:
     // Link fields -1; ArrowAngle, ArrowLength, ArrowOffset and ArrowStyle
     // from the surface (10, 30, 0, ANone without one).

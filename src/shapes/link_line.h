@@ -12,11 +12,12 @@
 // middle of segment s.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/line.h"
 
 namespace draxa {
 
-class TMyLinkLine : public TMyLine {
+class DRAXA_EXPORT TMyLinkLine : public TMyLine {
 public:
     // Link fields -1 (free ends), automatic routing, hop radius 8, and the
     // surface's LinkLineDrawStyle.

@@ -6,13 +6,14 @@
 // order. They have no hot points: the mouse never resizes them.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/rectangle.h"
 
 #include <cstdint>
 
 namespace draxa {
 
-class TMyLinkPoint : public TMyRectangle {
+class DRAXA_EXPORT TMyLinkPoint : public TMyRectangle {
 public:
     // Side of the square a new point gets, logical units.
     static constexpr uint8_t DefaultSize = 8;
@@ -52,7 +53,7 @@ private:
 // surface calls ResetRotateCenter, which snaps it onto the connector segment
 // under its centre (and has the surface split that connector there), so
 // that connectors can branch.
-class TMyLineLinkLine : public TMyLinkPoint {
+class DRAXA_EXPORT TMyLineLinkLine : public TMyLinkPoint {
 public:
     using TMyLinkPoint::TMyLinkPoint;
     QString ClassName() const override { return QStringLiteral("TMyLineLinkLine"); }

@@ -11,11 +11,12 @@
 // polygon never paints any. None adds a field to the line's stream record.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/line.h"
 
 namespace draxa {
 
-class TMyPolyLine : public TMyLine {
+class DRAXA_EXPORT TMyPolyLine : public TMyLine {
 public:
     // What the vertex removing tool reports instead of an index when it
     // removes nothing: the shape would fall below its least vertex count, or
@@ -48,7 +49,7 @@ public:
     virtual int RemoveVertex(int Index);
 };
 
-class TMyFreeLine : public TMyPolyLine {
+class DRAXA_EXPORT TMyFreeLine : public TMyPolyLine {
 public:
     using TMyPolyLine::TMyPolyLine;
     QString ClassName() const override { return QStringLiteral("TMyFreeLine"); }
@@ -72,7 +73,7 @@ private:
     TRect ScreenBounds() const;
 };
 
-class TMyPolygon : public TMyPolyLine {
+class DRAXA_EXPORT TMyPolygon : public TMyPolyLine {
 public:
     using TMyPolyLine::TMyPolyLine;
     QString ClassName() const override { return QStringLiteral("TMyPolygon"); }

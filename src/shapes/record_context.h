@@ -3,6 +3,8 @@
 // and the budget that bounds what one document may decode into.
 #pragma once
 
+#include "draxa_export.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -17,13 +19,13 @@ enum class TFormatVersion : uint8_t { KW2, KW3, KW4, KW5, KW6, KW7, KW8, KW9, KW
 constexpr TFormatVersion NewestFormatVersion = TFormatVersion::KWj;
 
 // The tag of a version as documents store it ("KW.j").
-QString FormatTag(TFormatVersion V);
+DRAXA_EXPORT QString FormatTag(TFormatVersion V);
 // The version a tag names (blanks around it ignored); false for a tag that
 // is not one of ours.
-bool FormatVersionOfTag(const QString& Tag, TFormatVersion& V);
+DRAXA_EXPORT bool FormatVersionOfTag(const QString& Tag, TFormatVersion& V);
 
 // What a shape's LoadFromStream reads by.
-struct TReadContext {
+struct DRAXA_EXPORT TReadContext {
     TFormatVersion Version = NewestFormatVersion;
     // The zoom the shapes are read at (documents store logical units).
     double Zoom = 1.0;
@@ -35,7 +37,7 @@ struct TReadContext {
 };
 
 // What a shape's SaveToStream writes by: always the newest layout.
-struct TWriteContext {
+struct DRAXA_EXPORT TWriteContext {
     TFormatVersion Version = NewestFormatVersion;
 };
 

@@ -13,13 +13,14 @@
 // ShowHorizontalSideHot are set, and never while the surface rotates.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/shape.h"
 
 #include <array>
 
 namespace draxa {
 
-class TMyRectangle : public TMyShape {
+class DRAXA_EXPORT TMyRectangle : public TMyShape {
 public:
     explicit TMyRectangle(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyRectangle"); }

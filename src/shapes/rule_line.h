@@ -6,6 +6,7 @@
 // every paint, or a fixed user text.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/line.h"
 
 namespace draxa {
@@ -13,7 +14,7 @@ namespace draxa {
 // End ticks of a measuring line: drawn or not. Stored as a byte.
 enum class TTickStyle : uint8_t { tsLine, tsNone };
 
-class TMyRuleLine : public TMyLine {
+class DRAXA_EXPORT TMyRuleLine : public TMyLine {
 public:
     // The line's construction, then font size 8, ArrowAngle 10, ArrowLength
     // 20 and ArrowStyle ADouble whatever the surface says (ArrowOffset comes

@@ -12,6 +12,7 @@
 // positive clockwise on screen.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/canvas.h"
 #include "foundation/geometry.h"
 #include "foundation/gradient.h"
@@ -40,16 +41,16 @@ class TMyDraxa;
 struct TShapeClass;
 
 // A component name that is not a valid identifier.
-class EComponentError : public std::runtime_error {
+class DRAXA_EXPORT EComponentError : public std::runtime_error {
 public:
     using runtime_error::runtime_error;
 };
 
 // True for a non-empty name of letters, digits and underscores that does not
 // start with a digit.
-bool IsValidIdent(const QString& Name);
+DRAXA_EXPORT bool IsValidIdent(const QString& Name);
 
-class TMyShape {
+class DRAXA_EXPORT TMyShape {
 public:
     // Takes its attributes from the surface's settings (pen, brush, font,
     // join and end cap, ResizeEnable, RotateEnable, HotShow).

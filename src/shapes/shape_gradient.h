@@ -9,6 +9,7 @@
 // is let go unless someone was handed it to draw on, and is built again only when the shape needs a new copy.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/bitmap.h"
 #include "foundation/gradient.h"
 
@@ -16,7 +17,7 @@
 
 namespace draxa {
 
-class TShapeGradient {
+class DRAXA_EXPORT TShapeGradient {
 public:
     TShapeGradient();
 

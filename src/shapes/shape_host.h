@@ -10,6 +10,7 @@
 // no other shapes and does nothing when told or asked to do something.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
 #include "shapes/record_context.h"
@@ -35,7 +36,7 @@ enum class TShapeChange : uint8_t {
     Appearance, // its pen, font or info texts (what it paints beyond its points)
 };
 
-class TShapeHost {
+class DRAXA_EXPORT TShapeHost {
 public:
     virtual ~TShapeHost() = default;
 
@@ -135,14 +136,14 @@ public:
 };
 
 // The hot-point fill colour shared by every surface.
-TColor HotPointColor();
-void SetHotPointColor(TColor V);
+DRAXA_EXPORT TColor HotPointColor();
+DRAXA_EXPORT void SetHotPointColor(TColor V);
 
 // The host of shapes made without a surface: the settings of a new
 // surface, no document, no routing; notifications are ignored. A shape
 // on its own turns and mirrors about its own centre. Test hosts derive
 // from it and override what they watch.
-class TStandaloneShapeHost : public TShapeHost {
+class DRAXA_EXPORT TStandaloneShapeHost : public TShapeHost {
 public:
     TStandaloneShapeHost();
     ~TStandaloneShapeHost() override;
@@ -212,6 +213,6 @@ private:
 };
 
 // The standalone host of shapes made without a surface (one per program).
-TShapeHost& StandaloneShapeHost();
+DRAXA_EXPORT TShapeHost& StandaloneShapeHost();
 
 } // namespace draxa

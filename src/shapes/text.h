@@ -10,6 +10,7 @@
 // surface opens when a text box has been drawn.
 #pragma once
 
+#include "draxa_export.h"
 #include "shapes/rectangle.h"
 
 #include <QStringList>
@@ -26,10 +27,10 @@ enum class TVAlignment : uint8_t { vaTop, vaMiddle, vaBottom };
 // a longer one is cut before the first character that would not fit, again
 // and again. A single character wider than the box gets a line of its own.
 // Width measures a text in the unit of BoxWidth.
-QStringList WrapTextLines(const QStringList& Lines, int BoxWidth,
-                          const std::function<int(const QString&)>& Width);
+DRAXA_EXPORT QStringList WrapTextLines(const QStringList& Lines, int BoxWidth,
+                                       const std::function<int(const QString&)>& Width);
 
-class TMyText : public TMyRectangle {
+class DRAXA_EXPORT TMyText : public TMyRectangle {
 public:
     // A box without lines: centred, solid glyphs, no border, no wrapping.
     explicit TMyText(TShapeHost* AHost);

@@ -84,7 +84,7 @@ bool TMyDraxa::MoveSelectionInStack(const QString& Action, int Where) {
     TEditScope Edit(*this, Action);
     RecordUndo(Shapes, Action);
     ReorderShapes(Order);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -95,7 +95,7 @@ void TMyDraxa::MoveShapesForEdit(const TArrMyShape& Shapes, const std::vector<TM
     for (size_t I = 0; I < Shapes.size(); ++I)
         if (Offsets[I].X != 0 || Offsets[I].Y != 0) MoveShapeBy(Shapes[I], Offsets[I].X, Offsets[I].Y);
     for (TMyShape* S : Shapes) RerouteLinkLines(S);
-    FModified = true;
+    SetModified(true);
     Invalidate();
 }
 

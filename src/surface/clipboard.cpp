@@ -233,7 +233,7 @@ bool TMyDraxa::PasteDocument(const QByteArray& Document, double DX, double DY) {
     RecordUndo(Top, ACT_ADD);
     UnselectAll();
     for (TMyShape* S : Top) SelectShape(S);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -275,7 +275,7 @@ bool TMyDraxa::PastePicture(const QImage& Picture) {
     RecordUndo(TArrMyShape{Image}, ACT_ADD);
     UnselectAll();
     SelectShape(Image);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }

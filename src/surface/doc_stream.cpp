@@ -121,7 +121,10 @@ bool TMyDraxa::SaveToStream(TStream& Stream) {
 }
 
 bool TMyDraxa::LoadFromStream(TStream& Stream) {
-    return ReadDocument(Stream);
+    const double Zoom = FZoom;
+    if (!ReadDocument(Stream)) return false;
+    if (FZoom != Zoom) emit zoomChanged(FZoom);
+    return true;
 }
 
 // The whole document is read and checked before the surface takes any of it,

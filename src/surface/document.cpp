@@ -39,6 +39,10 @@ TMyDraxa::TMyDraxa(QWidget* Parent) : TGraphicControl(Parent) {
 }
 
 TMyDraxa::~TMyDraxa() {
+    // Taking the document apart is not news for the host: no signal from
+    // here on (the event members fire as they always did, and Qt still
+    // emits destroyed()).
+    blockSignals(true);
     for (TMyShape* S : FShapes) delete S;
     FShapes.clear();
     FSelected.clear();
@@ -130,6 +134,7 @@ int TMyDraxa::AddShapeByTool(TMyDraxa* /*Owner*/, TDrawTool Tool, const QString&
     Shape.release(); // the surface owns it now
     TMyShape* Slot = Added;
     if (OnShapeAdded) OnShapeAdded(Slot, ShapeCount());
+    if (Slot) emit shapeAdded(Slot);
     const int Number = Added->ShapeNo();
     // As for a box drawn with the mouse: from the box the host left.
     if (Slot) AddSideLinkPoints(Slot);
@@ -343,6 +348,7 @@ bool TMyDraxa::DeleteShape(int Number, bool WithUndo) {
     if (!S || S->Locked()) return false;
     TEditScope Edit(*this);
     if (OnShapeDeleted) OnShapeDeleted(S);
+    emit shapeDeleted(S);
     if (WithUndo) RecordUndo(TArrMyShape{S}, ACT_DELETE);
     std::vector<int> Victims;
     CollectVictims(S, Victims);
@@ -376,7 +382,7 @@ bool TMyDraxa::DeleteSelection() {
     for (int N : Numbers) DeleteShape(N, false);
     // The shapes that stay are still selected, so the user sees what was left.
     for (int N : Staying) SelectShape(ShapeByNumber(N));
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return Staying.empty();
 }
@@ -406,6 +412,7 @@ int TMyDraxa::AddLayer(const QString& Name, bool Visible) {
     FLayers.push_back(LayerRec{Name, Id, Visible});
     FCurrentLayer = Id;
     if (OnNewLayer) OnNewLayer(Id, Name, Visible);
+    emit layerAdded(Id, Name);
     ++FNextLayerId;
     return Id;
 }
@@ -434,7 +441,7 @@ bool TMyDraxa::SetLayerVisible(int LayerId, bool Visible) {
         for (TMyShape* S : Selected)
             if (S->LayerId() == LayerId) UnselectShape(S);
     }
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -450,7 +457,7 @@ bool TMyDraxa::RenameLayer(int LayerId, const QString& Name) {
     }
     if (!Layer) return false;
     Layer->Name = Name;
-    FModified = true;
+    SetModified(true);
     return true;
 }
 
@@ -480,6 +487,7 @@ bool TMyDraxa::DeleteLayer(uint8_t LayerId) {
         // The history cannot bring a layer back: its shapes are not put back either.
         BreakReplay();
         if (OnDeleteLayer) OnDeleteLayer(Gone.Id, Gone.Name, Gone.Visible);
+        emit layerDeleted(Gone.Id, Gone.Name);
         FCurrentLayer = FLayers.empty() ? -1 : FLayers.front().Id;
     }
     Invalidate();

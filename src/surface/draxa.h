@@ -13,6 +13,7 @@
 // XYMode.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/control.h"
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
@@ -22,6 +23,7 @@
 #include "surface/draxa_p.h"
 #include "surface/draxa_types.h"
 
+#include <QColor>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -46,10 +48,65 @@ class TMyLine;
 class TMyLinkLine;
 class TStream;
 
-class TMyDraxa : public TGraphicControl, public TShapeHost, private TSurfaceState {
+// The drawing surface: a widget holding a document of shapes on layers, which
+// the user edits with the mouse and the host through the members below, its
+// std::function events, and Qt's signals and properties.
+class DRAXA_EXPORT TMyDraxa : public TGraphicControl, public TShapeHost, private TSurfaceState {
     Q_OBJECT
 
+    // The published settings, as Qt's property system (QObject::property,
+    // Qt Designer, QML bindings) sees them. Each reads and writes through the
+    // getter and setter of the same setting below, so a setter's limits and
+    // side effects hold for both ways in.
+    Q_PROPERTY(double zoom READ Zoom WRITE SetZoom NOTIFY zoomChanged)
+    Q_PROPERTY(draxa::TUnits units READ TheUNIT WRITE SetTheUNIT)
+    Q_PROPERTY(double ratio READ Ratio WRITE SetRatio)
+    Q_PROPERTY(draxa::TDrawTool tool READ ShapeTool WRITE SetShapeTool NOTIFY toolChanged)
+    Q_PROPERTY(bool modified READ Modified WRITE SetModified NOTIFY modifiedChanged)
+    Q_PROPERTY(bool canUndo READ CanUndo NOTIFY undoRedoChanged)
+    Q_PROPERTY(bool canRedo READ CanRedo NOTIFY undoRedoChanged)
+    Q_PROPERTY(int shapeCount READ ShapeCount)
+    Q_PROPERTY(int selectedCount READ SelectedCount NOTIFY selectionChanged)
+    Q_PROPERTY(int currentLayer READ CurrentLayer WRITE SetCurrentLayer)
+    Q_PROPERTY(draxa::TPageStyle pageStyle READ PageStyle WRITE SetPageStyle)
+    Q_PROPERTY(uint pageWidth READ PageWidth WRITE SetPageWidth)
+    Q_PROPERTY(uint pageHeight READ PageHeight WRITE SetPageHeight)
+    Q_PROPERTY(draxa::TPrinterOrientation pageOrientation READ PageOrientation WRITE SetPageOrientation)
+    Q_PROPERTY(QString pageHead READ PageHead WRITE SetPageHead)
+    Q_PROPERTY(QString pageFoot READ PageFoot WRITE SetPageFoot)
+    Q_PROPERTY(bool gridShow READ GridShowProperty WRITE SetGridShowProperty)
+    Q_PROPERTY(double gridWidth READ GridWidthProperty WRITE SetGridWidthProperty)
+    Q_PROPERTY(double gridHeight READ GridHeightProperty WRITE SetGridHeightProperty)
+    Q_PROPERTY(bool gridInZoom READ GridInZoomProperty WRITE SetGridInZoomProperty)
+    Q_PROPERTY(QColor backgroundColor READ BackgroundColorProperty WRITE SetBackgroundColorProperty)
+    Q_PROPERTY(bool snap READ Snap WRITE SetSnap)
+    Q_PROPERTY(bool snapShape READ SnapShape WRITE SetSnapShape)
+    Q_PROPERTY(bool keyboardEditing READ KeyboardEditing WRITE SetKeyboardEditing)
+    Q_PROPERTY(bool operateAllLayer READ OperateAllLayer WRITE SetOperateAllLayer)
+    Q_PROPERTY(bool returnToSelecting READ ReturnToSelecting WRITE SetReturnToSelecting)
+    Q_PROPERTY(bool resizeEnable READ ResizeEnable WRITE SetResizeEnable)
+    Q_PROPERTY(bool rotateEnable READ RotateEnable WRITE SetRotateEnable)
+    Q_PROPERTY(int rotateConstraintDegree READ RotateConstraintDegree WRITE SetRotateConstraintDegree)
+    Q_PROPERTY(bool autoLinkPoints READ AutoLinkPoints WRITE SetAutoLinkPoints)
+    Q_PROPERTY(bool linklineAroundShape READ LinklineAroundShape WRITE SetLinklineAroundShape)
+    Q_PROPERTY(bool hotShow READ HotShow WRITE SetHotShow)
+    Q_PROPERTY(bool showHotLink READ ShowHotLink WRITE SetShowHotLink)
+    Q_PROPERTY(bool crossLine READ CrossLine WRITE SetCrossLine)
+    Q_PROPERTY(bool mouseEffect READ MouseEffect WRITE SetMouseEffect)
+    Q_PROPERTY(bool lockBound READ LockBound WRITE SetLockBound)
+    Q_PROPERTY(bool dragTrace READ DragTrace WRITE SetDragTrace)
+    Q_PROPERTY(draxa::TDragMode dragMode READ DragMode WRITE SetDragMode)
+    Q_PROPERTY(draxa::TXYMode xyMode READ XYMode WRITE SetXYMode)
+    Q_PROPERTY(int arrowAngle READ ArrowAngle WRITE SetArrowAngle)
+    Q_PROPERTY(bool disableTextInput READ DisableTextInput WRITE SetDisableTextInput)
+    Q_PROPERTY(bool dropCancelledText READ DropCancelledText WRITE SetDropCancelledText)
+    Q_PROPERTY(bool printBackground READ PrintBackground WRITE SetPrintBackground)
+    Q_PROPERTY(bool printABorder READ PrintABorder WRITE SetPrintABorder)
+    Q_PROPERTY(int tag READ Tag WRITE SetTag)
+    Q_PROPERTY(QString version READ Version CONSTANT)
+
 public:
+    // A surface with one layer, "Layer0", a white background and an undo history of ten steps.
     explicit TMyDraxa(QWidget* Parent = nullptr);
     ~TMyDraxa() override;
 
@@ -76,11 +133,21 @@ public:
     // Frees every shape; layers and undo history stay.
     void Clear();
 
+    // Adds a layer and makes it the current one; returns its id, or -1 when
+    // another layer has that name.
     int AddLayer(const QString& Name, bool Visible);
+    // Deletes the layer with its top-level shapes, locked ones too
+    // (unselecting everything first); the first remaining layer becomes the
+    // current one. False when there is no such layer.
     bool DeleteLayer(uint8_t LayerId);
+    // Deletes every layer in turn; when all went, ids start again at 0 and
+    // there is no current layer.
     bool DeleteAllLayers();
+    // Number of layers.
     uint8_t LayerCount() const { return uint8_t(FLayers.size()); }
+    // Place of the layer in Layers(), or -1.
     int LayerIndexOf(uint8_t LayerId) const;
+    // False also for a layer that does not exist.
     bool IsLayerVisible(int LayerId) const;
     // Shows or hides the layer; the shapes of a hidden layer leave the
     // selection. False when there is no such layer.
@@ -88,23 +155,30 @@ public:
     // False when there is no such layer, or Name is empty or another
     // layer's name.
     bool RenameLayer(int LayerId, const QString& Name);
+    // The top-level shapes on the layer, in list order (none without a current layer).
     void GetLayerShapes(uint8_t LayerId, TArrMyShape& Shapes) const;
     const std::vector<LayerRec>& Layers() const { return FLayers; }
+    // The layer new shapes go on (-1: none).
     int CurrentLayer() const { return FCurrentLayer; }
     void SetCurrentLayer(int LayerId) { FCurrentLayer = LayerId; }
 
+    // The shape list: every shape, members of groups included, in painting
+    // order (bottom-most first). Index is a place in the list, Number the
+    // shape's own lasting number; lookups give nullptr or -1 when there is none.
     int ShapeCount() const override { return int(FShapes.size()); }
     TMyShape* ShapeByIndex(int Index) const override;
     TMyShape* ShapeByNumber(int Number) const override;
     int IndexOfNumber(int Number) const;
     int NextShapeNo() const { return FNextShapeNo; }
     TMyShape* TopGroupOf(TMyShape* AShape) const override;
+    // Locks or unlocks the shape and all its members.
     void SetShapeLocked(TMyShape* AShape, bool Value) override;
     // Moves members first, then the shape, by (DX, DY) screen pixels; locked shapes stay.
     void MoveShapeBy(TMyShape* AShape, double DX, double DY);
     // Turns the shape and its members by DAngle about the outermost group's
     // rotate centre; locked shapes stay. What a shape's Angle setter calls.
     void RotateShapeBy(TMyShape* AShape, double DAngle) override;
+    // Mirrors the shape and its unlocked members (not connectors) as one undo step.
     void FlipShapeHorz(TMyShape* AShape) override;
     void FlipShapeVert(TMyShape* AShape) override;
     // Bounds of every point of the shapes, logical (PointsBounds) or screen (ShapesBounds).
@@ -168,10 +242,16 @@ public:
 
     // ================= selection =================
 
+    // Adds the shape's outermost group to the selection, or takes the shape
+    // out of it; UnselectAll empties it (and repaints with UnselectAllAndRepaint).
+    // Each change emits selectionChanged.
     void SelectShape(TMyShape* AShape);
     void UnselectShape(TMyShape* AShape);
     void UnselectAll();
     void UnselectAllAndRepaint();
+    // The selected shapes, in the order they were selected; SelectedIndexOf
+    // gives -1 and SelectedShape nullptr for what is not there. ChildShape is
+    // the member of a selected group a click picked (nullptr: none).
     int SelectedCount() const override { return int(FSelected.size()); }
     int SelectedIndexOf(TMyShape* AShape) const;
     TMyShape* SelectedShape(int Index) const;
@@ -181,9 +261,14 @@ public:
 
     // ================= undo history =================
 
+    // Keeps copies of the shapes as they are now as one undo step named
+    // ActionName (ACT_ADD, ACT_CHANGE, ...); nothing with an undo bound of 0.
     void RecordUndo(const TArrMyShape& Shapes, const QString& ActionName);
+    // Forgets the whole history; Undo and Redo have nothing left.
     void ClearUndo();
+    // The saved copies, oldest step first.
     const std::vector<TSavedShape>& UndoHistory() const { return FUndo.Records(); }
+    // The most steps the history keeps (0 keeps none and clears it).
     uint8_t UndoRedoSize() const { return FUndo.Bound(); }
     void SetUndoRedoSize(uint8_t Value);
 
@@ -202,6 +287,7 @@ public:
     // nothing to replay (or while a press is under way).
     bool Undo();
     bool Redo();
+    // Whether Undo and Redo have something to replay.
     bool CanUndo() const;
     bool CanRedo() const;
     // The action name of what Undo and Redo would replay ("" for none).
@@ -224,6 +310,8 @@ public:
     // program becomes an image shape. Clipboard bytes that do not read as a
     // document are refused with a message, changing nothing.
     static QString ShapesMimeType();
+    // Copy puts the selection on the clipboard, Cut also deletes it (one undo
+    // step), Paste adds what the clipboard holds; False when nothing was done.
     bool CopySelection();
     bool CutSelection();
     bool Paste();
@@ -345,6 +433,8 @@ public:
 
     // ================= units, zoom and page =================
 
+    // The unit lengths and areas are shown in, and Ratio, the drawing scale;
+    // both change only what is shown (the control repaints).
     TUnits TheUNIT() const override { return FTheUNIT; }
     void SetTheUNIT(TUnits V);
     double Ratio() const override { return FRatio; }
@@ -353,12 +443,17 @@ public:
     // Rescales the control from the page size; shapes keep their logical coordinates.
     void SetZoom(double V);
     double PreviousZoom() const { return FPreviousZoom; }
+    // The page: PageStyle, a standard size (or CustomerPage), and PageWidth
+    // and PageHeight in mm. A standard style sets the size (turned for
+    // landscape); a width or height that makes a standard size sets that
+    // style. The control takes the page's size at the current zoom.
     TPageStyle PageStyle() const { return FPageStyle; }
     void SetPageStyle(TPageStyle V);
     unsigned PageWidth() const { return FPageWidth; }
     void SetPageWidth(unsigned V);
     unsigned PageHeight() const { return FPageHeight; }
     void SetPageHeight(unsigned V);
+    // Portrait or landscape; a change turns the page.
     TPrinterOrientation PageOrientation() const { return FPageOrientation; }
     void SetPageOrientation(TPrinterOrientation V);
     // The standard style of that size in the current orientation, else CustomerPage.
@@ -368,6 +463,14 @@ public:
     // Shows Text in LabelValue when one is assigned.
     void ShowValueText(const QString& Text);
 
+    // Printing: the text at the head and foot of every page (PageHead,
+    // PageFoot), its alignment (PageHeadAlignment, PageFootAlignment), font
+    // (PageHeadFont, PageFootFont) and distance in mm from the paper's edge
+    // (PageHeadToTop, PageFootToBottom); a border around the drawing
+    // (PrintABorder) and its distances in mm from the paper's edges
+    // (PrintABordertoLeft, PrintABordertoTop, PrintABordertoRight,
+    // PrintABordertoBottom); and whether the background colour and picture
+    // are printed (PrintBackground).
     QString PageHead() const { return FPageHead; }
     void SetPageHead(const QString& V) { FPageHead = V; }
     QString PageFoot() const { return FPageFoot; }
@@ -399,8 +502,11 @@ public:
 
     // ================= published properties =================
 
+    // How a new arc is drawn: circular or elliptic.
     TArcMode ArcMode() const override { return FArcMode; }
     void SetArcMode(TArcMode V) { FArcMode = V; }
+    // Arrow heads of new lines: ArrowAngle (degrees), ArrowLength and
+    // ArrowOffset (pixels) and ArrowStyle, the ends that get one.
     int ArrowAngle() const override { return FArrowAngle; }
     void SetArrowAngle(int V); // 0..359, others ignored
     uint8_t ArrowLength() const override { return FArrowLength; }
@@ -409,40 +515,54 @@ public:
     void SetArrowOffset(uint8_t V) { FArrowOffset = V; }
     TArrowStyle ArrowStyle() const override { return FArrowStyle; }
     void SetArrowStyle(TArrowStyle V) { FArrowStyle = V; }
+    // The background picture, drawn under the shapes.
     TBitmap& BkBitmap() { return *FBkBitmap; }
     // Turns the given bitmap itself to 24 bits, then copies it.
     void SetBkBitmap(TBitmap& V);
+    // How the background picture fills the control; a change repaints.
     TBkBitmapMode BkBitmapMode() const { return FBkBitmapMode; }
     void SetBkBitmapMode(TBkBitmapMode V);
+    // Brush, pen and font that new shapes take.
     TBrush& Brush() { return FBrush; }
     const TBrush& Brush() const override { return FBrush; }
     void SetBrush(const TBrush& V) { FBrush.Assign(V); }
+    // Colour of the control under the drawing; a change repaints.
     TColor ColorOfBackGround() const { return FColorOfBackGround; }
     void SetColorOfBackGround(TColor V);
+    // Colour of the hot points of the selection.
     TColor ColorOfHot() const { return FColorOfHot; }
     // Also sets the hot-point colour of every surface.
     void SetColorOfHot(TColor V);
+    // Whether connectors hop over the connectors they cross.
     bool CrossLine() const override { return FCrossLine; }
     void SetCrossLine(bool V) { FCrossLine = V; }
+    // Which ways a drag may move shapes: across, down or both.
     TDragMode DragMode() const { return FDragMode; }
     void SetDragMode(TDragMode V) { FDragMode = V; }
+    // Whether a drag shows the outline of the dragged shapes.
     bool DragTrace() const { return FDragTrace; }
     void SetDragTrace(bool V) { FDragTrace = V; }
+    // When True, a new text box does not ask for its lines.
     bool DisableTextInput() const { return FDisableTextInput; }
     void SetDisableTextInput(bool V) { FDisableTextInput = V; }
     TFont& Font() { return FFont; }
     const TFont& Font() const override { return FFont; }
     void SetFont(const TFont& V) { FFont.Assign(V); }
+    // The grid: spacing, colour, kind and whether it shows.
     TGridObject& GridOperation() { return FGridOperation; }
     void SetGridOperation(const TGridObject& V) { FGridOperation.Assign(V); }
+    // Whether hot points show (HotShow), and their half-size in pixels (HotSize).
     bool HotShow() const override { return FHotShow; }
     void SetHotShow(bool V) { FHotShow = V; }
     uint8_t HotSize() const override { return FHotSize; }
     void SetHotSize(uint8_t V) { FHotSize = V; }
+    // Labels the surface writes into, when assigned: measured values
+    // (LabelValue) and the mouse position in user coordinates (LabelXY).
     QLabel* LabelValue() const { return FLabelValue; }
     void SetLabelValue(QLabel* V) { FLabelValue = V; }
     QLabel* LabelXY() const { return FLabelXY; }
     void SetLabelXY(QLabel* V) { FLabelXY = V; }
+    // Whether automatic connector routes walk around combined shapes.
     bool LinklineAroundShape() const { return FLinklineAroundShape; }
     void SetLinklineAroundShape(bool V) { FLinklineAroundShape = V; }
     // When True, a rectangle, ellipse, text or image finished with the mouse
@@ -450,28 +570,37 @@ public:
     // sides in its own frame: top, right, bottom, left.
     bool AutoLinkPoints() const { return FAutoLinkPoints; }
     void SetAutoLinkPoints(bool V) { FAutoLinkPoints = V; }
+    // How new connectors route: orthogonal or straight.
     TLinkLineDrawStyle LinkLineDrawStyle() const override { return FLinkLineDrawStyle; }
     void SetLinkLineDrawStyle(TLinkLineDrawStyle V) { FLinkLineDrawStyle = V; }
+    // When True, a drag keeps the selection inside the control.
     bool LockBound() const { return FLockBound; }
     void SetLockBound(bool V) { FLockBound = V; }
+    // Whether the cursor changes with what lies under the mouse.
     bool MouseEffect() const { return FMouseEffect; }
     void SetMouseEffect(bool V) { FMouseEffect = V; }
+    // Whether the mouse reaches shapes on every layer, or only on the current one.
     bool OperateAllLayer() const { return FOperateAllLayer; }
     // On change: unselect all and repaint.
     void SetOperateAllLayer(bool V);
     TPen& Pen() { return FPen; }
     const TPen& Pen() const override { return FPen; }
     void SetPen(const TPen& V) { FPen.Assign(V); }
+    // Line joins (PenStyleJoinType) and line ends (PenStyleEndCapType) of
+    // new shapes' wide pens.
     TPenStyleJoinType PenStyleJoinType() const override { return FPenStyleJoinType; }
     void SetPenStyleJoinType(TPenStyleJoinType V) { FPenStyleJoinType = V; }
     TPenStyleEndCapType PenStyleEndCapType() const override { return FPenStyleEndCapType; }
     void SetPenStyleEndCapType(TPenStyleEndCapType V) { FPenStyleEndCapType = V; }
+    // Whether shapes may be resized with the mouse.
     bool ResizeEnable() const override { return FResizeEnable; }
     void SetResizeEnable(bool V) { FResizeEnable = V; }
+    // When True, the tool goes back to selecting after each shape drawn.
     bool ReturnToSelecting() const { return FReturnToSelecting; }
     void SetReturnToSelecting(bool V) { FReturnToSelecting = V; }
     int RotateConstraintDegree() const override { return FRotateConstraintDegree; }
     void SetRotateConstraintDegree(int V); // negative values ignored
+    // Whether shapes may be turned with the mouse.
     bool RotateEnable() const override { return FRotateEnable; }
     void SetRotateEnable(bool V) { FRotateEnable = V; }
     TDrawTool ShapeTool() const override { return FShapeTool; }
@@ -479,20 +608,28 @@ public:
     // current one); a drawing tool abandons the shape half drawn and clears
     // the marked line end. The control repaints.
     void SetShapeTool(TDrawTool Value);
+    // Whether link points show as crosses (with HotShow).
     bool ShowHotLink() const override { return FShowHotLink; }
     void SetShowHotLink(bool V) { FShowHotLink = V; }
+    // Snapping to the grid (Snap) and the distance in pixels within which a
+    // point snaps (SnapPixels).
     bool Snap() const { return FSnap; }
     void SetSnap(bool V) { FSnap = V; }
     uint8_t SnapPixels() const { return FSnapPixels; }
     // Refused when not smaller than GridWidth and GridHeight.
     void SetSnapPixels(uint8_t V);
+    // Whether points snap to the edges of other shapes.
     bool SnapShape() const { return FSnapShape; }
     void SetSnapShape(bool V) { FSnapShape = V; }
+    // A number for the host's own use.
     int Tag() const { return FTag; }
     void SetTag(int V) { FTag = V; }
+    // Named values the host keeps with the document.
     TUserData& UserData() { return FUserData; }
     void SetUserData(const TUserData& V) { FUserData.Assign(V); }
+    // The version the surface reports to hosts.
     QString Version() const { return QStringLiteral("2010.5"); }
+    // Which axes user coordinates mirror.
     TXYMode XYMode() const { return FXYMode; }
     void SetXYMode(TXYMode V) { FXYMode = V; }
     // Screen point to user coordinates and back (the mirror is its own inverse).
@@ -500,8 +637,10 @@ public:
 
     // True while a document is being read: shapes do not pass attribute changes to members.
     bool Loading() const override { return FLoading; }
+    // True once the drawing changed; the host clears it after saving.
     bool Modified() const { return FModified; }
-    void SetModified(bool V) { FModified = V; }
+    // Emits modifiedChanged when the flag changes.
+    void SetModified(bool V);
     // The format tag of the document being read ("KW.j" when none).
     QString FileVersion() const { return FFileVersion; }
     void SetFileVersion(const QString& V) { FFileVersion = V; }
@@ -510,6 +649,7 @@ public:
     bool PaintBusy() const { return FPaintBusy; }
     // The line end or link point marked under the mouse (nullptr, -1 when none).
     TMyShape* HotLineEndShape() const override { return FHotLineEndShape; }
+    // The index of that line end or link point; SetHotLineEnd marks one.
     int HotLineEnd() const override { return FHotLineEnd; }
     void SetHotLineEnd(TMyShape* Shape, int Index) override {
         FHotLineEndShape = Shape;
@@ -611,6 +751,15 @@ public:
 
     // ================= events =================
 
+    // Host handlers, called as the events happen. OnShapeAdded: a shape
+    // entered the document (the handler may replace it or empty the slot);
+    // OnShapeDeleted: a shape is about to go; OnShapeSelected: a press selected
+    // a shape; OnChildShapeSelected: a click picked a member of a selected group
+    // (the handler may refuse); OnNewLayer, OnDeleteLayer: a layer came or went;
+    // OnNodeAdded, OnNodeDeleted: a vertex tool changed a shape; the mouse
+    // events report drags, resizes and turns under way and finished;
+    // OnActionToolToSelecting: the tool goes back to selecting; OnPaint: the
+    // control painted.
     TActionToolToSelecting OnActionToolToSelecting;
     TChildhapeSelected OnChildShapeSelected;
     TLayerOp OnDeleteLayer;
@@ -635,6 +784,39 @@ public:
     // CanUndo, CanRedo or the action names may have changed.
     TNotifyEvent OnUndoRedoChange;
     TWholeDragOperation OnWholeDragged;
+
+    // ================= Qt signals =================
+    //
+    // The main events again as signals, for hosts that connect rather than
+    // assign. Each is emitted right after the event member of the same
+    // meaning (the member first, so a handler's change to its slot is what
+    // the signal carries); both may be used at once. A shape passed by
+    // pointer is the surface's own and lives at least until the handler
+    // returns; queued connections must not keep it.
+Q_SIGNALS:
+    // A shape entered the document, drawn with the mouse or added by
+    // AddShapeByTool (after OnShapeAdded, not for shapes a document load or
+    // a paste brings).
+    void shapeAdded(draxa::TMyShape* AShape);
+    // The shape is about to leave the document (after OnShapeDeleted).
+    void shapeDeleted(draxa::TMyShape* AShape);
+    // A press selected SelectedShape (nullptr: the press selected nothing
+    // new); LastSelectedShape was selected before. After OnShapeSelected.
+    void shapeSelected(draxa::TMyShape* LastSelectedShape, draxa::TMyShape* SelectedShape);
+    // The set of selected shapes changed, by the mouse or by program code.
+    void selectionChanged();
+    // Modified changed value.
+    void modifiedChanged(bool Modified);
+    // The drawing tool changed (SetShapeTool, or the return to selecting
+    // after a shape was drawn).
+    void toolChanged(draxa::TDrawTool Tool);
+    // Zoom changed value (SetZoom, or a document load showing it at 1).
+    void zoomChanged(double Zoom);
+    // A layer was added or deleted (after OnNewLayer, OnDeleteLayer).
+    void layerAdded(int LayerId, const QString& LayerName);
+    void layerDeleted(int LayerId, const QString& LayerName);
+    // CanUndo, CanRedo or the action names may have changed (after OnUndoRedoChange).
+    void undoRedoChanged();
 
 protected:
     void Paint() override;
@@ -797,6 +979,24 @@ private:
     // Brings the index of shown shapes up to date with the view and with
     // what changed since the last question (painting.cpp).
     void RefreshShapeIndex();
+
+    // Selection helper (selection.cpp): takes the shape out of the selection
+    // without telling anyone; False when it was not selected.
+    bool TakeFromSelection(TMyShape* AShape);
+    // The tool became SpSelecting after a shape was finished: toolChanged
+    // when it was another (interaction.cpp).
+    void ToolReturnedToSelecting(TDrawTool Before);
+    // Property accessors for the grid settings and the background colour (properties.cpp).
+    bool GridShowProperty() const { return FGridOperation.GridShow; }
+    void SetGridShowProperty(bool V);
+    double GridWidthProperty() const { return FGridOperation.GridWidth; }
+    void SetGridWidthProperty(double V);
+    double GridHeightProperty() const { return FGridOperation.GridHeight; }
+    void SetGridHeightProperty(double V);
+    bool GridInZoomProperty() const { return FGridOperation.GridInZoom; }
+    void SetGridInZoomProperty(bool V);
+    QColor BackgroundColorProperty() const;
+    void SetBackgroundColorProperty(const QColor& V);
 };
 
 } // namespace draxa

@@ -2,6 +2,7 @@
 // layers, the event signatures and the names of undo actions.
 #pragma once
 
+#include "draxa_export.h"
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
 #include "shapes/shape_types.h"
@@ -16,7 +17,7 @@ namespace draxa {
 class TMyShape;
 
 // The interaction mode each tool selects.
-TInteractionMode ModeOfTool(TDrawTool Tool);
+DRAXA_EXPORT TInteractionMode ModeOfTool(TDrawTool Tool);
 
 enum class TPageStyle : uint8_t { A0, A1, A2, A3, A4, A5, B3, B4, B5, CustomerPage };
 enum class TPrinterOrientation : uint8_t { poPortrait, poLandscape };
@@ -26,15 +27,15 @@ enum class TXYMode : uint8_t { Mode0, Mode1, Mode2, Mode3 };
 enum class TGridType : uint8_t { gPixel, gLine, gNone };
 
 // Grid settings: plain stores, read by painting and snapping.
-class TGridObject {
+class DRAXA_EXPORT TGridObject {
 public:
-    TColor GridColor = 0xC0C0C0;
-    double GridHeight = 20.0; // vertical spacing, pixels at Zoom 1
-    uint8_t GridPenSize = 1;  // line width; half-size of dots
-    bool GridInZoom = false;  // spacing follows Zoom when True
-    bool GridShow = true;
-    TGridType GridType = TGridType::gLine;
-    double GridWidth = 20.0; // horizontal spacing, pixels at Zoom 1
+    TColor GridColor = 0xC0C0C0;           // colour of the lines or dots
+    double GridHeight = 20.0;              // vertical spacing, pixels at Zoom 1
+    uint8_t GridPenSize = 1;               // line width; half-size of dots
+    bool GridInZoom = false;               // spacing follows Zoom when True
+    bool GridShow = true;                  // the grid is drawn
+    TGridType GridType = TGridType::gLine; // lines, dots or none
+    double GridWidth = 20.0;               // horizontal spacing, pixels at Zoom 1
     // Copies everything but GridInZoom.
     void Assign(const TGridObject& Source);
 };
@@ -46,10 +47,10 @@ enum class TShapeAlign : uint8_t { saLeft, saCentre, saRight, saTop, saMiddle, s
 enum class TDistribution : uint8_t { dsHorizontal, dsVertical };
 
 // One layer: unique name, id from the surface's counter, visibility.
-struct LayerRec {
-    QString Name;
-    int32_t Id = 0;
-    bool Visible = true;
+struct DRAXA_EXPORT LayerRec {
+    QString Name;        // unique among the layers
+    int32_t Id = 0;      // never reused while the layer exists
+    bool Visible = true; // its shapes are drawn and can be picked
 };
 
 // Event types. A parameter passed by reference is the surface's own slot or
@@ -70,7 +71,7 @@ using TActionToolToSelecting = std::function<void()>;
 using TWholeDragOperation = std::function<void()>;
 
 // Undo action names.
-extern const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
+extern DRAXA_EXPORT const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
     ACT_BRINGTOFRONTBYSTEP, ACT_SENDTOBACK, ACT_SENDTOBACKBYSTEP;
 
 } // namespace draxa

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace draxa {
 
@@ -29,7 +30,7 @@ bool TMyDraxa::MoveSelectionToLayer(int LayerId) {
     for (TMyShape* S : Shapes) ForEachDepthFirst(S, [LayerId](TMyShape* M) { M->SetLayerId(LayerId); });
     if (!FLayers[size_t(At)].Visible)
         for (TMyShape* S : Shapes) UnselectShape(S);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -48,7 +49,7 @@ bool TMyDraxa::RotateSelection(double Radians) {
         RotateShapeBy(S, Radians);
         RerouteLinkLines(S);
     }
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -66,7 +67,7 @@ bool TMyDraxa::FlipSelection(bool Horizontal) {
         else
             FlipShapeVert(S);
     }
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -97,7 +98,7 @@ bool TMyDraxa::SetShapeText(int Number, const QStringList& Lines, bool Caption) 
         S->SetInfo(QString());
         S->SetMultiInfo(Lines);
     }
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return true;
 }
@@ -107,7 +108,7 @@ void TMyDraxa::DropCancelledTextBox() {
     if (FReturnToSelecting) {
         if (OnActionToolToSelecting) OnActionToolToSelecting();
         FMode = FReturnMode;
-        FShapeTool = TDrawTool::SpSelecting;
+        ToolReturnedToSelecting(std::exchange(FShapeTool, TDrawTool::SpSelecting));
     }
 }
 

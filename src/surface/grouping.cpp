@@ -43,7 +43,7 @@ int TMyDraxa::MakeGroup(bool Combine) {
     SelectShape(Group);
     // Connectors that now run across a combined shape go around it.
     if (Combine) RerouteLinkLines(Group);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return Group->ShapeNo();
 }
@@ -70,7 +70,7 @@ int TMyDraxa::UngroupSelection() {
     }
     UnselectAll();
     for (int N : Freed) SelectShape(ShapeByNumber(N));
-    FModified = true;
+    SetModified(true);
     Invalidate();
     return int(Groups.size());
 }

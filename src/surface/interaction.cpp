@@ -53,8 +53,12 @@ bool AdditionRecorded(const TUndoHistory& History, const TMyShape* S) {
 
 // ---- tools -----------------------------------------------------------------
 
+void TMyDraxa::ToolReturnedToSelecting(TDrawTool Before) {
+    if (Before != TDrawTool::SpSelecting) emit toolChanged(TDrawTool::SpSelecting);
+}
+
 void TMyDraxa::SetShapeTool(TDrawTool Value) {
-    FShapeTool = Value;
+    const TDrawTool Before = std::exchange(FShapeTool, Value);
     FMode = ModeOfTool(Value);
     // A shape half drawn never entered the document; whatever tool comes
     // next, it is abandoned.
@@ -67,6 +71,7 @@ void TMyDraxa::SetShapeTool(TDrawTool Value) {
         SetHotLineEnd(nullptr, -1);
     }
     Invalidate();
+    if (Value != Before) emit toolChanged(Value);
 }
 
 void TMyDraxa::ReleaseMouse() {
@@ -426,7 +431,7 @@ void TMyDraxa::FreeLineMove(int X, int Y) {
 }
 
 void TMyDraxa::DrawingRelease(TMouseButton Button, TShiftState Shift) {
-    FModified = true;
+    SetModified(true);
     TMyShape* S = FCurrentShape;
     if (!S) return;
     if (FShapeTool != TDrawTool::SpLinkLine) SnapPoint(FMovePoint.X, FMovePoint.Y);
@@ -479,6 +484,7 @@ void TMyDraxa::FinishNewShape() {
     S->ResetRotateCenter(FDownPoint, FMovePoint);
 
     if (OnShapeAdded) OnShapeAdded(FCurrentShape, ShapeCount());
+    if (FCurrentShape) emit shapeAdded(FCurrentShape);
     // The handler may have emptied the slot (no record, no join) or put
     // another shape into it, which is then the one recorded. A box gets its
     // side link points only now, from the size the host left it (an image
@@ -497,7 +503,7 @@ void TMyDraxa::FinishNewShape() {
     if (FReturnToSelecting) {
         if (OnActionToolToSelecting) OnActionToolToSelecting();
         FMode = FReturnMode;
-        FShapeTool = TDrawTool::SpSelecting;
+        ToolReturnedToSelecting(std::exchange(FShapeTool, TDrawTool::SpSelecting));
     }
     Invalidate();
 }
@@ -584,6 +590,7 @@ void TMyDraxa::RemovePointRelease() {
                     *It = Slot;
                 else
                     FSelected.erase(It);
+                emit selectionChanged();
             }
         }
     }
@@ -608,6 +615,7 @@ void TMyDraxa::AddPointRelease() {
                     *It = Slot;
                 else
                     FSelected.erase(It);
+                emit selectionChanged();
             }
         }
     }
@@ -642,7 +650,7 @@ void TMyDraxa::DragWholeMove(int X, int Y) {
 }
 
 void TMyDraxa::DragWholeRelease() {
-    FModified = true;
+    SetModified(true);
     ApplyDragMode(FDownPoint, FMovePoint);
     const int DX = FMovePoint.X - FDownPoint.X, DY = FMovePoint.Y - FDownPoint.Y;
     if (DX != 0 || DY != 0) {

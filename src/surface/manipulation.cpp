@@ -133,7 +133,7 @@ void TMyDraxa::DragMove(int X, int Y) {
 }
 
 void TMyDraxa::DragRelease() {
-    FModified = true;
+    SetModified(true);
     // What the release repaints: where the moved shapes and their connectors
     // were and now are, and the outline last drawn. A handler of the drop
     // may change anything, so with one the whole control is repainted.
@@ -237,7 +237,7 @@ void TMyDraxa::ResizeMove(TShiftState Shift, int X, int Y) {
 }
 
 void TMyDraxa::ResizeRelease(TShiftState Shift) {
-    FModified = true;
+    SetModified(true);
     TMyShape* S = FCurrentShape;
     if (!S) {
         FMode = FReturnMode;
@@ -398,7 +398,7 @@ void TMyDraxa::RotateMove(int X, int Y) {
 }
 
 void TMyDraxa::RotateRelease() {
-    FModified = true;
+    SetModified(true);
     if (TMyShape* S = FCurrentShape) {
         RecordUndo(TArrMyShape{S}, ACT_CHANGE);
         const double DAngle =
@@ -435,7 +435,7 @@ void TMyDraxa::InfoMove(int X, int Y) {
 }
 
 void TMyDraxa::InfoRelease() {
-    FModified = true;
+    SetModified(true);
     // Where the anchor is put is a view choice: no undo step.
     if (FCurrentShape)
         FCurrentShape->SetInfoPos(MyPoint(float(FMovePoint.X / FZoom), float(FMovePoint.Y / FZoom)));

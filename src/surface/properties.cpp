@@ -3,6 +3,8 @@
 
 #include "foundation/bitmap.h"
 
+#include <cmath>
+
 namespace draxa {
 
 TInteractionMode ModeOfTool(TDrawTool Tool) {
@@ -79,6 +81,44 @@ void TMyDraxa::SetRotateConstraintDegree(int V) {
 void TMyDraxa::SetSnapPixels(uint8_t V) {
     if (V >= FGridOperation.GridWidth || V >= FGridOperation.GridHeight) return;
     FSnapPixels = V;
+}
+
+void TMyDraxa::SetModified(bool V) {
+    if (V == FModified) return;
+    FModified = V;
+    emit modifiedChanged(V);
+}
+
+// The grid through the property system: a spacing below one pixel (or not a
+// number) is refused, since painting and snapping step by it.
+void TMyDraxa::SetGridShowProperty(bool V) {
+    FGridOperation.GridShow = V;
+    Invalidate();
+}
+
+void TMyDraxa::SetGridWidthProperty(double V) {
+    if (!(V >= 1) || !std::isfinite(V)) return;
+    FGridOperation.GridWidth = V;
+    Invalidate();
+}
+
+void TMyDraxa::SetGridHeightProperty(double V) {
+    if (!(V >= 1) || !std::isfinite(V)) return;
+    FGridOperation.GridHeight = V;
+    Invalidate();
+}
+
+void TMyDraxa::SetGridInZoomProperty(bool V) {
+    FGridOperation.GridInZoom = V;
+    Invalidate();
+}
+
+QColor TMyDraxa::BackgroundColorProperty() const {
+    return ToQColor(FColorOfBackGround);
+}
+
+void TMyDraxa::SetBackgroundColorProperty(const QColor& V) {
+    if (V.isValid()) SetColorOfBackGround(FromQColor(V));
 }
 
 } // namespace draxa

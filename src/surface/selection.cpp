@@ -21,18 +21,27 @@ void TMyDraxa::SelectShape(TMyShape* AShape) {
     TMyShape* S = TopGroupOf(AShape);
     if (std::find(FSelected.begin(), FSelected.end(), S) != FSelected.end()) return;
     FSelected.push_back(S);
+    emit selectionChanged();
 }
 
-void TMyDraxa::UnselectShape(TMyShape* AShape) {
+bool TMyDraxa::TakeFromSelection(TMyShape* AShape) {
     auto It = std::find(FSelected.begin(), FSelected.end(), AShape);
-    if (It == FSelected.end()) return;
+    if (It == FSelected.end()) return false;
     if (FCurrentShape == AShape) FCurrentShape = nullptr;
     if (FChildShape == AShape) FChildShape = nullptr;
     FSelected.erase(It);
+    return true;
+}
+
+void TMyDraxa::UnselectShape(TMyShape* AShape) {
+    if (TakeFromSelection(AShape)) emit selectionChanged();
 }
 
 void TMyDraxa::UnselectAll() {
-    while (!FSelected.empty()) UnselectShape(FSelected.front());
+    // One signal for the whole selection going.
+    if (FSelected.empty()) return;
+    while (!FSelected.empty()) TakeFromSelection(FSelected.front());
+    emit selectionChanged();
 }
 
 void TMyDraxa::UnselectAllAndRepaint() {
@@ -142,6 +151,7 @@ bool TMyDraxa::SelectingPressOnSelected(TShiftState Shift) {
         FClickedOn = S;
         if (FMode != TInteractionMode::Browse) FMode = TInteractionMode::Dragging;
         if (OnShapeSelected) OnShapeSelected(S, S);
+        emit shapeSelected(S, S);
         if (S->OnClick) S->OnClick(this);
         return true;
     }
@@ -149,7 +159,11 @@ bool TMyDraxa::SelectingPressOnSelected(TShiftState Shift) {
 }
 
 void TMyDraxa::SelectingPressElsewhere(TShiftState Shift) {
-    if (!FSelected.empty() && OnShapeSelected) OnShapeSelected(FSelected.front(), nullptr);
+    if (!FSelected.empty()) {
+        if (OnShapeSelected) OnShapeSelected(FSelected.front(), nullptr);
+        emit shapeSelected(FSelected.front(), nullptr);
+        emit shapeSelected(FSelected.front(), nullptr);
+    }
 
     // Top-most first; a shape on a layer that is hidden (or has no layer
     // record) cannot be picked.
@@ -179,6 +193,7 @@ void TMyDraxa::SelectingPressElsewhere(TShiftState Shift) {
     if (Shift.Contains(ssShift)) {
         SelectShape(W);
         if (OnShapeSelected) OnShapeSelected(nullptr, W);
+        emit shapeSelected(nullptr, W);
         return;
     }
     if (!FSelected.empty()) {
@@ -187,14 +202,17 @@ void TMyDraxa::SelectingPressElsewhere(TShiftState Shift) {
         SelectShape(W);
         if (Junction) {
             if (OnShapeSelected) OnShapeSelected(First, W);
+            emit shapeSelected(First, W);
             if (W->OnClick) W->OnClick(this);
         } else {
             if (W->OnClick) W->OnClick(this);
             if (OnShapeSelected) OnShapeSelected(First, W);
+            emit shapeSelected(First, W);
         }
     } else {
         SelectShape(W);
         if (OnShapeSelected) OnShapeSelected(nullptr, W);
+        emit shapeSelected(nullptr, W);
         if (W->OnClick) W->OnClick(this);
     }
     if (!Junction) Repaint();
@@ -254,6 +272,7 @@ bool TMyDraxa::SettlePress() {
         DrawSelectionHotPoints(Canvas());
         Invalidate();
         if (OnShapeSelected) OnShapeSelected(Previous, Clicked);
+        emit shapeSelected(Previous, Clicked);
         if (Clicked->OnClick) Clicked->OnClick(this);
         return true;
     }

@@ -164,6 +164,7 @@ void TMyDraxa::SetEditMergeKey(const QString& Key) {
 
 void TMyDraxa::UndoRedoChanged() {
     if (OnUndoRedoChange) OnUndoRedoChange(this);
+    emit undoRedoChanged();
 }
 
 // ---- what the journal keeps ----
@@ -266,7 +267,10 @@ TMyShape* TMyDraxa::TakeShapeAt(int B) {
     if (FClickedShape == Victim) FClickedShape = nullptr;
     if (FClickedOn == Victim) FClickedOn = nullptr;
     if (FHotLineEndShape == Victim) SetHotLineEnd(nullptr, -1);
-    FSelected.erase(std::remove(FSelected.begin(), FSelected.end(), Victim), FSelected.end());
+    if (std::find(FSelected.begin(), FSelected.end(), Victim) != FSelected.end()) {
+        FSelected.erase(std::remove(FSelected.begin(), FSelected.end(), Victim), FSelected.end());
+        emit selectionChanged();
+    }
     if (FCurrentShape == Victim) FCurrentShape = nullptr;
     if (FChildShape == Victim) FChildShape = nullptr;
     return Victim;
@@ -428,7 +432,7 @@ void TMyDraxa::AfterReplay(const TReplayUnit& U) {
     FShapeIndex.Forget();
     for (int Number : U.Subjects)
         if (TMyShape* S = ShapeByNumber(Number)) SelectShape(S);
-    FModified = true;
+    SetModified(true);
     Invalidate();
     UndoRedoChanged();
 }

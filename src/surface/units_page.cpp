@@ -95,6 +95,7 @@ void TMyDraxa::SetZoom(double V) {
     FZoom = V;
     SetControlSizeFromPage(false, true);
     SetControlSizeFromPage(true, false);
+    emit zoomChanged(FZoom);
 }
 
 void TMyDraxa::PageFromControlSize() {
