@@ -13,6 +13,8 @@
 // file in it 0600. Once a day, on start, the program keeps a backup of the
 // SQLite store beside it (tdraxadb-backup-<date>.db, the last three days);
 // when the store is found damaged, the message says where the newest is.
+// At start, drafts of drawings that an editor left unsaved (the program
+// ended without closing it) are offered for recovery.
 #include "app/drawings_store.h"
 #include "app/main_frm.h"
 #include "app/strs_edit.h"
@@ -24,6 +26,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -110,5 +113,8 @@ int main(int argc, char** argv) {
 
     draxa::TMainForm MainForm(Store);
     MainForm.show();
+    // Drawings an editor left unsaved when the program last ended without
+    // closing it are offered back once the window is up.
+    QTimer::singleShot(0, &MainForm, [&MainForm] { MainForm.OfferLeftDrafts(); });
     return App.exec();
 }

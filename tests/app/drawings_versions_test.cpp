@@ -1,8 +1,11 @@
 // Versions, deleted drawings and drafts in the drawings store: the same
 // checks on an SQLite file and, when a server answers, on PostgreSQL; the
-// upgrade of stores written by earlier versions.
+// upgrade of stores written by earlier versions; and the editor killed in
+// the middle of editing while it keeps drafts.
 #include "app/drawings_store.h"
 #include "app/sql_probe.h"
+#include "foundation/streams.h"
+#include "surface/draxa.h"
 #include "tools/saved_drawing.h"
 
 #include <QCoreApplication>
@@ -10,10 +13,12 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 namespace draxa {
@@ -274,6 +279,101 @@ TEST_F(DrawingsVersionsTest, EarlierStoresAreUpgradedOnceAndStayReadableByEarlie
     ASSERT_TRUE(First.ListDeletedDrawings(Deleted));
     ASSERT_EQ(Deleted.size(), 1u);
     EXPECT_EQ(S(Deleted[0].Name), "kept");
+}
+
+// ---- the editor killed while it keeps drafts ----------------------------------
+
+// The editing program: see tests/tools/drafts_editor.cpp.
+class TDraftsEditor {
+public:
+    TDraftsEditor(const QString& File, int64_t Key, int IntervalMs) {
+        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        FProcess.start(QStringLiteral(DRAXA_DRAFTS_EDITOR),
+                       {File, QString::number(Key), QString::number(IntervalMs)});
+    }
+    ~TDraftsEditor() { Kill(); }
+    bool WaitUntilReady() {
+        while (!FOut.contains("ready\n")) {
+            if (!FProcess.waitForReadyRead(20000)) return false;
+            FOut += FProcess.readAllStandardOutput();
+        }
+        return true;
+    }
+    void Kill() {
+        if (FProcess.state() == QProcess::NotRunning) return;
+        FProcess.kill();
+        FProcess.waitForFinished();
+    }
+    // The shape count of the last draft reported committed; -1 for none.
+    int LastDraft() {
+        FOut += FProcess.readAllStandardOutput();
+        int Last = -1;
+        for (const QByteArray& Line : FOut.split('\n'))
+            if (Line.startsWith("draft ")) Last = Line.mid(6).toInt();
+        return Last;
+    }
+    QByteArray Output() const { return FOut; }
+
+private:
+    QProcess FProcess;
+    QByteArray FOut;
+};
+
+// How many shapes a drawing holds; -1 when it cannot be read whole.
+int ShapesIn(const QByteArray& Draw) {
+    TMyDraxa Surface;
+    TMemoryStream Stream(Draw);
+    return Surface.LoadFromStream(Stream) ? Surface.ShapeCount() : -1;
+}
+
+TEST(DrawingsDraftsCrash, AKilledEditorLeavesItsLastDraftAndTheSavedDrawingUntouched) {
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath(QStringLiteral("tdraxadb.db"));
+    TDrawingsStore Store;
+    ASSERT_TRUE(Store.OpenSQLite(File));
+    TMyDraxa Empty;
+    TMemoryStream Saved;
+    ASSERT_TRUE(Empty.SaveToStream(Saved));
+    ASSERT_TRUE(Store.Insert(QStringLiteral("plan"), KNoon, Saved.ToByteArray()));
+    TDrawingRecord Before;
+    ASSERT_TRUE(Store.ReadCurrent(Before));
+
+    std::mt19937 Random(20241209);
+    std::uniform_int_distribution<int> DelayMs(0, 120);
+    int WithDraft = 0;
+    for (int Kill = 0; Kill < 12; ++Kill) {
+        SCOPED_TRACE(Kill);
+        int Last = -1;
+        {
+            TDraftsEditor Editor(File, Before.Key, 10);
+            ASSERT_TRUE(Editor.WaitUntilReady()) << Editor.Output().toStdString();
+            QThread::msleep(unsigned(DelayMs(Random)));
+            Editor.Kill();
+            Last = Editor.LastDraft();
+        }
+        std::vector<TDrawingDraft> Left;
+        ASSERT_TRUE(Store.ListLeftDrafts(Left)) << S(Store.LastError());
+        // The draft acknowledged last, or the one being written when the
+        // program died (a later state, whole); nothing older, nothing torn.
+        if (Last >= 0) {
+            ASSERT_EQ(Left.size(), 1u);
+        }
+        ASSERT_LE(Left.size(), 1u);
+        if (!Left.empty()) {
+            const int Holds = ShapesIn(Left[0].Draw);
+            EXPECT_GE(Holds, std::max(Last, 1)) << "last acknowledged " << Last;
+            EXPECT_EQ(Left[0].RecordKey, Before.Key);
+            EXPECT_EQ(Left[0].Revision, Before.Revision);
+            ++WithDraft;
+            ASSERT_TRUE(Store.RemoveDraft(Left[0].Id));
+        }
+        TDrawingRecord After;
+        ASSERT_TRUE(Store.Read(Before.Key, After));
+        EXPECT_EQ(After.Draw, Before.Draw);
+        EXPECT_EQ(After.Revision, Before.Revision);
+        EXPECT_TRUE(VersionNumbers(Store, Before.Key).empty());
+    }
+    EXPECT_GT(WithDraft, 0);
 }
 
 // ---- PostgreSQL ---------------------------------------------------------------
