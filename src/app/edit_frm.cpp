@@ -281,6 +281,10 @@ TModalResult TEditForm::EditDraft(const TDrawingDraft& Draft) {
     FDraftId = Draft.Id;
     FDraftDrawing.clear();
     FFromDraft = true;
+    // Claimed for this program at once, so that another one started
+    // meanwhile does not offer it too; should that fail, the first draft
+    // this editor writes claims it.
+    FStore.WriteDraft(FDraftId, FRecordKey, FRecordRevision, Draft.Name, Draft.Draw);
     RestoreMode();
     FedtName->setFocus();
     setWindowTitle(tr("Edit (recovered changes, not saved yet)"));

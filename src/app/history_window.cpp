@@ -151,6 +151,8 @@ void THistoryWindow::ShowChosen() {
     if (!Loaded) FPreview->Clear();
     FPreview->UnselectAll();
     FPreview->Invalidate();
+    // No page at all rather than an empty one that looks like a drawing.
+    FPreview->setVisible(Loaded);
     if (!Row) {
         FChosen->setText(
             ShowingDeleted()

@@ -7,6 +7,8 @@
 //   --postgres CONNINFO    a shared table on a PostgreSQL server, CONNINFO
 //                          being a libpq connection string such as
 //                          "host=db.example.org dbname=drawings user=ann"
+//   --keep-versions N      how many earlier versions of each drawing a save
+//                          keeps (20 unless given)
 // The program reads no configuration file of its own.
 //
 // The default folder is created private to the user (0700) and the SQLite
@@ -76,14 +78,31 @@ int main(int argc, char** argv) {
             "Use the drawings table on a PostgreSQL server; conninfo is a libpq connection string, "
             "e.g. \"host=db.example.org dbname=drawings user=ann\"."),
         QStringLiteral("conninfo"));
+    const QCommandLineOption Versions(
+        QStringLiteral("keep-versions"),
+        QStringLiteral("How many earlier versions of each drawing a save keeps (default: %1).")
+            .arg(draxa::TDrawingsStore::DefaultVersionsKept),
+        QStringLiteral("count"));
     Options.addOption(SQLiteFile);
     Options.addOption(Postgres);
+    Options.addOption(Versions);
     Options.process(App);
 
     TAppDialogs RealDialogs;
     draxa::TScopedDialogs UseDialogs(RealDialogs);
 
     draxa::TDrawingsStore Store;
+    if (Options.isSet(Versions)) {
+        bool Number = false;
+        const int Count = Options.value(Versions).toInt(&Number);
+        if (!Number || Count < 0) {
+            draxa::Dialogs().ShowMessage(
+                QStringLiteral("--keep-versions wants a whole number of versions, 0 or more, not \"%1\".")
+                    .arg(Options.value(Versions)));
+            return 1;
+        }
+        Store.SetVersionsKept(Count);
+    }
     // While another program holds the database's lock, the windows keep
     // painting under a busy cursor.
     Store.OnLockWait = draxa::BusyWaitHandler();

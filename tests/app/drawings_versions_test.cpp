@@ -339,7 +339,7 @@ TEST(DrawingsDraftsCrash, AKilledEditorLeavesItsLastDraftAndTheSavedDrawingUntou
     ASSERT_TRUE(Store.ReadCurrent(Before));
 
     std::mt19937 Random(20241209);
-    std::uniform_int_distribution<int> DelayMs(0, 120);
+    std::uniform_int_distribution<int> DelayMs(0, 250);
     int WithDraft = 0;
     for (int Kill = 0; Kill < 12; ++Kill) {
         SCOPED_TRACE(Kill);

@@ -313,6 +313,10 @@ TEST_F(HistoryTest, DraftsLeftBehindAreOfferedOpenedKeptOrDiscarded) {
             Edit.show();
             EXPECT_EQ(Edit.DraxaEdit()->ShapeCount(), 4);
             EXPECT_TRUE(Edit.HasUnsavedChanges());
+            // Claimed by this program: a second one started now would not offer it.
+            std::vector<TDrawingDraft> Offered;
+            EXPECT_TRUE(Store.ListLeftDrafts(Offered));
+            EXPECT_TRUE(Offered.empty());
             Script.MessageResults = {mrYes};
             Edit.bbtnOK()->click();
             EXPECT_TRUE(Edit.isVisible());
