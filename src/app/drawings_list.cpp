@@ -93,30 +93,7 @@ int64_t TDrawingsList::CurrentKey() const {
 QPixmap TDrawingsList::Thumbnail(const TDrawingSummary& Row) {
     const auto Cached = FPictures.constFind(Row.Key);
     if (Cached != FPictures.constEnd() && Cached->LastUpdate == Row.LastUpdate) return Cached->Picture;
-    QPixmap Picture(ThumbWidth, ThumbHeight);
-    Picture.fill(Qt::transparent);
-    bool Loaded = false;
-    if (!Row.Draw.isEmpty()) {
-        try {
-            TMemoryStream Stream(Row.Draw);
-            Loaded = FPainter->LoadFromStream(Stream);
-        } catch (const std::exception&) {
-            Loaded = false; // an unreadable drawing gets an empty picture
-        }
-    }
-    if (Loaded) {
-        // The page without its grid, as large as the picture allows.
-        FPainter->GridOperation().GridShow = false;
-        FPainter->UnselectAll();
-        const QPixmap Page = FPainter->grab();
-        const QPixmap Scaled =
-            Page.scaled(ThumbWidth, ThumbHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        QPainter Paint(&Picture);
-        Paint.drawPixmap((ThumbWidth - Scaled.width()) / 2, (ThumbHeight - Scaled.height()) / 2, Scaled);
-        Paint.setPen(Qt::gray);
-        Paint.drawRect(QRect((ThumbWidth - Scaled.width()) / 2, (ThumbHeight - Scaled.height()) / 2,
-                             Scaled.width() - 1, Scaled.height() - 1));
-    }
+    const QPixmap Picture = DrawingThumbnail(*FPainter, Row.Draw, ThumbWidth, ThumbHeight);
     FPictures.insert(Row.Key, TCached{Row.LastUpdate, Picture});
     return Picture;
 }

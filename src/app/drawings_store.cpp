@@ -1,5 +1,7 @@
 #include "app/drawings_store.h"
 
+#include "app/drawings_store_p.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -22,13 +24,8 @@ namespace draxa {
 const QString TDrawingsStore::DefaultFileName = QStringLiteral("tdraxadb.db");
 const QString TDrawingsStore::DefaultTableName = QStringLiteral("tdraxadb");
 
-namespace {
+namespace store_detail {
 
-const QString KSQLiteDriver = QStringLiteral("QSQLITE");
-const QString KPostgresDriver = QStringLiteral("QPSQL");
-
-// The time of a "LastUpdate" value in local time. SQLite keeps it as ISO 8601
-// text in UTC; PostgreSQL hands back a time stamp.
 QDateTime LocalTimeOf(const QVariant& When) {
     const QDateTime Time = When.typeId() == QMetaType::QDateTime
                                ? When.toDateTime()
@@ -36,18 +33,31 @@ QDateTime LocalTimeOf(const QVariant& When) {
     return Time.isValid() ? Time.toLocalTime() : QDateTime();
 }
 
+QString CutName(const QString& Name) {
+    QString Cut = Name.left(TDrawingsStore::NameMaxLength);
+    if (Cut.size() < Name.size() && !Cut.isEmpty() && Cut.back().isHighSurrogate()) Cut.chop(1);
+    return Cut;
+}
+
+QVariant StoredTime(const QDateTime& When, bool Postgres) {
+    const QDateTime Utc = When.toUTC();
+    return Postgres ? QVariant(Utc) : QVariant(Utc.toString(Qt::ISODateWithMs));
+}
+
+} // namespace store_detail
+
+using namespace store_detail;
+
+namespace {
+
+const QString KSQLiteDriver = QStringLiteral("QSQLITE");
+const QString KPostgresDriver = QStringLiteral("QPSQL");
+
 // Every store has its own Qt connection, so that several stores (the tests
 // open many) never share one.
 QString NewConnectionName() {
     static std::atomic<int> Counter{0};
     return QStringLiteral("draxa-drawings-%1").arg(++Counter);
-}
-
-// The first NameMaxLength characters, never cutting a character in two.
-QString CutName(const QString& Name) {
-    QString Cut = Name.left(TDrawingsStore::NameMaxLength);
-    if (Cut.size() < Name.size() && !Cut.isEmpty() && Cut.back().isHighSurrogate()) Cut.chop(1);
-    return Cut;
 }
 
 const QString KRevision = QStringLiteral("Revision");
@@ -121,16 +131,11 @@ QString ErrorText(const QSqlError& Error, bool Postgres) {
                            : Lines.join(QLatin1Char('\n'));
 }
 
-// PostgreSQL takes the time itself; SQLite keeps ISO 8601 text in UTC, which
-// sorts and reads back without regard to the local time zone.
-QVariant StoredTime(const QDateTime& When, bool Postgres) {
-    const QDateTime Utc = When.toUTC();
-    return Postgres ? QVariant(Utc) : QVariant(Utc.toString(Qt::ISODateWithMs));
-}
-
 } // namespace
 
-TDrawingsStore::TDrawingsStore(QString TableName) : FTableName(std::move(TableName)) {}
+TDrawingsStore::TDrawingsStore(QString TableName)
+    : FTableName(std::move(TableName)), FDraftOwner(ThisDraftOwner()),
+      FDraftPid(QCoreApplication::applicationPid()) {}
 
 TDrawingsStore::~TDrawingsStore() {
     Close();
@@ -343,7 +348,7 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
             return false;
         }
     }
-    if (!CreateTable() || !CheckTableColumns() || !UpgradeTable() || !LoadKeys()) {
+    if (!CreateTable() || !CheckTableColumns() || !UpgradeTable() || !UpgradeVersionTables() || !LoadKeys()) {
         const QString Reason = FLastError;
         const TStoreFailure Kind = FLastFailure;
         Close();
@@ -583,44 +588,6 @@ bool TDrawingsStore::ListDrawings(const QString& NameContains, TDrawingsOrder Or
     return true;
 }
 
-template <typename TBody> bool TDrawingsStore::InTransaction(const QString& What, TBody Body) {
-    if (!IsOpen()) {
-        Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
-    QSqlDatabase Db = Database();
-    // SQLite: the write lock is taken here, waiting up to the busy timeout,
-    // so the statements that follow never meet a lock half-way.
-    const auto Statement = [&](const char* Sql) {
-        QSqlQuery Query(Db);
-        Query.prepare(QString::fromLatin1(Sql));
-        return Exec(Query, What);
-    };
-    const bool Begun = FPostgres ? Db.transaction() : Statement("BEGIN IMMEDIATE");
-    if (!Begun) {
-        if (FPostgres) Fail(What, Db.lastError());
-        return false;
-    }
-    if (Body(Db)) {
-        // A COMMIT that fails (SQLite: busy or full) leaves the transaction
-        // open; the rollback below ends it with nothing written.
-        const bool Committed = FPostgres ? Db.commit() : Statement("COMMIT");
-        if (Committed) return true;
-        if (FPostgres) Fail(What, Db.lastError());
-    }
-    // Keep the reason the body or the commit gave, not the rollback's.
-    const QString Reason = FLastError;
-    const TStoreFailure Kind = FLastFailure;
-    if (FPostgres)
-        Db.rollback();
-    else
-        Statement("ROLLBACK");
-    FLastError = Reason;
-    FLastFailure = Kind;
-    return false;
-}
-
 bool TDrawingsStore::Insert(const QString& Name, const QDateTime& LastUpdate, const QByteArray& Draw) {
     const QString What =
         QCoreApplication::translate("TDrawingsStore", "Cannot add the drawing \"%1\"").arg(Name);
@@ -644,7 +611,7 @@ bool TDrawingsStore::Insert(const QString& Name, const QDateTime& LastUpdate, co
         } else {
             NewKey = Query.lastInsertId().toLongLong();
         }
-        return true;
+        return FileOrphanVersions(Db, NewKey, What);
     });
     if (!Done) return false;
     // The record is written whatever follows: a list of records that cannot
@@ -663,6 +630,9 @@ bool TDrawingsStore::Update(int64_t Key, int64_t& Revision, const QString& Name,
         QCoreApplication::translate("TDrawingsStore", "Cannot save the drawing \"%1\"").arg(Name);
     const int64_t NewRevision = Revision + 1;
     const bool Done = InTransaction(What, [&](QSqlDatabase& Db) {
+        // The drawing replaced is kept first; when the rewrite below
+        // matches nothing, the rollback takes that back too.
+        if (!KeepVersion(Db, Key, Revision, What)) return false;
         // One statement rewrites the record in place, and only in the
         // revision the caller read: after someone else's save it matches
         // nothing.
@@ -716,6 +686,7 @@ bool TDrawingsStore::DeleteCurrent() {
     const int Place = FCurrent;
     const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot delete the drawing");
     const bool Done = InTransaction(What, [&](QSqlDatabase& Db) {
+        if (!KeepDeleted(Db, Key, What)) return false;
         QSqlQuery Query(Db);
         Query.prepare(QStringLiteral("DELETE FROM %1 WHERE \"Id\" = ?").arg(QuotedTable(Db)));
         Query.addBindValue(qlonglong(Key));

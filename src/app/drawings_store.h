@@ -31,6 +31,18 @@
 // last BackupsKept days); when the store is found damaged, the message names
 // the newest copy.
 //
+// Every rewrite keeps the drawing it replaces as a version, in a table of
+// its own ("<table>_versions") and in the same transaction; the newest
+// VersionsKept() of each drawing stay, older ones go in that transaction
+// too. Deleting a record keeps the drawing and its versions as a deleted
+// drawing for DeletedKeptDays days, from which it can be brought back.
+// While an editor holds unsaved changes it writes them, now and then, as a
+// draft ("<table>_drafts"), never touching the saved record; a draft left
+// by a program that ended without closing its editor is offered back at the
+// next start. The main table keeps its columns, so earlier versions of the
+// program go on reading and writing it; the two extra tables are made when
+// a store is opened.
+//
 // Failures return false and leave a message for the user in LastError() and
 // its kind in LastFailure(); a failed write changes nothing in the table.
 #pragma once
@@ -67,6 +79,28 @@ struct TDrawingSummary {
     QByteArray Draw;
 };
 
+// A drawing as it was before a save replaced it, or as it was deleted.
+struct TDrawingVersion {
+    int64_t Id = -1;        // the version's own key
+    int64_t RecordKey = -1; // the record it belongs to; -1 once the record is deleted
+    int64_t Revision = 0;   // the record's revision it held
+    QString Name;
+    QDateTime LastUpdate; // when that revision was saved, local time
+    QByteArray Draw;
+    QDateTime DeletedAt;       // when its record was deleted; invalid while it exists
+    int64_t DeletedGroup = -1; // a deleted drawing: the version holding it as it was deleted
+};
+
+// The unsaved changes of an editor, as last written while it was open.
+struct TDrawingDraft {
+    int64_t Id = -1;
+    int64_t RecordKey = -1; // the record the editor was open for; -1 for a new drawing
+    int64_t Revision = 0;   // that record's revision when the editor read it
+    QString Name;
+    QDateTime SavedAt; // when the draft was written, local time
+    QByteArray Draw;
+};
+
 // The order of the list of drawings.
 enum class TDrawingsOrder : uint8_t {
     doName,       // by name, ignoring case
@@ -100,6 +134,10 @@ public:
     static constexpr int LockWaitSliceMs = 50;
     // How many daily backups are kept beside the SQLite file.
     static constexpr int BackupsKept = 3;
+    // How many earlier versions of each drawing are kept, unless set otherwise.
+    static constexpr int DefaultVersionsKept = 20;
+    // How long a deleted drawing can be brought back.
+    static constexpr int DeletedKeptDays = 30;
 
     explicit TDrawingsStore(QString TableName = DefaultTableName);
     ~TDrawingsStore();
@@ -198,8 +236,50 @@ public:
     bool Update(int64_t Key, int64_t& Revision, const QString& Name, const QDateTime& LastUpdate,
                 const QByteArray& Draw);
     // Deletes the current record; the cursor moves to the next one (the new
-    // last one when it was the last).
+    // last one when it was the last). The drawing and its versions are kept
+    // as a deleted drawing for DeletedKeptDays days.
     bool DeleteCurrent();
+
+    // ---- versions (drawings_versions.cpp) ----
+
+    // How many earlier versions of each drawing a rewrite keeps (0: none).
+    int VersionsKept() const { return FVersionsKept; }
+    void SetVersionsKept(int Count) { FVersionsKept = Count < 0 ? 0 : Count; }
+    // The earlier versions of the record Key, newest first.
+    bool ListVersions(int64_t Key, std::vector<TDrawingVersion>& Out);
+    // The drawings deleted in the last DeletedKeptDays days, the latest
+    // deleted first: each as it was when deleted (DeletedGroup == Id).
+    bool ListDeletedDrawings(std::vector<TDrawingVersion>& Out);
+    // The versions a deleted drawing had, itself as deleted first.
+    bool ListDeletedVersions(int64_t Group, std::vector<TDrawingVersion>& Out);
+    // Makes the version the record's drawing (a rewrite like Update, so the
+    // drawing it replaces becomes a version in turn), whatever the record's
+    // revision is now; Revision receives the new one.
+    bool RestoreVersion(const TDrawingVersion& Version, int64_t& Revision);
+    // Brings the deleted drawing Group back as a new record (the current
+    // one), with its versions; nothing of it is left among the deleted.
+    bool RestoreDeleted(int64_t Group);
+
+    // ---- drafts (drawings_versions.cpp) ----
+
+    // Writes an editor's unsaved drawing in a transaction of its own: a new
+    // draft when DraftId is -1 (DraftId receives its key), else over that
+    // draft. The saved record is never touched.
+    bool WriteDraft(int64_t& DraftId, int64_t RecordKey, int64_t Revision, const QString& Name,
+                    const QByteArray& Draw);
+    // Removes a draft (the editor saved or discarded its changes); a draft
+    // already gone is no failure.
+    bool RemoveDraft(int64_t DraftId);
+    // The drafts this user left on this machine from a program that is no
+    // longer running, the newest first.
+    bool ListLeftDrafts(std::vector<TDrawingDraft>& Out);
+    // Who writes the drafts: this user on this machine ("ann@host"), and
+    // this program. Tests stand in for another program with these.
+    static QString ThisDraftOwner();
+    void SetDraftOwner(const QString& Owner, int64_t Pid) {
+        FDraftOwner = Owner;
+        FDraftPid = Pid;
+    }
 
 private:
     bool Open(const QString& Driver, const QString& DatabaseName, const QString& Options);
@@ -210,6 +290,24 @@ private:
     // Brings a table written by an earlier version up to date (the revision
     // column; on PostgreSQL the width of "Name").
     bool UpgradeTable();
+    // Makes the tables of versions and drafts when they are missing, and
+    // lets deleted drawings older than DeletedKeptDays go.
+    bool UpgradeVersionTables();
+    // The extra tables' names, quoted for the engine.
+    QString QuotedVersions(const QSqlDatabase& Db) const;
+    QString QuotedDrafts(const QSqlDatabase& Db) const;
+    // Inside a rewrite's transaction: keeps the record Key as it is now (in
+    // revision Revision) as a version, then lets the oldest beyond
+    // VersionsKept go.
+    bool KeepVersion(QSqlDatabase& Db, int64_t Key, int64_t Revision, const QString& What);
+    // Inside a delete's transaction: files the record and its versions as a
+    // deleted drawing.
+    bool KeepDeleted(QSqlDatabase& Db, int64_t Key, const QString& What);
+    // Inside an insert's transaction: versions still filed under NewKey
+    // (an earlier program deleted their record without filing them) become
+    // a deleted drawing, so that a new record never shows another's history.
+    bool FileOrphanVersions(QSqlDatabase& Db, int64_t NewKey, const QString& What);
+    bool ReadVersions(QSqlQuery& Query, const QString& What, std::vector<TDrawingVersion>& Out);
     bool LoadKeys();
     // LoadKeys after a committed write, which stays a success either way.
     bool ReloadKeysAfterWrite();
@@ -236,6 +334,9 @@ private:
     TStoreFailure FLastFailure = TStoreFailure::sfNone;
     std::vector<int64_t> FKeys; // row keys in table order
     int FCurrent = -1;
+    int FVersionsKept = DefaultVersionsKept;
+    QString FDraftOwner;
+    int64_t FDraftPid;
 };
 
 } // namespace draxa

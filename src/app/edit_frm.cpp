@@ -9,6 +9,7 @@
 #include "app/form_support.h"
 #include "app/format_bar.h"
 #include "app/glyphs.h"
+#include "app/history_window.h"
 #include "app/layers_panel.h"
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
@@ -39,6 +40,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace draxa {
@@ -51,7 +53,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     : QDialog(Parent), FStore(Store), FImage1(new QLabel(this)), FedtName(new TNameEdit(this)),
       FPanel1(NewLoweredPanel(this, QRect(80, 112, 393, 257))), FScrollBox(new QScrollArea(FPanel1)),
       FDraxaEdit(new TMyDraxa(FPanel1)), FPanel2(new TToolBar(this)),
-      FbtnLoad(new QPushButton(tr("&Load"), this)),
+      FbtnLoad(new QPushButton(tr("&Load"), this)), FbtnHistory(new QPushButton(tr("&History..."), this)),
       FbbtnCancel(new QPushButton(CancelGlyph(), tr("Cancel"), this)),
       FbbtnOK(new QPushButton(OkGlyph(), tr("OK"), this)), FMenuBar(new QMenuBar(this)),
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
@@ -60,6 +62,8 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FView(new TEditorView(*FDraxaEdit, *FScrollBox, *FActions->mnuView)),
       FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)),
       FFileMenu(new TFileMenu(*FDraxaEdit, *FMenuBar, *this, [this] { return FedtName->text(); })) {
+    FAutosaveTimer = new QTimer(this);
+    FAutosaveTimer->setInterval(FAutosaveIntervalMs);
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(tr("Edit"));
     MakeSizableWindow(*this);
@@ -103,6 +107,9 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FbtnLoad->setObjectName(QStringLiteral("btnLoad"));
     FbtnLoad->setFixedSize(75, 25);
     FbtnLoad->setAutoDefault(false);
+    FbtnHistory->setObjectName(QStringLiteral("btnHistory"));
+    FbtnHistory->setAutoDefault(false);
+    FbtnHistory->setToolTip(tr("Earlier versions of this drawing, and deleted drawings"));
     FbbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
     FbbtnCancel->setFixedSize(75, 25);
     FbbtnCancel->setAutoDefault(false);
@@ -141,6 +148,9 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     CreateLayout();
 
     connect(FbtnLoad, &QPushButton::clicked, this, &TEditForm::btnLoadClick);
+    connect(FbtnHistory, &QPushButton::clicked, this, &TEditForm::btnHistoryClick);
+    connect(FAutosaveTimer, &QTimer::timeout, this,
+            [this] { RunGuarded(tr("Keeping a draft of the drawing"), [this] { WriteDraft(); }); });
     connect(FbbtnCancel, &QPushButton::clicked, this, &TEditForm::reject);
     connect(FbbtnOK, &QPushButton::clicked, this, &TEditForm::bbtnOKClick);
 }
@@ -169,6 +179,7 @@ void TEditForm::CreateLayout() {
     FPanel1->setMinimumSize(160, 120);
 
     auto* Buttons = new QHBoxLayout;
+    Buttons->addWidget(FbtnHistory);
     Buttons->addStretch(1);
     Buttons->addWidget(FbtnLoad);
     Buttons->addWidget(FbbtnCancel);
@@ -256,6 +267,35 @@ TModalResult TEditForm::EditRecord(const TDrawingRecord& Record) {
     return Dialogs().ExecuteModal(*this);
 }
 
+TModalResult TEditForm::EditDraft(const TDrawingDraft& Draft) {
+    TDrawingRecord Shown;
+    Shown.Name = Draft.Name;
+    Shown.Draw = Draft.Draw;
+    FedtName->setText(Draft.Name);
+    if (!ShowRecordDrawing(*FDraxaEdit, Shown)) return mrNone;
+    // The record it was made from, when that is still there; else it
+    // becomes a new drawing.
+    TDrawingRecord Saved;
+    const bool Existing = Draft.RecordKey >= 0 && FStore.Read(Draft.RecordKey, Saved);
+    FMode = Existing ? TagExisting : TagNew;
+    FRecordKey = Existing ? Draft.RecordKey : -1;
+    // The revision its editor read: a save made since then is a conflict.
+    FRecordRevision = Existing ? Draft.Revision : 0;
+    FDraftId = Draft.Id;
+    FDraftDrawing.clear();
+    FFromDraft = true;
+    // Claimed for this program at once, so that another one started
+    // meanwhile does not offer it too; should that fail, the first draft
+    // this editor writes claims it.
+    FStore.WriteDraft(FDraftId, FRecordKey, FRecordRevision, Draft.Name, Draft.Draw);
+    RestoreMode();
+    FedtName->setFocus();
+    setWindowTitle(tr("Edit (recovered changes, not saved yet)"));
+    const TModalResult Result = Dialogs().ExecuteModal(*this);
+    setWindowTitle(tr("Edit"));
+    return Result;
+}
+
 TModalResult TEditForm::NewDrawing() {
     FMode = TagNew;
     FRecordKey = -1;
@@ -317,6 +357,8 @@ void TEditForm::SaveDrawing() {
         return;
     }
     FRecordRevision = Revision;
+    FFromDraft = false;
+    DropDraft();
     if (OnSaved) OnSaved();
     Dialogs().ShowMessage(tr("Save success!"));
     done(mrOk);
@@ -371,6 +413,7 @@ void TEditForm::ReloadRecord() {
         return;
     }
     FRecordRevision = Record.Revision;
+    FFromDraft = false;
     RestoreMode();
     // What is open now is what is saved.
     if (isVisible()) TakeBaseline();
@@ -510,7 +553,60 @@ void TEditForm::TakeBaseline() {
 }
 
 bool TEditForm::HasUnsavedChanges() const {
-    return FHasBaseline && (FedtName->Name() != FBaselineName || DocumentBytes() != FBaselineDrawing);
+    return FHasBaseline &&
+           (FFromDraft || FedtName->Name() != FBaselineName || DocumentBytes() != FBaselineDrawing);
+}
+
+void TEditForm::SetAutosaveInterval(int Ms) {
+    FAutosaveIntervalMs = std::max(1, Ms);
+    FAutosaveTimer->setInterval(FAutosaveIntervalMs);
+}
+
+bool TEditForm::WriteDraft() {
+    // Not while a picture is arriving: the image is not finished yet.
+    if (!FHasBaseline || PictureLoading()) return false;
+    const QByteArray Drawing = DocumentBytes();
+    const QString Name = FedtName->Name();
+    if (!FFromDraft && Name == FBaselineName && Drawing == FBaselineDrawing) {
+        // Back to what is saved (undone): no draft is needed any more.
+        DropDraft();
+        return false;
+    }
+    if (FDraftId >= 0 && Drawing == FDraftDrawing && Name == FDraftName) return false;
+    const bool New = FMode == TagNew;
+    if (!FStore.WriteDraft(FDraftId, New ? -1 : FRecordKey, New ? 0 : FRecordRevision, Name, Drawing)) {
+        // The drawing is still open and the next change tries again; a box
+        // every half minute would only be in the way.
+        FStatusBar->showMessage(tr("No draft could be kept: %1").arg(FStore.LastError()), 10000);
+        return false;
+    }
+    FDraftDrawing = Drawing;
+    FDraftName = Name;
+    if (OnDraftWritten) OnDraftWritten(Drawing);
+    return true;
+}
+
+void TEditForm::DropDraft() {
+    if (FDraftId >= 0 && FStore.RemoveDraft(FDraftId)) FDraftId = -1;
+    FDraftDrawing.clear();
+    FDraftName.clear();
+}
+
+void TEditForm::btnHistoryClick() {
+    RunGuarded(tr("Showing the history"), [this] { ShowHistory(); });
+}
+
+void TEditForm::ShowHistory() {
+    THistoryWindow History(FStore, FMode == TagExisting ? FRecordKey : -1, this);
+    History.OnBeforeRestore = [this] {
+        return !HasUnsavedChanges() ||
+               Dialogs().MessageDlg(tr("The version replaces the drawing open here, and the changes you "
+                                       "made here are lost. Go on?"),
+                                    TMsgDlgType::mtWarning, mbYes | mbNo) == mrYes;
+    };
+    if (Dialogs().ExecuteModal(History) != mrOk) return;
+    // A restored version is the record's drawing now: the editor shows it.
+    if (History.Replaced()) ReloadRecord();
 }
 
 void TEditForm::reject() {
@@ -533,6 +629,12 @@ void TEditForm::done(int Result) {
     // A window never shown has no place worth remembering.
     if (isVisible()) AppSettings().setValue(GeometryKey, saveGeometry());
     FHasBaseline = false;
+    // Leaving is saving or a deliberate discard (reject asks first): the
+    // draft has done its work.
+    FAutosaveTimer->stop();
+    FFromDraft = false;
+    DropDraft();
+    FDraftId = -1;
     QDialog::done(Result);
 }
 
@@ -570,6 +672,7 @@ void TEditForm::setVisible(bool Visible) {
         FLayersPanel->Update();
         FStatusBar->Update();
         TakeBaseline();
+        FAutosaveTimer->start();
     }
 }
 

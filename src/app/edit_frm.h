@@ -16,6 +16,13 @@
 // painting, the cursor is busy, and a load that takes more than a moment
 // shows a box with Cancel. Input waits until the picture is there.
 //
+// While the drawing or its name differ from what was read, the editor
+// writes them as a draft into the store every AutosaveInterval (30 s) of
+// editing, only when they changed since the last draft; OK and a deliberate
+// discard remove the draft. A draft left by a program that ended with the
+// editor open comes back through EditDraft. "History" shows the earlier
+// versions of the record (THistoryWindow).
+//
 // The window is resizable: the surface sits in a scroll area that grows with
 // it, the menus offer the surface's editing operations, the tool panel all
 // its tools, and the status bar where the mouse is. Leaving it with changes
@@ -41,6 +48,7 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 
 namespace draxa {
@@ -54,6 +62,7 @@ class TEditorStatusBar;
 class TFormatBar;
 class TLayersPanel;
 struct TDrawingRecord;
+struct TDrawingDraft;
 enum class TStoreFailure : uint8_t;
 
 class TEditForm : public QDialog {
@@ -77,6 +86,28 @@ public:
     TModalResult EditRecord(const TDrawingRecord& Record);
     // Opens the editor on an empty drawing; OK adds a record.
     TModalResult NewDrawing();
+    // Opens the editor on a draft left behind: OK rewrites the draft's
+    // record, when it is still there and nobody saved it since the draft's
+    // editor read it (else the conflict box asks), or adds a record. Until
+    // then the drawing counts as unsaved, and the editor keeps writing into
+    // that draft.
+    TModalResult EditDraft(const TDrawingDraft& Draft);
+
+    // How often the unsaved drawing is written as a draft, in milliseconds.
+    static constexpr int DefaultAutosaveIntervalMs = 30000;
+    int AutosaveInterval() const { return FAutosaveIntervalMs; }
+    void SetAutosaveInterval(int Ms);
+    // Writes the draft now if the drawing has changes that no draft holds
+    // yet (the timer calls it); removes the draft when there are none any
+    // more. True when a draft was written.
+    bool WriteDraft();
+    // The draft this editor writes into; -1 while it has none.
+    int64_t DraftId() const { return FDraftId; }
+    // After a draft was written, with the drawing it holds.
+    std::function<void(const QByteArray& Draw)> OnDraftWritten;
+    // "History": the earlier versions of the record (or, for a new drawing,
+    // the deleted drawings).
+    void btnHistoryClick();
 
     // Button and surface handlers (the controls call them; so may tests).
     // Whatever they throw is reported to the user; the editor stays usable.
@@ -106,6 +137,7 @@ public:
     TMyDraxa* DraxaEdit() const { return FDraxaEdit; }
     QFrame* Panel2() const { return FPanel2; }
     QPushButton* btnLoad() const { return FbtnLoad; }
+    QPushButton* btnHistory() const { return FbtnHistory; }
     QPushButton* bbtnCancel() const { return FbbtnCancel; }
     QPushButton* bbtnOK() const { return FbbtnOK; }
     // The group of the fourteen tool buttons the editor always had.
@@ -174,6 +206,10 @@ private:
     void KeepAsNewDrawing();
     // Replaces the drawing with the record as it is saved now.
     void ReloadRecord();
+    // Removes the draft of this editing session (saved or discarded).
+    void DropDraft();
+    // Opens the history window (see btnHistoryClick).
+    void ShowHistory();
     // Loads the picture on a worker thread while this thread keeps the
     // windows painting. nullptr when the load was cancelled; what the loader
     // throws is thrown here.
@@ -190,6 +226,14 @@ private:
     TPoint FTextEditAt;
     QByteArray FBaselineDrawing;
     QString FBaselineName;
+    // Opened on a draft: unsaved whatever the baseline says.
+    bool FFromDraft = false;
+    int FAutosaveIntervalMs = DefaultAutosaveIntervalMs;
+    QTimer* FAutosaveTimer;
+    int64_t FDraftId = -1;
+    // What the draft holds, so that an unchanged drawing is not written again.
+    QByteArray FDraftDrawing;
+    QString FDraftName;
 
     QLabel* FImage1;
     TNameEdit* FedtName;
@@ -198,6 +242,7 @@ private:
     TMyDraxa* FDraxaEdit;
     TToolBar* FPanel2;
     QPushButton* FbtnLoad;
+    QPushButton* FbtnHistory;
     QPushButton* FbbtnCancel;
     QPushButton* FbbtnOK;
     QMenuBar* FMenuBar;

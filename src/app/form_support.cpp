@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 
 #include <exception>
@@ -133,6 +134,33 @@ bool ShowRecordDrawing(TMyDraxa& Surface, const TDrawingRecord& Record) {
                                                  "been left as it is.")
             .arg(Record.Name));
     return false;
+}
+
+QPixmap DrawingThumbnail(TMyDraxa& Painter, const QByteArray& Draw, int Width, int Height) {
+    QPixmap Picture(Width, Height);
+    Picture.fill(Qt::transparent);
+    bool Loaded = false;
+    if (!Draw.isEmpty()) {
+        try {
+            TMemoryStream Stream(Draw);
+            Loaded = Painter.LoadFromStream(Stream);
+        } catch (const std::exception&) {
+            Loaded = false; // an unreadable drawing gets an empty picture
+        }
+    }
+    if (!Loaded) return Picture;
+    // The page without its grid, as large as the picture allows.
+    Painter.GridOperation().GridShow = false;
+    Painter.UnselectAll();
+    const QPixmap Page = Painter.grab();
+    const QPixmap Scaled = Page.scaled(Width, Height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter Paint(&Picture);
+    const QRect Place((Width - Scaled.width()) / 2, (Height - Scaled.height()) / 2, Scaled.width(),
+                      Scaled.height());
+    Paint.drawPixmap(Place.topLeft(), Scaled);
+    Paint.setPen(Qt::gray);
+    Paint.drawRect(Place.adjusted(0, 0, -1, -1));
+    return Picture;
 }
 
 } // namespace draxa

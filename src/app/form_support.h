@@ -2,7 +2,9 @@
 // settings of their drawing surfaces, and showing a record's drawing.
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QPixmap>
 #include <QRect>
 #include <QSettings>
 #include <QString>
@@ -44,5 +46,10 @@ QString LastUpdateText(const QDateTime& When);
 // tells the user which record it was and returns false; the record itself
 // is not touched.
 bool ShowRecordDrawing(TMyDraxa& Surface, const TDrawingRecord& Record);
+
+// A picture of the drawing Draw, Width x Height: its page without the grid,
+// scaled down and framed in the middle. Painter draws it (it is never
+// shown); a drawing that cannot be read gives a transparent picture.
+QPixmap DrawingThumbnail(TMyDraxa& Painter, const QByteArray& Draw, int Width, int Height);
 
 } // namespace draxa

@@ -7,6 +7,8 @@
 //   --postgres CONNINFO    a shared table on a PostgreSQL server, CONNINFO
 //                          being a libpq connection string such as
 //                          "host=db.example.org dbname=drawings user=ann"
+//   --keep-versions N      how many earlier versions of each drawing a save
+//                          keeps (20 unless given)
 // The program reads no configuration file of its own.
 //
 // --export OUT with --drawing NAME or --document FILE (and --dpi N for
@@ -17,6 +19,9 @@
 // file in it 0600. Once a day, on start, the program keeps a backup of the
 // SQLite store beside it (tdraxadb-backup-<date>.db, the last three days);
 // when the store is found damaged, the message says where the newest is.
+//
+// At start, drafts of drawings that an editor left unsaved (the program
+// ended without closing it) are offered for recovery.
 #include "app/command_line_export.h"
 #include "app/drawings_store.h"
 #include "app/main_frm.h"
@@ -29,6 +34,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -82,6 +88,11 @@ int main(int argc, char** argv) {
             "Use the drawings table on a PostgreSQL server; conninfo is a libpq connection string, "
             "e.g. \"host=db.example.org dbname=drawings user=ann\"."),
         QStringLiteral("conninfo"));
+    const QCommandLineOption Versions(
+        QStringLiteral("keep-versions"),
+        QStringLiteral("How many earlier versions of each drawing a save keeps (default: %1).")
+            .arg(draxa::TDrawingsStore::DefaultVersionsKept),
+        QStringLiteral("count"));
     const QCommandLineOption Export(
         QStringLiteral("export"),
         QStringLiteral(
@@ -98,6 +109,7 @@ int main(int argc, char** argv) {
                                  QStringLiteral("n"), QStringLiteral("96"));
     Options.addOption(SQLiteFile);
     Options.addOption(Postgres);
+    Options.addOption(Versions);
     Options.addOption(Export);
     Options.addOption(Drawing);
     Options.addOption(Document);
@@ -124,6 +136,17 @@ int main(int argc, char** argv) {
     draxa::TScopedDialogs UseDialogs(RealDialogs);
 
     draxa::TDrawingsStore Store;
+    if (Options.isSet(Versions)) {
+        bool Number = false;
+        const int Count = Options.value(Versions).toInt(&Number);
+        if (!Number || Count < 0) {
+            draxa::Dialogs().ShowMessage(
+                QStringLiteral("--keep-versions wants a whole number of versions, 0 or more, not \"%1\".")
+                    .arg(Options.value(Versions)));
+            return 1;
+        }
+        Store.SetVersionsKept(Count);
+    }
     // While another program holds the database's lock, the windows keep
     // painting under a busy cursor.
     Store.OnLockWait = draxa::BusyWaitHandler();
@@ -157,5 +180,8 @@ int main(int argc, char** argv) {
 
     draxa::TMainForm MainForm(Store);
     MainForm.show();
+    // Drawings an editor left unsaved when the program last ended without
+    // closing it are offered back once the window is up.
+    QTimer::singleShot(0, &MainForm, [&MainForm] { MainForm.OfferLeftDrafts(); });
     return App.exec();
 }

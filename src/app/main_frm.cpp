@@ -1,10 +1,12 @@
 #include "app/main_frm.h"
 
+#include "app/drafts_recovery.h"
 #include "app/drawings_list.h"
 #include "app/drawings_store.h"
 #include "app/edit_frm.h"
 #include "app/form_support.h"
 #include "app/glyphs.h"
+#include "app/history_window.h"
 #include "foundation/dialogs.h"
 #include "surface/draxa.h"
 
@@ -13,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -26,7 +29,8 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
       FlblDraw(new QLabel(tr("Draw"), FClassic)), FedtName(new QLineEdit(FClassic)),
       FedtLastUpdate(new QLineEdit(FClassic)), FPanel1(NewLoweredPanel(FClassic, QRect(80, 136, 393, 257))),
       FMyDraxa1(new TMyDraxa(FPanel1)), FDBNavigator1(new TDBNavigator(Store, FClassic)),
-      FDrawingsList(new TDrawingsList(Store, this)) {
+      FDrawingsList(new TDrawingsList(Store, this)),
+      FbtnHistory(new QPushButton(tr("&History..."), FClassic)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(tr("TDraxa database example"));
     MakeSizableWindow(*this);
@@ -88,6 +92,11 @@ TMainForm::TMainForm(TDrawingsStore& Store, QWidget* Parent)
     FDBNavigator1->OnClick = [this](TNavigateBtn Which) {
         RunGuarded(tr("Showing the drawings"), [&] { DBNavigator1Click(Which); });
     };
+
+    FbtnHistory->setObjectName(QStringLiteral("btnHistory"));
+    FbtnHistory->setGeometry(408, 408, 80, 25);
+    FbtnHistory->setToolTip(tr("Earlier versions of this drawing, and deleted drawings"));
+    connect(FbtnHistory, &QPushButton::clicked, this, &TMainForm::btnHistoryClick);
 
     // Where the window was last, else in the middle of the screen.
     if (!restoreGeometry(AppSettings().value(GeometryKey).toByteArray())) CentreOnScreen(*this);
@@ -161,6 +170,39 @@ void TMainForm::EditCurrentRecord() {
     // closed otherwise may have met someone else's newer version of it.
     const TModalResult Result = FEditForm->EditRecord(Record);
     if (Result != mrNone && Result != mrOk) ShowRecord();
+}
+
+void TMainForm::btnHistoryClick() {
+    RunGuarded(tr("Showing the history"), [this] {
+        THistoryWindow History(FStore, FStore.CurrentKey(), this);
+        if (Dialogs().ExecuteModal(History) != mrOk) return;
+        // The record that holds the drawing now becomes the current one.
+        FStore.Refresh();
+        FStore.MoveTo(History.ResultKey());
+        FDrawingsList->Reload();
+        ShowRecord();
+    });
+}
+
+void TMainForm::OfferLeftDrafts() {
+    RunGuarded(tr("Recovering drawings"), [this] {
+        std::vector<TDrawingDraft> Drafts;
+        if (!FStore.ListLeftDrafts(Drafts)) {
+            Dialogs().ShowMessage(FStore.LastError());
+            return;
+        }
+        if (Drafts.empty()) return;
+        TRecoveryWindow Recovery(FStore, this);
+        Recovery.OnOpen = [this](const TDrawingDraft& Draft) {
+            FEditForm->EditDraft(Draft);
+            FDrawingsList->Reload();
+            ShowRecord();
+        };
+        Dialogs().ExecuteModal(Recovery);
+        FStore.Refresh();
+        FDrawingsList->Reload();
+        ShowRecord();
+    });
 }
 
 } // namespace draxa

@@ -9,6 +9,10 @@
 // the room. The navigator and the list follow each other: choosing a row
 // shows that record, moving with the navigator chooses its row, and a
 // double-click on a row edits it.
+//
+// "History" shows the earlier versions of the current record and the
+// deleted drawings (THistoryWindow). At start the program offers the
+// drafts an editor left behind (OfferLeftDrafts).
 #pragma once
 
 #include "app/navigator.h"
@@ -18,6 +22,7 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace draxa {
 
@@ -40,6 +45,11 @@ public:
     void ShowRecord();
     // What the window does after a navigator button's table action.
     void DBNavigator1Click(TNavigateBtn Which);
+    // "History": the versions of the current record and the deleted drawings.
+    void btnHistoryClick();
+    // Offers the drafts that editors of programs which did not close left
+    // behind (TRecoveryWindow); nothing when there are none.
+    void OfferLeftDrafts();
 
     TEditForm* EditForm() const { return FEditForm; }
     // The settings key of the window's remembered place and size.
@@ -56,6 +66,7 @@ public:
     TMyDraxa* MyDraxa1() const { return FMyDraxa1; }
     TDBNavigator* DBNavigator1() const { return FDBNavigator1; }
     TDrawingsList* DrawingsList() const { return FDrawingsList; }
+    QPushButton* btnHistory() const { return FbtnHistory; }
 
 protected:
     // Remembers the window's place and size for the next start.
@@ -78,6 +89,7 @@ private:
     TMyDraxa* FMyDraxa1;
     TDBNavigator* FDBNavigator1;
     TDrawingsList* FDrawingsList;
+    QPushButton* FbtnHistory;
     TEditForm* FEditForm = nullptr;
 };
 

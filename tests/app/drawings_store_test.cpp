@@ -20,6 +20,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -513,6 +514,20 @@ TEST(DrawingsStoreCrash, AKilledSaveLeavesTheLastAcknowledgedOrTheNewDrawing) {
                 << "kill " << Kills << ": holds " << Holds << ", last acknowledged " << Last;
             EXPECT_EQ(S(Row[0].toString()), S(test::SavedName(QStringLiteral("save"), Holds)));
             EXPECT_EQ(Probe.Row(QStringLiteral("SELECT count(*) FROM tdraxadb")).at(0).toInt(), 1);
+            // Each save kept the drawing it replaced in its own transaction:
+            // as many versions as saves, up to the number kept, the newest
+            // being the save before.
+            const std::vector<QVariant> Versions =
+                Probe.Row(QStringLiteral("SELECT count(*), (SELECT \"Draw\" FROM tdraxadb_versions WHERE "
+                                         "\"RecordId\" = %1 ORDER BY \"VersionId\" DESC LIMIT 1) FROM "
+                                         "tdraxadb_versions WHERE \"RecordId\" = %1")
+                              .arg(Key));
+            ASSERT_EQ(Versions.size(), 2u);
+            EXPECT_EQ(Versions[0].toLongLong(),
+                      std::min<int64_t>(Holds, TDrawingsStore::DefaultVersionsKept));
+            if (Holds > 0) {
+                EXPECT_EQ(test::SaveNumberOf(Versions[1].toByteArray()), Holds - 1);
+            }
             Stored = Holds;
         }
         EXPECT_GE(Acknowledged, 100);
@@ -594,7 +609,9 @@ TEST(DrawingsStorePostgres, SharedStore) {
             QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("store-test-drop"));
         Db.setConnectOptions(Info);
         ASSERT_TRUE(Db.open());
-        QSqlQuery(Db).exec(QStringLiteral("DROP TABLE \"%1\"").arg(Table));
+        // The table, and those of its versions and drafts.
+        for (const QString& Suffix : {QString(), QStringLiteral("_versions"), QStringLiteral("_drafts")})
+            QSqlQuery(Db).exec(QStringLiteral("DROP TABLE \"%1%2\"").arg(Table, Suffix));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("store-test-drop"));
 }
