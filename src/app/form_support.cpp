@@ -65,6 +65,9 @@ void MakeDisplayOnly(QLineEdit& Edit) {
 }
 
 void ApplyFormSurfaceSettings(TMyDraxa& Surface) {
+    // The windows show finished drawings: smooth edges, as people expect of
+    // a drawing program today.
+    Surface.SetAntialiased(true);
     Surface.SetArrowAngle(10);
     Surface.SetArrowLength(30);
     Surface.SetArrowOffset(0);

@@ -571,10 +571,16 @@ void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
     if (!Begin()) return;
     PrepareDevice();
     if (!PrepareMode(false)) return;
+    // Smooth edges only in copy mode, where nothing must be undone exactly;
+    // through the pixels' centres while no transform scales the figure.
+    const bool Smooth = FAntialiased && FPen.Mode() == TPenMode::pmCopy;
+    FPainter->setRenderHint(QPainter::Antialiasing, Smooth);
+    const QPainterPath& Shifted =
+        Smooth && FPainter->transform().type() <= QTransform::TxTranslate ? Path.translated(0.5, 0.5) : Path;
     if (Fill) {
         const QBrush B = MakeQBrush(FBrush);
         if (B.style() != Qt::NoBrush) {
-            QPainterPath P(Path);
+            QPainterPath P(Shifted);
             P.setFillRule(FFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
             FPainter->setBackgroundMode(FBkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
             FPainter->setBackground(ToQColor(FBkColor));
@@ -582,9 +588,13 @@ void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
         }
     }
     if (Stroke) {
-        const QPen P = MakeQPen();
-        if (P.style() != Qt::NoPen) FPainter->strokePath(Path, P);
+        QPen P = MakeQPen();
+        // A smooth line covers its end pixels whole; leaving out the last
+        // one only matters to exact feedback.
+        if (Smooth && P.capStyle() == Qt::FlatCap) P.setCapStyle(Qt::SquareCap);
+        if (P.style() != Qt::NoPen) FPainter->strokePath(Shifted, P);
     }
+    if (Smooth) FPainter->setRenderHint(QPainter::Antialiasing, false);
     Changed();
 }
 
@@ -781,7 +791,9 @@ void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
     if (Bitmap.Empty() || FInPath || !Begin()) return;
     PrepareDevice();
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, FAntialiased);
     FPainter->drawImage(QRectF(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), Bitmap.ImageForDraw());
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     Changed();
 }
 

@@ -213,6 +213,12 @@ public:
     // turns about its start point.
     int FontEscapement() const { return FEscapement; }
     void SetFontEscapement(int TenthsOfDegree) { FEscapement = TenthsOfDegree; }
+    // Smooth edges for outlines and fills drawn in copy mode, and smooth
+    // scaling of pictures. Coordinates keep naming whole pixels: a figure is
+    // drawn through the pixels' centres, so one-pixel lines stay sharp. Raster
+    // pen modes (XOR feedback) and regions stay exact whatever the setting.
+    bool Antialiased() const { return FAntialiased; }
+    void SetAntialiased(bool V) { FAntialiased = V; }
     // Requests smoothed glyphs (text only; lines stay aliased).
     bool FontAntialias() const { return FFontAntialias; }
     void SetFontAntialias(bool V) { FFontAntialias = V; }
@@ -337,6 +343,7 @@ private:
     TColor FBkColor = clWhite;
     int FEscapement = 0;
     bool FFontAntialias = false;
+    bool FAntialiased = false;
     int FCharExtra = 0;
 
     bool FInPath = false;

@@ -61,6 +61,7 @@ class DRAXA_EXPORT TMyDraxa : public TGraphicControl, public TShapeHost, private
     Q_PROPERTY(double zoom READ Zoom WRITE SetZoom NOTIFY zoomChanged)
     Q_PROPERTY(draxa::TUnits units READ TheUNIT WRITE SetTheUNIT)
     Q_PROPERTY(double ratio READ Ratio WRITE SetRatio)
+    Q_PROPERTY(bool antialiased READ Antialiased WRITE SetAntialiased)
     Q_PROPERTY(draxa::TDrawTool tool READ ShapeTool WRITE SetShapeTool NOTIFY toolChanged)
     Q_PROPERTY(bool modified READ Modified WRITE SetModified NOTIFY modifiedChanged)
     Q_PROPERTY(bool canUndo READ CanUndo NOTIFY undoRedoChanged)
@@ -554,6 +555,12 @@ public:
     // Whether hot points show (HotShow), and their half-size in pixels (HotSize).
     bool HotShow() const override { return FHotShow; }
     void SetHotShow(bool V) { FHotShow = V; }
+    // Shapes painted with smooth edges, texts and arrow heads included, and
+    // pictures scaled smoothly (False: every edge exact, as the pixels of
+    // the shapes were always counted). Hot points, selection marks, the grid
+    // and all mouse feedback stay exact either way; so do measured areas.
+    bool Antialiased() const { return FAntialiased; }
+    void SetAntialiased(bool V);
     uint8_t HotSize() const override { return FHotSize; }
     void SetHotSize(uint8_t V) { FHotSize = V; }
     // Labels the surface writes into, when assigned: measured values

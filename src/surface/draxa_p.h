@@ -120,6 +120,7 @@ struct TSurfaceState {
     TFont FFont;
     TGridObject FGridOperation;
     bool FHotShow = true;
+    bool FAntialiased = false;
     uint8_t FHotSize = 4;
     QPointer<QLabel> FLabelValue;
     QPointer<QLabel> FLabelXY;

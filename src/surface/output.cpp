@@ -104,7 +104,10 @@ void TMyDraxa::RenderForOutput(TCanvas& C, double Zoom, const TRect& DeviceArea,
         C.FillRect(R);
         DrawBackgroundForOutput(C, Zoom);
     }
+    // Output is a finished picture: smooth at its own resolution.
+    C.SetAntialiased(true);
     DrawShapes(C, R);
+    C.SetAntialiased(false);
     C.SetOrigin(TPoint{0, 0});
     C.SetBaseClip(std::nullopt);
 }

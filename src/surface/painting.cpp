@@ -52,8 +52,16 @@ void TMyDraxa::RenderToBitmap(const TRect& R) {
     // are never moved for a paint.
     TCanvas& C = FOffscreen->Canvas();
     C.SetOrigin(TPoint{R.Left, R.Top});
+    C.SetAntialiased(FAntialiased);
     DrawShapes(C, R);
+    C.SetAntialiased(false);
     C.SetOrigin(TPoint{0, 0});
+}
+
+void TMyDraxa::SetAntialiased(bool V) {
+    if (V == FAntialiased) return;
+    FAntialiased = V;
+    Invalidate();
 }
 
 void TMyDraxa::FillBackground(TBitmap& Bitmap) {

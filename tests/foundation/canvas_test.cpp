@@ -128,6 +128,53 @@ TEST(CanvasCoverage, FiguresCoverLeftTopInclusiveRightBottomExclusive) {
     EXPECT_EQ(C.Pixels(-1, 0), clNone);
 }
 
+TEST(CanvasSmoothing, SmoothEdgesKeepCoverageAndSharpLines) {
+    // Greys only where an edge is not straight; straight one-pixel lines and
+    // box edges stay on exactly the pixels the exact canvas paints.
+    const auto Draw = [](bool Smooth) {
+        QImage Img = WhiteImage(120, 100);
+        TCanvas C(&Img);
+        C.SetAntialiased(Smooth);
+        C.Pen().SetColor(clBlack);
+        C.Brush().SetColor(clBlack);
+        C.Rectangle(2, 3, 6, 8);
+        C.MoveTo(10, 20);
+        C.LineTo(100, 20);
+        C.Brush().SetStyle(TBrushStyle::bsClear);
+        C.Ellipse(20, 30, 110, 95);
+        C.Release();
+        return Img;
+    };
+    const QImage Exact = Draw(false), Smooth = Draw(true);
+    const auto Greys = [](const QImage& Img) {
+        int N = 0;
+        for (int Y = 0; Y < Img.height(); ++Y)
+            for (int X = 0; X < Img.width(); ++X) {
+                const int G = qGray(Img.pixel(X, Y));
+                N += G > 20 && G < 235;
+            }
+        return N;
+    };
+    EXPECT_EQ(Greys(Exact), 0);
+    EXPECT_GT(Greys(Smooth), 50) << "the ellipse's edge is smoothed";
+    for (const QPoint P : {QPoint(2, 3), QPoint(5, 7), QPoint(10, 20), QPoint(99, 20)})
+        EXPECT_LT(qGray(Smooth.pixel(P)), 64) << P.x() << "," << P.y();
+    for (const QPoint P : {QPoint(6, 7), QPoint(5, 8), QPoint(50, 19), QPoint(50, 21)})
+        EXPECT_EQ(qGray(Smooth.pixel(P)), 255) << P.x() << "," << P.y();
+
+    // Feedback in a raster mode stays exact: drawn twice, it is gone.
+    QImage Img = PatternImage();
+    const QImage Before = Img.copy();
+    TCanvas C(&Img);
+    C.SetAntialiased(true);
+    C.Pen().SetMode(TPenMode::pmNotXor);
+    C.Brush().SetStyle(TBrushStyle::bsClear);
+    DrawFeedback(C);
+    DrawFeedback(C);
+    C.Release();
+    EXPECT_EQ(Img, Before);
+}
+
 TEST(CanvasCoverage, ClearPenAndClearBrushDrawNothingOfTheirPart) {
     QImage Img = WhiteImage();
     TCanvas C(&Img);

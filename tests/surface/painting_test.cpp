@@ -136,3 +136,43 @@ TEST(SurfacePainting, ALineCrossingTheCornerOfAPartialRepaintIsPainted) {
     S.RenderNow();
     EXPECT_TRUE(S.ScreenImage().copy(50, 50, 100, 100) == Full.copy(50, 50, 100, 100));
 }
+
+TEST(SurfacePainting, SmoothShapesLeaveMarksExact) {
+    TMyDraxa S;
+    Prepare(S, 200, 150);
+    S.Pen().SetColor(clBlack);
+    S.Brush().SetColor(clWhite);
+    const int No = S.AddShapeByTool(&S, TDrawTool::SpEllipse, QStringLiteral("E"),
+                                    {{20, 20}, {180, 20}, {180, 130}, {20, 130}}, 0, {});
+    ASSERT_GE(No, 0);
+    const auto Greys = [&S] {
+        const QImage Img = S.ScreenImage();
+        int N = 0;
+        for (int Y = 0; Y < Img.height(); ++Y)
+            for (int X = 0; X < Img.width(); ++X) {
+                const int G = qGray(Img.pixel(X, Y));
+                N += G > 20 && G < 235;
+            }
+        return N;
+    };
+    // The shape's area text is smooth in both modes; the outline only when asked.
+    const auto HotPixels = [&S] {
+        const QImage Img = S.ScreenImage();
+        int N = 0;
+        for (int Y = 0; Y < Img.height(); ++Y)
+            for (int X = 0; X < Img.width(); ++X) N += FromQRgb(Img.pixel(X, Y)) == HotPointColor();
+        return N;
+    };
+    S.SelectAll();
+    S.Repaint();
+    const QString Measured = S.ShapeByNumber(No)->Info();
+    const int ExactGreys = Greys(), ExactHot = HotPixels();
+    EXPECT_GT(ExactHot, 0);
+
+    S.SetAntialiased(true);
+    EXPECT_TRUE(S.property("antialiased").toBool());
+    S.Repaint();
+    EXPECT_GT(Greys(), ExactGreys + 100);
+    EXPECT_EQ(S.ShapeByNumber(No)->Info(), Measured) << "measures do not depend on the mode";
+    EXPECT_EQ(HotPixels(), ExactHot) << "the selection's marks are drawn exactly over the smooth shape";
+}
