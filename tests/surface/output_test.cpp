@@ -147,6 +147,17 @@ TEST_F(OutputTest, PdfIsTrueToScaleWithHeadFootAndBorder) {
     EXPECT_GE(Foot.first, 2700);
     EXPECT_LE(Foot.second, 2820);
 
+    // A measuring line says on paper what it says on screen.
+    const int Rule = AddLineMm(S, 30, 180, 130, 180, TDrawTool::SpRuleLine);
+    ASSERT_GE(Rule, 0);
+    S.Repaint();
+    const QString Said = S.ShapeByNumber(Rule)->Info().trimmed();
+    ASSERT_FALSE(Said.isEmpty());
+    ASSERT_TRUE(S.ExportPdf(Pdf, &Error)) << Error.toStdString();
+    const QString Printed =
+        QString::fromUtf8(Poppler(QStringLiteral("pdftotext"), {Pdf, QStringLiteral("-")}));
+    EXPECT_TRUE(Printed.contains(Said)) << Said.toStdString() << " in " << Printed.toStdString();
+
     // The frame lies on the border distances.
     S.SetPrintABorder(true);
     S.SetPrintABordertoLeft(10);
