@@ -87,6 +87,14 @@ std::vector<TRow> Rows() {
         Rows.push_back(Partial);
         Rows.push_back({"partial repaint 32 x 32, " + C, "PartialRepaint32/draxa" + S,
                         "PartialRepaint32/qgraphicsscene" + S, "QGraphicsScene::render"});
+        TRow Smooth{"full repaint antialiased, " + C, "FullRepaintSmooth/draxa" + S,
+                    "FullRepaintSmooth/qgraphicsscene" + S, "QGraphicsScene::render, antialiased"};
+        if (Ten || Hundred) Smooth.MaxRatio = 1.0, Smooth.Target = "<= 1.0 x QGraphicsScene";
+        Rows.push_back(Smooth);
+        TRow SmoothPart{"partial repaint 200 x 200 antialiased, " + C, "PartialRepaintSmooth200/draxa" + S,
+                        "PartialRepaintSmooth200/qgraphicsscene" + S, "QGraphicsScene::render, antialiased"};
+        if (Ten || Hundred) SmoothPart.MaxRatio = 1.0, SmoothPart.Target = "<= 1.0 x QGraphicsScene";
+        Rows.push_back(SmoothPart);
         TRow Hover{"hover per mouse move, " + C, "Hover/draxa" + S, "Hover/itemAt" + S,
                    "QGraphicsScene::itemAt"};
         if (Ten) Hover.MaxRatio = 0.25, Hover.MaxSeconds = 50e-6, Hover.Target = "<= 0.25 x itemAt, <= 50 us";
