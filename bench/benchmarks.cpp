@@ -247,10 +247,13 @@ void SetShapes(benchmark::State& St, int N) {
 
 // ---- repaint ------------------------------------------------------------------------
 
-void FullRepaintDraxa(benchmark::State& St, int N) {
+// Smooth: both sides draw with smooth edges.
+void FullRepaintDraxa(benchmark::State& St, int N, bool Smooth = false) {
     TMyDraxa& Surface = *SceneOf(N).Surface;
     const TRect All = Surface.ClientRect();
+    Surface.SetAntialiased(Smooth);
     for (auto _ : St) Surface.RenderToBitmap(All);
+    Surface.SetAntialiased(false);
     SetShapes(St, N);
 }
 
@@ -264,41 +267,21 @@ void FullRepaintQPainter(benchmark::State& St, int N) {
     SetShapes(St, N);
 }
 
-void FullRepaintScene(benchmark::State& St, int N) {
+void FullRepaintScene(benchmark::State& St, int N, bool Smooth = false) {
     TScene& S = SceneOf(N);
     QImage Image(S.Data.Width, S.Data.Height, QImage::Format_RGB32);
     for (auto _ : St) {
         QPainter P(&Image);
+        P.setRenderHint(QPainter::Antialiasing, Smooth);
         S.Peer->render(&P, QRectF(Image.rect()), QRectF(Image.rect()));
     }
     SetShapes(St, N);
 }
 
-// The same repaints with smooth edges on both sides.
-void FullRepaintSmoothDraxa(benchmark::State& St, int N) {
-    TMyDraxa& Surface = *SceneOf(N).Surface;
-    const TRect All = Surface.ClientRect();
-    Surface.SetAntialiased(true);
-    for (auto _ : St) Surface.RenderToBitmap(All);
-    Surface.SetAntialiased(false);
-    SetShapes(St, N);
-}
-
-void FullRepaintSmoothScene(benchmark::State& St, int N) {
-    TScene& S = SceneOf(N);
-    QImage Image(S.Data.Width, S.Data.Height, QImage::Format_RGB32);
-    for (auto _ : St) {
-        QPainter P(&Image);
-        P.setRenderHint(QPainter::Antialiasing);
-        S.Peer->render(&P, QRectF(Image.rect()), QRectF(Image.rect()));
-    }
-    SetShapes(St, N);
-}
-
-void PartialRepaintSmoothDraxa(benchmark::State& St, int N, int Side) {
+void PartialRepaintDraxa(benchmark::State& St, int N, int Side, bool Smooth = false) {
     TMyDraxa& Surface = *SceneOf(N).Surface;
     const std::vector<QRect> Rects = InvalidRects(Side, 64, 5);
-    Surface.SetAntialiased(true);
+    Surface.SetAntialiased(Smooth);
     Surface.RenderNow();
     size_t I = 0;
     for (auto _ : St) {
@@ -311,39 +294,14 @@ void PartialRepaintSmoothDraxa(benchmark::State& St, int N, int Side) {
     SetShapes(St, N);
 }
 
-void PartialRepaintSmoothScene(benchmark::State& St, int N, int Side) {
+void PartialRepaintScene(benchmark::State& St, int N, int Side, bool Smooth = false) {
     TScene& S = SceneOf(N);
     const std::vector<QRect> Rects = InvalidRects(Side, 64, 5);
     QImage Image(Side, Side, QImage::Format_RGB32);
     size_t I = 0;
     for (auto _ : St) {
         QPainter P(&Image);
-        P.setRenderHint(QPainter::Antialiasing);
-        S.Peer->render(&P, QRectF(Image.rect()), QRectF(Rects[I++ % Rects.size()]));
-    }
-    SetShapes(St, N);
-}
-
-void PartialRepaintDraxa(benchmark::State& St, int N, int Side) {
-    TMyDraxa& Surface = *SceneOf(N).Surface;
-    const std::vector<QRect> Rects = InvalidRects(Side, 64, 5);
-    Surface.RenderNow();
-    size_t I = 0;
-    for (auto _ : St) {
-        const QRect& R = Rects[I++ % Rects.size()];
-        Surface.InvalidateRect(TRect{R.left(), R.top(), R.left() + Side, R.top() + Side});
-        Surface.RenderNow();
-    }
-    SetShapes(St, N);
-}
-
-void PartialRepaintScene(benchmark::State& St, int N, int Side) {
-    TScene& S = SceneOf(N);
-    const std::vector<QRect> Rects = InvalidRects(Side, 64, 5);
-    QImage Image(Side, Side, QImage::Format_RGB32);
-    size_t I = 0;
-    for (auto _ : St) {
-        QPainter P(&Image);
+        P.setRenderHint(QPainter::Antialiasing, Smooth);
         S.Peer->render(&P, QRectF(Image.rect()), QRectF(Rects[I++ % Rects.size()]));
     }
     SetShapes(St, N);
@@ -634,14 +592,14 @@ void RegisterBenchmarks() {
                 P + "/qgraphicsscene" + S, [N, Side](auto& St) { PartialRepaintScene(St, N, Side); },
                 kMicrosecond);
         }
-        Add("FullRepaintSmooth/draxa" + S, [N](auto& St) { FullRepaintSmoothDraxa(St, N); });
-        Add("FullRepaintSmooth/qgraphicsscene" + S, [N](auto& St) { FullRepaintSmoothScene(St, N); });
+        Add("FullRepaintSmooth/draxa" + S, [N](auto& St) { FullRepaintDraxa(St, N, true); });
+        Add("FullRepaintSmooth/qgraphicsscene" + S, [N](auto& St) { FullRepaintScene(St, N, true); });
         Add(
-            "PartialRepaintSmooth200/draxa" + S, [N](auto& St) { PartialRepaintSmoothDraxa(St, N, 200); },
+            "PartialRepaintSmooth200/draxa" + S, [N](auto& St) { PartialRepaintDraxa(St, N, 200, true); },
             kMicrosecond);
         Add(
             "PartialRepaintSmooth200/qgraphicsscene" + S,
-            [N](auto& St) { PartialRepaintSmoothScene(St, N, 200); }, kMicrosecond);
+            [N](auto& St) { PartialRepaintScene(St, N, 200, true); }, kMicrosecond);
         Add(
             "Hover/draxa" + S, [N](auto& St) { HoverDraxa(St, N); }, kMicrosecond);
         Add(

@@ -441,17 +441,21 @@ bool TDrawingsStore::UpgradeTable() {
             Steps << QStringLiteral("ALTER TABLE %1 ADD COLUMN \"Revision\" INTEGER NOT NULL DEFAULT 0")
                          .arg(Table);
         }
-        for (const QString& Sql : Steps) {
-            // Our own statements with our own quoted table name, run as they
-            // are: PostgreSQL prepares no ALTER statement.
-            QSqlQuery Query(Db);
-            if (!ExecWaiting(Query, Sql)) {
-                Fail(What, Query.lastError());
-                return false;
-            }
-        }
-        return true;
+        return RunStatements(Db, Steps, What);
     });
+}
+
+bool TDrawingsStore::RunStatements(QSqlDatabase& Db, const QStringList& Steps, const QString& What) {
+    for (const QString& Sql : Steps) {
+        // Our own statements with our own quoted names, run as they are:
+        // PostgreSQL prepares no ALTER or CREATE statement.
+        QSqlQuery Query(Db);
+        if (!ExecWaiting(Query, Sql)) {
+            Fail(What, Query.lastError());
+            return false;
+        }
+    }
+    return true;
 }
 
 bool TDrawingsStore::LoadKeys() {

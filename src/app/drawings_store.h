@@ -51,6 +51,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <cstdint>
 #include <functional>
@@ -307,7 +308,9 @@ private:
     // (an earlier program deleted their record without filing them) become
     // a deleted drawing, so that a new record never shows another's history.
     bool FileOrphanVersions(QSqlDatabase& Db, int64_t NewKey, const QString& What);
-    bool ReadVersions(QSqlQuery& Query, const QString& What, std::vector<TDrawingVersion>& Out);
+    // The versions meeting Condition (SQL after WHERE, one parameter: Bound).
+    bool ReadVersions(const QString& What, const QString& Condition, const QVariant& Bound,
+                      std::vector<TDrawingVersion>& Out);
     bool LoadKeys();
     // LoadKeys after a committed write, which stays a success either way.
     bool ReloadKeysAfterWrite();
@@ -320,6 +323,8 @@ private:
     // Runs Query (Sql, when given, as it is), waiting out another program's
     // lock in slices up to the busy timeout.
     bool ExecWaiting(QSqlQuery& Query, const QString& Sql = QString());
+    // Runs our own schema statements one after the other; false at the first that fails.
+    bool RunStatements(QSqlDatabase& Db, const QStringList& Steps, const QString& What);
     // Records a failure; an engine error also gives the kind.
     void Fail(const QString& What, const QString& Reason, TStoreFailure Kind = TStoreFailure::sfOther);
     void Fail(const QString& What, const QSqlError& Error);

@@ -126,16 +126,7 @@ bool TDrawingsStore::UpgradeVersionTables() {
                          .arg(Index("_versions_record"), Versions)
                   << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (\"DeletedGroup\")")
                          .arg(Index("_versions_deleted"), Versions);
-            for (const QString& Sql : Steps) {
-                // Our own statements and quoted names, run as they are:
-                // PostgreSQL prepares no CREATE statement.
-                QSqlQuery Query(Db);
-                if (!ExecWaiting(Query, Sql)) {
-                    Fail(What, Query.lastError());
-                    return false;
-                }
-            }
-            return true;
+            return RunStatements(Db, Steps, What);
         });
         if (!Made) return false;
     }
@@ -236,8 +227,20 @@ bool TDrawingsStore::FileOrphanVersions(QSqlDatabase& Db, int64_t NewKey, const 
     return Exec(File, What);
 }
 
-bool TDrawingsStore::ReadVersions(QSqlQuery& Query, const QString& What, std::vector<TDrawingVersion>& Out) {
+bool TDrawingsStore::ReadVersions(const QString& What, const QString& Condition, const QVariant& Bound,
+                                  std::vector<TDrawingVersion>& Out) {
     Out.clear();
+    if (!IsOpen()) {
+        Fail(What, Tr("the database is not open"));
+        return false;
+    }
+    FLastFailure = TStoreFailure::sfNone;
+    QSqlDatabase Db = Database();
+    QSqlQuery Query(Db);
+    Query.setForwardOnly(true);
+    Query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                      .arg(QLatin1String(KVersionColumns), QuotedVersions(Db), Condition));
+    Query.addBindValue(Bound);
     if (!Exec(Query, What)) return false;
     while (Query.next()) {
         TDrawingVersion Row;
@@ -255,56 +258,21 @@ bool TDrawingsStore::ReadVersions(QSqlQuery& Query, const QString& What, std::ve
 }
 
 bool TDrawingsStore::ListVersions(int64_t Key, std::vector<TDrawingVersion>& Out) {
-    const QString What = Tr("Cannot read the earlier versions of the drawing");
-    Out.clear();
-    if (!IsOpen()) {
-        Fail(What, Tr("the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
-    QSqlDatabase Db = Database();
-    QSqlQuery Query(Db);
-    Query.setForwardOnly(true);
-    Query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"RecordId\" = ? ORDER BY \"VersionId\" DESC")
-                      .arg(QLatin1String(KVersionColumns), QuotedVersions(Db)));
-    Query.addBindValue(qlonglong(Key));
-    return ReadVersions(Query, What, Out);
+    return ReadVersions(Tr("Cannot read the earlier versions of the drawing"),
+                        QStringLiteral("\"RecordId\" = ? ORDER BY \"VersionId\" DESC"), qlonglong(Key), Out);
 }
 
 bool TDrawingsStore::ListDeletedDrawings(std::vector<TDrawingVersion>& Out) {
-    const QString What = Tr("Cannot read the list of deleted drawings");
-    Out.clear();
-    if (!IsOpen()) {
-        Fail(What, Tr("the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
-    QSqlDatabase Db = Database();
-    QSqlQuery Query(Db);
-    Query.setForwardOnly(true);
-    Query.prepare(
-        QStringLiteral("SELECT %1 FROM %2 WHERE \"DeletedGroup\" = \"VersionId\" AND \"DeletedAt\" >= ? "
-                       "ORDER BY \"DeletedAt\" DESC, \"VersionId\" DESC")
-            .arg(QLatin1String(KVersionColumns), QuotedVersions(Db)));
-    Query.addBindValue(StoredTime(QDateTime::currentDateTime().addDays(-DeletedKeptDays), FPostgres));
-    return ReadVersions(Query, What, Out);
+    return ReadVersions(Tr("Cannot read the list of deleted drawings"),
+                        QStringLiteral("\"DeletedGroup\" = \"VersionId\" AND \"DeletedAt\" >= ? "
+                                       "ORDER BY \"DeletedAt\" DESC, \"VersionId\" DESC"),
+                        StoredTime(QDateTime::currentDateTime().addDays(-DeletedKeptDays), FPostgres), Out);
 }
 
 bool TDrawingsStore::ListDeletedVersions(int64_t Group, std::vector<TDrawingVersion>& Out) {
-    const QString What = Tr("Cannot read the versions of the deleted drawing");
-    Out.clear();
-    if (!IsOpen()) {
-        Fail(What, Tr("the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
-    QSqlDatabase Db = Database();
-    QSqlQuery Query(Db);
-    Query.setForwardOnly(true);
-    Query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"DeletedGroup\" = ? ORDER BY \"VersionId\" DESC")
-                      .arg(QLatin1String(KVersionColumns), QuotedVersions(Db)));
-    Query.addBindValue(qlonglong(Group));
-    return ReadVersions(Query, What, Out);
+    return ReadVersions(Tr("Cannot read the versions of the deleted drawing"),
+                        QStringLiteral("\"DeletedGroup\" = ? ORDER BY \"VersionId\" DESC"), qlonglong(Group),
+                        Out);
 }
 
 bool TDrawingsStore::RestoreVersion(const TDrawingVersion& Version, int64_t& Revision) {

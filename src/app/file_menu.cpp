@@ -82,7 +82,7 @@ void TFileMenu::Export(const QString& Kind) {
 
 void TFileMenu::Print() {
     TPrintSettings::Load().ApplyTo(FSurface);
-    QPrinter Printer(QPrinter::HighResolution);
+    QPrinter Printer;
     FSurface.PreparePrinter(Printer);
     QPrintDialog Dialog(&Printer, &FWindow);
     Dialog.setWindowTitle(tr("Print the Drawing"));

@@ -574,9 +574,12 @@ void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
     // Smooth edges only in copy mode, where nothing must be undone exactly;
     // through the pixels' centres while no transform scales the figure.
     const bool Smooth = FAntialiased && FPen.Mode() == TPenMode::pmCopy;
-    FPainter->setRenderHint(QPainter::Antialiasing, Smooth);
-    const QPainterPath& Shifted =
-        Smooth && FPainter->transform().type() <= QTransform::TxTranslate ? Path.translated(0.5, 0.5) : Path;
+    QPainterPath Centred;
+    if (Smooth) {
+        FPainter->setRenderHint(QPainter::Antialiasing, true);
+        if (FPainter->transform().type() <= QTransform::TxTranslate) Centred = Path.translated(0.5, 0.5);
+    }
+    const QPainterPath& Shifted = Centred.isEmpty() ? Path : Centred;
     if (Fill) {
         const QBrush B = MakeQBrush(FBrush);
         if (B.style() != Qt::NoBrush) {

@@ -365,15 +365,18 @@ void TMyDraxa::PreparePrinter(QPrinter& Printer) const {
 }
 
 bool TMyDraxa::Print(QPrinter& Printer, QString* Error) {
-    // The sheet from its very corner: the border distances place the drawing.
+    // The sheet from its very corner. The printer's own resolution could ask
+    // for gradient pictures of hundreds of megabytes: the vector grid of the
+    // other outputs is used instead.
     Printer.setFullPage(true);
+    Printer.setResolution(kVectorDpi);
     const QSizeF Paper = Printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
     return PrintSheets(Printer, Printer.resolution(), Paper, Printer.colorMode() == QPrinter::GrayScale,
                        Error);
 }
 
 void TMyDraxa::PrintPreview(QWidget* Parent) {
-    QPrinter Printer(QPrinter::HighResolution);
+    QPrinter Printer;
     PreparePrinter(Printer);
     QPrintPreviewDialog Dialog(&Printer, Parent ? Parent : window());
     Dialog.setWindowTitle(QStringLiteral("Print Preview"));
