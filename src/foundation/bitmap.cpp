@@ -5,6 +5,7 @@
 #include "foundation/stream_io.h"
 #include "foundation/streams.h"
 
+#include <cstdint>
 #include <new>
 
 namespace draxa {
@@ -84,22 +85,36 @@ void TBitmap::SetSize(int W, int H) {
         if (FCanvas) FCanvas->SetDevice(nullptr);
         return;
     }
-    QImage Next(W, H, QImageFormatOf(FFormat));
+    if (int64_t(W) * FRatio > INT32_MAX / 2 || int64_t(H) * FRatio > INT32_MAX / 2) throw std::bad_alloc();
+    QImage Next(W * FRatio, H * FRatio, QImageFormatOf(FFormat));
     if (Next.isNull()) throw std::bad_alloc();
+    Next.setDevicePixelRatio(FRatio);
     if (Next.format() == QImage::Format_Indexed8) {
         Next.setColorTable(FImage.format() == QImage::Format_Indexed8 ? FImage.colorTable() : GreyTable());
         Next.fill(uint(Next.colorCount() - 1));
     } else {
         Next.fill(Qt::white);
     }
-    // Keep what overlaps, row by row (formats match).
-    if (!FImage.isNull() && FImage.format() == Next.format()) {
-        const int Rows = std::min(H, FImage.height());
-        const qsizetype Bytes = qsizetype(std::min(W, FImage.width())) * FImage.depth() / 8;
+    // Keep what overlaps, row by row (formats and ratios match).
+    if (!FImage.isNull() && FImage.format() == Next.format() &&
+        FImage.devicePixelRatio() == Next.devicePixelRatio()) {
+        const int Rows = std::min(Next.height(), FImage.height());
+        const qsizetype Bytes = qsizetype(std::min(Next.width(), FImage.width())) * FImage.depth() / 8;
         for (int Y = 0; Y < Rows; ++Y) memcpy(Next.scanLine(Y), FImage.constScanLine(Y), size_t(Bytes));
     }
     FImage = std::move(Next);
     if (FCanvas) FCanvas->SetDevice(&FImage);
+}
+
+void TBitmap::SetPixelRatio(int Ratio) {
+    Ratio = std::max(1, Ratio);
+    if (Ratio == FRatio) return;
+    const int W = Width(), H = Height();
+    ReleaseCanvas();
+    FImage = QImage();
+    if (FCanvas) FCanvas->SetDevice(nullptr);
+    FRatio = Ratio;
+    SetSize(W, H);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat V) {
@@ -111,7 +126,7 @@ void TBitmap::SetPixelFormat(TPixelFormat V) {
 }
 
 uint8_t* TBitmap::ScanLine(int Y) {
-    if (Y < 0 || Y >= Height()) return nullptr;
+    if (Y < 0 || Y >= FImage.height()) return nullptr;
     // Direct writes must reach the pixels the canvas paints on: end the
     // painter first, so detaching can never split the two.
     ReleaseCanvas();
@@ -119,7 +134,7 @@ uint8_t* TBitmap::ScanLine(int Y) {
 }
 
 const uint8_t* TBitmap::ScanLine(int Y) const {
-    if (Y < 0 || Y >= Height()) return nullptr;
+    if (Y < 0 || Y >= FImage.height()) return nullptr;
     ReleaseCanvas();
     return FImage.constScanLine(Y);
 }
@@ -154,6 +169,7 @@ void TBitmap::Assign(const TBitmap& Source) {
     ReleaseCanvas();
     Source.ReleaseCanvas();
     FImage = Source.FImage.copy();
+    FRatio = Source.FRatio;
     FFormat = Source.FFormat;
     FTransparent = Source.FTransparent;
     FTransparentColor = Source.FTransparentColor;
@@ -172,6 +188,9 @@ void TBitmap::AdoptImage(QImage Image) {
     ReleaseCanvas();
     FFormat = PixelFormatOf(Image);
     FImage = Converted(Image, FFormat);
+    // A picture brought in has one image pixel per canvas pixel.
+    FImage.setDevicePixelRatio(1);
+    FRatio = 1;
     if (FCanvas) FCanvas->SetDevice(FImage.isNull() ? nullptr : &FImage);
 }
 

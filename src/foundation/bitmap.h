@@ -42,8 +42,10 @@ public:
     TBitmap& operator=(const TBitmap&) = delete;
     ~TBitmap();
 
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    // Size in pixels of the canvas's coordinates; the image holds
+    // PixelRatio() x as many in each direction.
+    int Width() const { return FImage.width() / FRatio; }
+    int Height() const { return FImage.height() / FRatio; }
     // True when the bitmap has no pixels.
     bool Empty() const { return FImage.isNull() || FImage.width() <= 0 || FImage.height() <= 0; }
     // Resizes, keeping the pixels of the overlapping top-left area; new pixels
@@ -52,6 +54,13 @@ public:
     void SetSize(int Width, int Height);
     void SetWidth(int V) { SetSize(V, Height()); }
     void SetHeight(int V) { SetSize(Width(), V); }
+
+    // Image pixels per canvas pixel in each direction (1 unless set): a
+    // bitmap that stands in for a high-density screen keeps the screen's
+    // pixels while everything drawn on it is placed in the screen's logical
+    // pixels. Changing it keeps the size and makes every pixel white.
+    int PixelRatio() const { return FRatio; }
+    void SetPixelRatio(int Ratio);
 
     TPixelFormat PixelFormat() const { return FFormat; }
     // Converts the pixels to the new format (an empty bitmap just remembers it).
@@ -102,6 +111,7 @@ private:
     void AdoptImage(QImage Image);
 
     QImage FImage;
+    int FRatio = 1;
     TPixelFormat FFormat = TPixelFormat::pf24bit;
     bool FTransparent = false;
     TColor FTransparentColor = clDefault;

@@ -100,6 +100,46 @@ QRectF FigureRect(int X1, int Y1, int X2, int Y2) {
     return QRectF(X1, Y1, std::max(0.0, double(X2) - X1 - 1), std::max(0.0, double(Y2) - Y1 - 1));
 }
 
+// A path moved to the pixels' centres, with every open figure's straight
+// ends moved back by half a pixel along their segments: drawn with flat ends,
+// a line then covers the pixels from its first one up to, not including, its
+// last, with dashes starting where they start on any other device. A figure
+// back at its start point is closed and keeps its ends.
+QPainterPath AlongThePixels(const QPainterPath& Centred) {
+    QPainterPath Result;
+    const int Count = Centred.elementCount();
+    const auto HalfStep = [](const QPointF& From, const QPointF& To) {
+        const double Steps = std::max(std::abs(To.x() - From.x()), std::abs(To.y() - From.y()));
+        return Steps > 0 ? (To - From) / (2 * Steps) : QPointF();
+    };
+    int Start = 0;
+    while (Start < Count) {
+        int End = Start + 1;
+        while (End < Count && Centred.elementAt(End).type != QPainterPath::MoveToElement) ++End;
+        // Elements Start .. End - 1 form one figure.
+        const QPointF First = Centred.elementAt(Start);
+        const bool Open = End - Start > 1 && QPointF(Centred.elementAt(End - 1)) != First;
+        QPointF Begin = First;
+        if (Open && Centred.elementAt(Start + 1).type == QPainterPath::LineToElement)
+            Begin -= HalfStep(First, Centred.elementAt(Start + 1));
+        QPainterPath Figure(Begin);
+        for (int I = Start + 1; I < End; ++I) {
+            const QPainterPath::Element E = Centred.elementAt(I);
+            if (E.type == QPainterPath::CurveToElement && I + 2 < End) {
+                Figure.cubicTo(E, Centred.elementAt(I + 1), Centred.elementAt(I + 2));
+                I += 2;
+                continue;
+            }
+            QPointF To = E;
+            if (Open && I == End - 1) To -= HalfStep(Centred.elementAt(I - 1), To);
+            Figure.lineTo(To);
+        }
+        Result.addPath(Figure);
+        Start = End;
+    }
+    return Result;
+}
+
 // Regions are kept to the square of +-RegionLimit pixels, twice the largest
 // control: a region costs memory and time for every row it spans, and a
 // shape's far-off coordinates would otherwise ask for billions of them.
@@ -394,10 +434,15 @@ int TCanvas::PixelsPerInchY() const {
 }
 
 int TCanvas::DeviceWidth() const {
-    return FDevice ? FDevice->width() : 0;
+    return FDevice ? FDevice->width() / PixelRatio() : 0;
 }
 int TCanvas::DeviceHeight() const {
-    return FDevice ? FDevice->height() : 0;
+    return FDevice ? FDevice->height() / PixelRatio() : 0;
+}
+
+int TCanvas::PixelRatio() const {
+    if (!FDevice) return 1;
+    return std::max(1, int(std::lround(FDevice->devicePixelRatio())));
 }
 
 // ---- painter state ----
@@ -468,8 +513,11 @@ QPen TCanvas::MakeQPen() const {
             P.setJoinStyle(Qt::RoundJoin);
             break;
         }
-        // A one-pixel geometric pen stays one device pixel under any transform.
-        if (G.Width <= 1) P.setCosmetic(true);
+        // A one-pixel geometric pen stays one pixel under any transform.
+        if (G.Width <= 1) {
+            P.setCosmetic(true);
+            P.setWidth(PixelRatio());
+        }
         return P;
     }
     if (FPen.Style() == TPenStyle::psClear) return QPen(Qt::NoPen);
@@ -497,7 +545,7 @@ QPen TCanvas::MakeQPen() const {
         }
         // A flat-capped cosmetic line leaves out its last pixel, so chained
         // lines touch each pixel once.
-        QPen P(C, 0, S, Qt::FlatCap, Qt::MiterJoin);
+        QPen P(C, PixelRatio(), S, Qt::FlatCap, Qt::MiterJoin);
         P.setCosmetic(true);
         return P;
     }
@@ -571,14 +619,15 @@ void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
     if (!Begin()) return;
     PrepareDevice();
     if (!PrepareMode(false)) return;
-    // Smooth edges only in copy mode, where nothing must be undone exactly;
-    // through the pixels' centres while no transform scales the figure.
+    // Smooth edges only in copy mode, where nothing must be undone exactly.
+    // Smooth figures, and every figure on a device with several image pixels
+    // to a pixel, are drawn through the pixels' centres while no transform
+    // scales them: a one-pixel line then covers its pixels whole.
     const bool Smooth = FAntialiased && FPen.Mode() == TPenMode::pmCopy;
+    if (Smooth) FPainter->setRenderHint(QPainter::Antialiasing, true);
     QPainterPath Centred;
-    if (Smooth) {
-        FPainter->setRenderHint(QPainter::Antialiasing, true);
-        if (FPainter->transform().type() <= QTransform::TxTranslate) Centred = Path.translated(0.5, 0.5);
-    }
+    if ((Smooth || PixelRatio() > 1) && FPainter->transform().type() <= QTransform::TxTranslate)
+        Centred = Path.translated(0.5, 0.5);
     const QPainterPath& Shifted = Centred.isEmpty() ? Path : Centred;
     if (Fill) {
         const QBrush B = MakeQBrush(FBrush);
@@ -592,10 +641,15 @@ void TCanvas::DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill) {
     }
     if (Stroke) {
         QPen P = MakeQPen();
-        // A smooth line covers its end pixels whole; leaving out the last
-        // one only matters to exact feedback.
+        // A smooth line covers its end pixels whole; leaving out the last one
+        // only matters to exact feedback.
         if (Smooth && P.capStyle() == Qt::FlatCap) P.setCapStyle(Qt::SquareCap);
-        if (P.style() != Qt::NoPen) FPainter->strokePath(Shifted, P);
+        if (P.style() != Qt::NoPen) {
+            // An exact one drawn through the pixels' centres (with blocks of
+            // device pixels) leaves it out as on any other device.
+            const bool Exact = !Smooth && !Centred.isEmpty() && P.capStyle() == Qt::FlatCap;
+            FPainter->strokePath(Exact ? AlongThePixels(Centred) : Shifted, P);
+        }
     }
     if (Smooth) FPainter->setRenderHint(QPainter::Antialiasing, false);
     Changed();
@@ -774,11 +828,13 @@ void TCanvas::FrameRect(const TRect& R) {
     if (N.Right <= N.Left || N.Bottom <= N.Top || !Begin()) return;
     PrepareDevice();
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    QPen P(ToQColor(FBrush.Color()), 0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const int Ratio = PixelRatio();
+    QPen P(ToQColor(FBrush.Color()), Ratio, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     P.setCosmetic(true);
     FPainter->setPen(P);
     FPainter->setBrush(Qt::NoBrush);
-    FPainter->drawRect(QRectF(N.Left, N.Top, N.Right - N.Left - 1, N.Bottom - N.Top - 1));
+    const double Centre = Ratio > 1 && FPainter->transform().type() <= QTransform::TxTranslate ? 0.5 : 0.0;
+    FPainter->drawRect(QRectF(N.Left + Centre, N.Top + Centre, N.Right - N.Left - 1, N.Bottom - N.Top - 1));
     Changed();
 }
 
@@ -803,7 +859,10 @@ void TCanvas::StretchDraw(const TRect& R, const TBitmap& Bitmap) {
 void TCanvas::CopyRect(const TRect& Dest, TCanvas& SourceCanvas, const TRect& Source) {
     const QImage* Src = SourceCanvas.TargetImage();
     if (!Src || Src->isNull() || FInPath) return;
-    const QRect SR(Source.Left, Source.Top, Source.Right - Source.Left, Source.Bottom - Source.Top);
+    // Source names the other canvas's pixels; its image may hold several per pixel.
+    const int SourceRatio = SourceCanvas.PixelRatio();
+    const QRect SR(Source.Left * SourceRatio, Source.Top * SourceRatio,
+                   (Source.Right - Source.Left) * SourceRatio, (Source.Bottom - Source.Top) * SourceRatio);
     const QRectF DR(Dest.Left, Dest.Top, Dest.Right - Dest.Left, Dest.Bottom - Dest.Top);
     if (SR.width() == 0 || SR.height() == 0 || DR.width() == 0 || DR.height() == 0) return;
     // Copying within one image must read the pixels before they are overwritten.
@@ -822,10 +881,11 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas& SourceCanvas, const TRect& So
 
 TColor TCanvas::Pixels(int X, int Y) {
     const QImage* Img = TargetImage();
-    X -= FOrigin.X;
-    Y -= FOrigin.Y;
-    if (!Img || X < 0 || Y < 0 || X >= Img->width() || Y >= Img->height()) return clNone;
-    return FromQRgb(Img->pixel(X, Y));
+    // The first image pixel of the pixel's block stands for it.
+    const int64_t Ratio = PixelRatio();
+    const int64_t IX = (int64_t(X) - FOrigin.X) * Ratio, IY = (int64_t(Y) - FOrigin.Y) * Ratio;
+    if (!Img || IX < 0 || IY < 0 || IX >= Img->width() || IY >= Img->height()) return clNone;
+    return FromQRgb(Img->pixel(int(IX), int(IY)));
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color) {
@@ -1052,6 +1112,41 @@ void TCanvas::FillRgn(const TRegion& Region, const TBrush& Brush) {
     FPainter->translate(-FOrigin.X, -FOrigin.Y);
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const QRect& R : Region.ToQRegion()) FPainter->fillRect(R, B);
+    FPainter->restore();
+    Changed();
+}
+
+void TCanvas::FillPolygonSmooth(const TPoint* Points, int Count, const TBrush& Brush) {
+    FillSmooth(Points, Count, MakeQBrush(Brush), nullptr);
+}
+
+void TCanvas::FillPolygonSmooth(const TPoint* Points, int Count, const TBitmap& Picture, const TPoint& At) {
+    if (Picture.Empty()) return;
+    QBrush B(Picture.ImageForDraw());
+    B.setTransform(QTransform::fromTranslate(At.X, At.Y));
+    // The brush repeats the picture; a fringe pixel beyond its edge must not
+    // take the colour of the opposite edge.
+    const QRectF Within(At.X, At.Y, Picture.Width(), Picture.Height());
+    FillSmooth(Points, Count, B, &Within);
+}
+
+void TCanvas::FillSmooth(const TPoint* Points, int Count, const QBrush& Brush, const QRectF* Within) {
+    if (!Points || Count < 3 || FInPath || Brush.style() == Qt::NoBrush || !Begin()) return;
+    PrepareDevice();
+    QPainterPath Path(ToQ(Points[0]));
+    for (int I = 1; I < Count; ++I) Path.lineTo(ToQ(Points[I]));
+    Path.closeSubpath();
+    Path.setFillRule(Qt::WindingFill);
+    // Through the pixels' centres, as the outline around it is drawn.
+    const bool Centre = FPainter->transform().type() <= QTransform::TxTranslate;
+    if (Centre) Path.translate(0.5, 0.5);
+    FPainter->save();
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->setRenderHint(QPainter::Antialiasing, true);
+    FPainter->setBackgroundMode(FBkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    FPainter->setBackground(ToQColor(FBkColor));
+    if (Within) FPainter->setClipRect(*Within, Qt::IntersectClip);
+    FPainter->fillPath(Path, Brush);
     FPainter->restore();
     Changed();
 }

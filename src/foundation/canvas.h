@@ -8,7 +8,9 @@
 // device pixels of the target unless a transform says otherwise.
 //
 // Painting is aliased, so XOR feedback erases exactly and pixel counts are
-// exact. Rectangles and ellipses cover Left..Right-1 and Top..Bottom-1, and a
+// exact (a smooth mode is there for what needs no undoing). On an image with
+// a device pixel ratio, coordinates are the logical pixels and each covers a
+// block of the image's. Rectangles and ellipses cover Left..Right-1 and Top..Bottom-1, and a
 // LineTo leaves out its last pixel, so that chained lines draw each pixel
 // once and XOR outlines do not cancel themselves at their joints.
 //
@@ -158,6 +160,11 @@ public:
     // Size of the device in pixels.
     int DeviceWidth() const;
     int DeviceHeight() const;
+    // Device pixels per pixel in each direction: more than 1 on an image made
+    // for a high-density screen (its device pixel ratio, rounded). Every
+    // coordinate, region, clip and pixel access of the canvas stays in pixels;
+    // figures, texts and one-pixel pens are drawn with the device's pixels.
+    int PixelRatio() const;
 
     // ---- primitives ----
     void MoveTo(int X, int Y);
@@ -269,6 +276,12 @@ public:
     TPolyFillMode SetPolyFillMode(TPolyFillMode Mode);
     void FillRgn(const TRegion& Region, const TBrush& Brush);
     void FillRgn(const TRegion& Region) { FillRgn(Region, FBrush); }
+    // Smooth fills of a polygon (winding rule, no outline) for the smooth
+    // mode, where a region's pixel edges would show: with Brush, or with
+    // Picture placed at At and confined to where the picture is. Both fill
+    // the figure an outline of the same points is drawn around.
+    void FillPolygonSmooth(const TPoint* Points, int Count, const TBrush& Brush);
+    void FillPolygonSmooth(const TPoint* Points, int Count, const TBitmap& Picture, const TPoint& At);
     // Clips drawing to Region (device pixels), within the base clip;
     // nullptr removes the region and leaves only the base clip.
     void SelectClipRgn(const TRegion* Region);
@@ -316,6 +329,7 @@ private:
     QBrush MakeQBrush(const TBrush& Brush) const;
     // Draws (or, inside a path bracket, records) a figure with the pen, the brush or both.
     void DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill);
+    void FillSmooth(const TPoint* Points, int Count, const QBrush& Brush, const QRectF* Within);
     void RecordFigure(const QPainterPath& Path, bool Closed);
     QPainterPath PathOfFigures() const;
     void Changed();

@@ -12,6 +12,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace draxa {
@@ -19,9 +20,14 @@ namespace draxa {
 namespace {
 
 // The image never goes below one pixel, so the canvas always has a device
-// it can begin painting on, even for a control sized to nothing.
-QSize ImageSizeFor(const QSize& WidgetSize) {
-    return QSize(std::max(1, WidgetSize.width()), std::max(1, WidgetSize.height()));
+// it can begin painting on, even for a control sized to nothing. It holds
+// Ratio x Ratio image pixels for every pixel of the control.
+QImage MakeScreenImage(const QSize& WidgetSize, int Ratio, TColor Color) {
+    QImage Image(std::max(1, WidgetSize.width()) * Ratio, std::max(1, WidgetSize.height()) * Ratio,
+                 QImage::Format_RGB32);
+    Image.setDevicePixelRatio(Ratio);
+    Image.fill(ToQColor(Color));
+    return Image;
 }
 
 QRect ToQRect(const TRect& R) {
@@ -99,8 +105,8 @@ private:
 } // namespace
 
 TGraphicControl::TGraphicControl(QWidget* Parent)
-    : QWidget(Parent), FImage(ImageSizeFor(size()), QImage::Format_RGB32), FCanvas(&FImage) {
-    FImage.fill(ToQColor(FColor));
+    : QWidget(Parent), FImage(MakeScreenImage(size(), WantedPixelRatio(), clWhite)), FCanvas(&FImage) {
+    // (FColor is initialised after the image: the image starts white, its default.)
     // Drawing on the canvas outside Paint() (XOR feedback) must reach the
     // window; inside Paint() the paint in progress copies the result anyway.
     FCanvas.OnChange = [this] {
@@ -183,28 +189,44 @@ void TGraphicControl::paintEvent(QPaintEvent* Event) {
         // on it; only a copy that detaches it is not, and drawImage takes a
         // reference.
         QPainter Window(this);
-        Window.drawImage(Event->rect(), FImage, Event->rect());
+        const QRect Area = Event->rect();
+        const int Ratio = PixelRatio();
+        Window.drawImage(
+            QRectF(Area), FImage,
+            QRectF(Area.x() * Ratio, Area.y() * Ratio, Area.width() * Ratio, Area.height() * Ratio));
     }
     if (Failure) std::rethrow_exception(Failure);
 }
 
+int TGraphicControl::WantedPixelRatio() const {
+    // A fractional ratio (1.25, 1.5) gets the next whole one: the canvas then
+    // keeps whole image pixels per pixel, and the window scales the image down.
+    return std::max(1, int(std::ceil(devicePixelRatioF() - 0.01)));
+}
+
 bool TGraphicControl::SyncImageSize() {
-    const QSize Wanted = ImageSizeFor(size());
-    if (FImage.size() == Wanted) return false;
-    const QSize Old = FImage.size();
+    const int Ratio = WantedPixelRatio();
+    const QSize OldSize = FImage.deviceIndependentSize().toSize();
+    const QSize WantedSize(std::max(1, width()), std::max(1, height()));
+    const bool RatioChanged = Ratio != PixelRatio();
+    if (OldSize == WantedSize && !RatioChanged) return false;
     // The canvas's painter holds the old pixel buffer: end it before the swap.
     FCanvas.Release();
-    QImage Next(Wanted, QImage::Format_RGB32);
-    Next.fill(ToQColor(FColor));
-    const int CopyRows = std::min(Old.height(), Wanted.height());
-    const size_t CopyBytes = size_t(std::min(Old.width(), Wanted.width())) * 4;
-    for (int Y = 0; Y < CopyRows; ++Y) std::memcpy(Next.scanLine(Y), FImage.constScanLine(Y), CopyBytes);
+    QImage Next = MakeScreenImage(size(), Ratio, FColor);
+    if (RatioChanged) {
+        // Another screen: nothing of the old image fits, all of it is painted anew.
+        FInvalid = QRegion(rect());
+    } else {
+        const int CopyRows = std::min(FImage.height(), Next.height());
+        const size_t CopyBytes = size_t(std::min(FImage.width(), Next.width())) * 4;
+        for (int Y = 0; Y < CopyRows; ++Y) std::memcpy(Next.scanLine(Y), FImage.constScanLine(Y), CopyBytes);
+        // What was kept stays valid; the uncovered part needs Paint().
+        const QRegion Uncovered = QRegion(rect()) - QRegion(0, 0, OldSize.width(), OldSize.height());
+        FInvalid = (FInvalid + Uncovered) & rect();
+    }
     FImage.swap(Next);
-    // What was kept stays valid; the uncovered part needs Paint().
-    const QRegion Uncovered = QRegion(rect()) - QRegion(0, 0, Old.width(), Old.height());
-    FInvalid = (FInvalid + Uncovered) & rect();
     update();
-    Resize();
+    if (OldSize != WantedSize) Resize();
     return true;
 }
 
@@ -278,6 +300,8 @@ bool TGraphicControl::LosesThePress(const QEvent& Event) const {
 
 bool TGraphicControl::event(QEvent* Event) {
     if (PressInProgress() && LosesThePress(*Event)) CancelPress();
+    // The window went to a screen of another pixel density: the image follows.
+    if (Event->type() == QEvent::ScreenChangeInternal) SyncImageSize();
     const int Type = Event->type();
     bool Handled = true;
     std::exception_ptr Failure;

@@ -56,9 +56,14 @@ public:
     // control owns the canvas's OnChange for that: leave it alone).
     TCanvas& Canvas() { return FCanvas; }
     // The screen image (Format_RGB32, at least 1 x 1 pixel, the widget's size
-    // otherwise). Read it through this reference; never copy it by value while
-    // the canvas may be drawing on it.
+    // otherwise, times PixelRatio() in each direction). Read it through this
+    // reference; never copy it by value while the canvas may be drawing on it.
     const QImage& ScreenImage() const { return FImage; }
+    // Image pixels per client pixel in each direction: the widget's device
+    // pixel ratio, rounded up to a whole number. The screen image is re-made
+    // (and painted anew) when the window moves to a screen with another one;
+    // client coordinates never change with it.
+    int PixelRatio() const { return int(FImage.devicePixelRatio()); }
 
     // Marks the whole client area invalid; Paint() runs for it at the next paint.
     void Invalidate();
@@ -187,9 +192,11 @@ protected:
     void leaveEvent(QEvent* Event) override;
 
 private:
-    // Brings the screen image to the widget's size, keeping the overlapping
-    // content; returns true (after firing Resize) when the size changed.
+    // Brings the screen image to the widget's size and pixel ratio, keeping
+    // the overlapping content when only the size changed; returns true when
+    // the image was re-made (after firing Resize if the size changed).
     bool SyncImageSize();
+    int WantedPixelRatio() const;
     // Runs Paint() for the invalid area; returns the rectangle painted.
     std::optional<QRect> PaintInvalidArea();
     // Stores the event's position (clamped) as the cursor position.

@@ -276,29 +276,36 @@ std::optional<TGeometricPen> TMyShape::SelectGeometricPen(TCanvas& Canvas, TPenS
 void TMyShape::PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill, int Count) {
     if (Fill) {
         const int N = std::clamp(Count, 0, int(Points.size()));
-        const TRegion Region = TRegion::FromPolygon(Points.data(), N, WINDING);
+        // Exact: the pixels of a region. Smooth: the figure filled as a path.
+        const bool Smooth = Canvas.Antialiased();
+        const TRegion Region = Smooth ? TRegion() : TRegion::FromPolygon(Points.data(), N, WINDING);
         // The gradient image covers the shape's own (unrotated) frame and
-        // turns with it; the clip hides the white corners of the turned copy.
-        // There is none for an unknown style.
+        // turns with it; the fill's edge hides the white corners of the
+        // turned copy. There is none for an unknown style.
         const double Z = Zoom();
-        const TBitmap* Turned = FGradientStyle == TGradientStyle::gsNone || Region.IsEmpty()
-                                    ? nullptr
-                                    : FGradient.Turned(FColorBegin, FColorEnd, FGradientStyle,
-                                                       RoundHalfEven(Z * UnrotatedWidth()),
-                                                       RoundHalfEven(Z * UnrotatedHeight()), -FAngle);
-        const bool Gradient = Turned != nullptr;
-        if (Gradient) {
-            const TPoint At = GradientOrigin(*this, Z);
-            Canvas.SelectClipRgn(&Region);
-            Canvas.Draw(At.X, At.Y, *Turned);
-        }
+        const TBitmap* Turned =
+            FGradientStyle == TGradientStyle::gsNone || (Smooth ? N < 3 : Region.IsEmpty())
+                ? nullptr
+                : FGradient.Turned(FColorBegin, FColorEnd, FGradientStyle,
+                                   RoundHalfEven(Z * UnrotatedWidth()), RoundHalfEven(Z * UnrotatedHeight()),
+                                   -FAngle);
         // A clear brush leaves the gradient visible; a solid one covers it.
         TBrush Brush;
         CopyBrushFor(Canvas, FBrush, Brush);
-        Canvas.FillRgn(Region, Brush);
-        // Only the clip set here is removed: a caller's own clip stays when
-        // there was no gradient to confine.
-        if (Gradient) Canvas.SelectClipRgn(nullptr);
+        if (Smooth) {
+            if (Turned) Canvas.FillPolygonSmooth(Points.data(), N, *Turned, GradientOrigin(*this, Z));
+            Canvas.FillPolygonSmooth(Points.data(), N, Brush);
+        } else {
+            if (Turned) {
+                const TPoint At = GradientOrigin(*this, Z);
+                Canvas.SelectClipRgn(&Region);
+                Canvas.Draw(At.X, At.Y, *Turned);
+            }
+            Canvas.FillRgn(Region, Brush);
+            // Only the clip set here is removed: a caller's own clip stays
+            // when there was no gradient to confine.
+            if (Turned) Canvas.SelectClipRgn(nullptr);
+        }
     }
     const std::optional<TGeometricPen> Previous =
         SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());

@@ -127,7 +127,8 @@ QImage TMyDraxa::SelectionImage() {
     const int Bottom = std::clamp(B.Bottom, Top + 1, Top + int(BmpMaxSide));
     if (int64_t(Right - Left) * (Bottom - Top) > PictureMaxPixels) return {};
     Clip->SetBounds(0, 0, Right, Bottom);
-    Clip->RenderToBitmap(TRect{Left, Top, Right, Bottom});
+    // One picture pixel per drawing pixel, whatever the screen's density.
+    Clip->RenderToBitmap(TRect{Left, Top, Right, Bottom}, 1);
     return Clip->OffscreenBitmap().Image().copy();
 }
 

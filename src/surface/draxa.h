@@ -724,7 +724,9 @@ public:
 
     // Renders the control area R (screen pixels) into the off-screen bitmap:
     // background colour, background picture, grid, then every visible shape.
-    void RenderToBitmap(const TRect& R);
+    // The bitmap has Ratio x Ratio pixels per screen pixel (0: as many as the
+    // control's screen image, which is what a paint uses).
+    void RenderToBitmap(const TRect& R, int Ratio = 0);
     // The off-screen bitmap the last paint rendered into.
     TBitmap& OffscreenBitmap() { return *FOffscreen; }
     // The top-level shapes on visible layers whose painting may reach R

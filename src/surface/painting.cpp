@@ -39,9 +39,11 @@ void TMyDraxa::Paint() {
     if (OnPaint) OnPaint(this);
 }
 
-void TMyDraxa::RenderToBitmap(const TRect& R) {
-    // 32-bit pixels: the copy to the screen image is then a plain copy.
+void TMyDraxa::RenderToBitmap(const TRect& R, int Ratio) {
+    // 32-bit pixels at the screen image's density: the copy to the screen
+    // image is then a plain copy.
     FOffscreen->SetPixelFormat(TPixelFormat::pf32bit);
+    FOffscreen->SetPixelRatio(Ratio > 0 ? Ratio : PixelRatio());
     FOffscreen->SetSize(R.Right - R.Left, R.Bottom - R.Top);
     if (FOffscreen->Empty()) return;
     FillBackground(*FOffscreen);

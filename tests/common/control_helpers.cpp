@@ -63,25 +63,30 @@ void TMouseDriver::Drag(TPoint From, TPoint To, int Steps, Qt::MouseButton Butto
 
 TColor ScreenPixel(const TGraphicControl& Control, int X, int Y) {
     const QImage& Image = Control.ScreenImage();
-    if (!Image.valid(X, Y)) return clNone;
-    return FromQRgb(Image.pixel(X, Y));
+    const int Ratio = Control.PixelRatio();
+    if (X < 0 || Y < 0 || !Image.valid(X * Ratio, Y * Ratio)) return clNone;
+    const QRgb First = Image.pixel(X * Ratio, Y * Ratio);
+    for (int DY = 0; DY < Ratio; ++DY)
+        for (int DX = 0; DX < Ratio; ++DX)
+            if (Image.pixel(X * Ratio + DX, Y * Ratio + DY) != First) return clNone;
+    return FromQRgb(First);
 }
 
 int CountScreenPixels(const TGraphicControl& Control, const TRect& R, TColor Color) {
-    const QImage& Image = Control.ScreenImage();
+    const TRect Client = Control.ClientRect();
     const int Left = std::max(0, R.Left), Top = std::max(0, R.Top);
-    const int Right = std::min(Image.width(), R.Right), Bottom = std::min(Image.height(), R.Bottom);
+    const int Right = std::min(Client.Right, R.Right), Bottom = std::min(Client.Bottom, R.Bottom);
     int Count = 0;
     for (int Y = Top; Y < Bottom; ++Y)
         for (int X = Left; X < Right; ++X)
-            if (FromQRgb(Image.pixel(X, Y)) == Color) ++Count;
+            if (ScreenPixel(Control, X, Y) == Color) ++Count;
     return Count;
 }
 
 bool ScreenAreaIs(const TGraphicControl& Control, const TRect& R, TColor Color) {
-    const QImage& Image = Control.ScreenImage();
-    const int Width = std::min(Image.width(), R.Right) - std::max(0, R.Left);
-    const int Height = std::min(Image.height(), R.Bottom) - std::max(0, R.Top);
+    const TRect Client = Control.ClientRect();
+    const int Width = std::min(Client.Right, R.Right) - std::max(0, R.Left);
+    const int Height = std::min(Client.Bottom, R.Bottom) - std::max(0, R.Top);
     return Width > 0 && Height > 0 && CountScreenPixels(Control, R, Color) == Width * Height;
 }
 

@@ -51,9 +51,11 @@ private:
     Qt::KeyboardModifiers FModifiers;
 };
 
-// Colour of the screen image's pixel (X, Y); clNone outside the image.
+// Colour of the control's pixel (X, Y) on its screen image; clNone outside
+// the image, and clNone too on an image of several device pixels to a pixel
+// when they do not all have one colour.
 TColor ScreenPixel(const TGraphicControl& Control, int X, int Y);
-// Number of pixels of colour Color within R (clipped to the image).
+// Number of the control's pixels of colour Color within R (clipped to the image).
 int CountScreenPixels(const TGraphicControl& Control, const TRect& R, TColor Color);
 // True when R (clipped to the image) holds at least one pixel and all of them have colour Color.
 bool ScreenAreaIs(const TGraphicControl& Control, const TRect& R, TColor Color);

@@ -434,3 +434,132 @@ TEST(CanvasDevices, BitmapCanvasWritesBlueGreenRedRowsAndPdfIsADevice) {
     Detached.Rectangle(0, 0, 10, 10); // no device: nothing happens
     EXPECT_EQ(Detached.ClipRect(), (TRect{0, 0, 0, 0}));
 }
+
+// ---- images with two device pixels to a pixel (high-density screens) ----
+
+namespace {
+
+// What a figure drawing leaves on a white image of W x H pixels with Ratio
+// device pixels to a pixel.
+QImage DrawnAtRatio(int Ratio, const std::function<void(TCanvas&)>& Draw, int W = 60, int H = 50) {
+    TBitmap B;
+    B.SetPixelFormat(TPixelFormat::pf32bit);
+    B.SetPixelRatio(Ratio);
+    B.SetSize(W, H);
+    Draw(B.Canvas());
+    return B.Image().copy();
+}
+
+// Pixels (X, Y) of Wide whose Ratio x Ratio block does not hold exactly the
+// colour of pixel (X, Y) of Narrow.
+std::vector<QPoint> BlocksDiffering(const QImage& Narrow, const QImage& Wide, int Ratio) {
+    std::vector<QPoint> Bad;
+    for (int Y = 0; Y < Narrow.height(); ++Y)
+        for (int X = 0; X < Narrow.width(); ++X)
+            for (int DY = 0; DY < Ratio; ++DY)
+                for (int DX = 0; DX < Ratio; ++DX)
+                    if (Wide.pixel(X * Ratio + DX, Y * Ratio + DY) != Narrow.pixel(X, Y)) {
+                        if (Bad.empty() || Bad.back() != QPoint(X, Y)) Bad.emplace_back(X, Y);
+                    }
+    return Bad;
+}
+
+} // namespace
+
+TEST(CanvasHighDensity, StraightFiguresCoverTheSamePixelsInWholeBlocks) {
+    // Lines along the axes, chained lines leaving out their last pixel, box
+    // outlines and fills, pixel-wide pens of dashes, frames, rectangle fills,
+    // set pixels and regions: at ratio 2 each pixel is a block of four device
+    // pixels of the colour it has at ratio 1.
+    const auto Draw = [](TCanvas& C) {
+        C.Pen().SetColor(clBlack);
+        C.MoveTo(2, 2);
+        C.LineTo(40, 2);
+        C.LineTo(40, 30);
+        C.MoveTo(0, 45);
+        C.LineTo(3, 45); // short and at the image's edge
+        C.MoveTo(50, 49);
+        C.LineTo(51, 49); // one pixel long
+        C.Brush().SetColor(clRed);
+        C.Rectangle(5, 8, 20, 18);
+        C.Polygon(TArrPoint{{22, 8}, {35, 8}, {35, 20}, {22, 20}});
+        C.Pen().SetStyle(TPenStyle::psDot);
+        C.MoveTo(2, 25);
+        C.LineTo(30, 25);
+        C.Pen().SetStyle(TPenStyle::psSolid);
+        C.Brush().SetColor(clBlue);
+        C.FillRect(TRect{44, 4, 50, 12});
+        C.FrameRect(TRect{44, 14, 56, 24});
+        C.SetPixel(58, 2, clLime);
+        C.FillRgn(TRegion::FromRect(TRect{44, 30, 48, 34}));
+    };
+    const QImage Narrow = DrawnAtRatio(1, Draw), Wide = DrawnAtRatio(2, Draw);
+    ASSERT_EQ(Wide.size(), Narrow.size() * 2);
+    const std::vector<QPoint> Bad = BlocksDiffering(Narrow, Wide, 2);
+    EXPECT_TRUE(Bad.empty()) << Bad.size() << " pixels differ, the first at " << Bad.front().x() << ","
+                             << Bad.front().y();
+}
+
+TEST(CanvasHighDensity, CoordinatesClipsAndPixelsStayInPixels) {
+    TBitmap B;
+    B.SetPixelFormat(TPixelFormat::pf32bit);
+    B.SetPixelRatio(2);
+    B.SetSize(30, 20);
+    EXPECT_EQ(B.Width(), 30);
+    EXPECT_EQ(B.Image().size(), QSize(60, 40));
+    TCanvas& C = B.Canvas();
+    EXPECT_EQ(C.PixelRatio(), 2);
+    EXPECT_EQ(C.DeviceWidth(), 30);
+    EXPECT_EQ(C.ClipRect(), (TRect{0, 0, 30, 20}));
+    C.SetBaseClip(TRect{5, 5, 10, 10});
+    EXPECT_EQ(C.ClipRect(), (TRect{5, 5, 10, 10}));
+    C.Brush().SetColor(clRed);
+    C.FillRect(TRect{0, 0, 30, 20});
+    C.SetBaseClip(std::nullopt);
+    EXPECT_EQ(C.Pixels(5, 5), clRed);
+    EXPECT_EQ(C.Pixels(9, 9), clRed);
+    EXPECT_EQ(C.Pixels(10, 9), clWhite);
+    EXPECT_EQ(C.Pixels(30, 0), clNone);
+    // The origin shifts pixel access as it shifts drawing.
+    C.SetOrigin(TPoint{5, 5});
+    EXPECT_EQ(C.Pixels(10, 10), clRed);
+    C.SetOrigin(TPoint{0, 0});
+
+    // A copy between two such images takes every device pixel along.
+    TBitmap Copy;
+    Copy.SetPixelFormat(TPixelFormat::pf32bit);
+    Copy.SetPixelRatio(2);
+    Copy.SetSize(30, 20);
+    Copy.Canvas().CopyRect(TRect{0, 0, 30, 20}, C, TRect{0, 0, 30, 20});
+    EXPECT_EQ(Copy.Image(), B.Image());
+
+    // Changing the ratio keeps the size and starts white.
+    B.SetPixelRatio(1);
+    EXPECT_EQ(B.Image().size(), QSize(30, 20));
+    EXPECT_EQ(B.Canvas().Pixels(5, 5), clWhite);
+}
+
+TEST(CanvasHighDensity, FeedbackDrawnTwiceRestoresEveryDevicePixel) {
+    TBitmap B;
+    B.SetPixelFormat(TPixelFormat::pf32bit);
+    B.SetPixelRatio(2);
+    B.SetSize(120, 100);
+    B.SetImage(PatternImage(240, 200)); // a picture brought in has ratio 1 again
+    EXPECT_EQ(B.PixelRatio(), 1);
+    QImage Pattern = PatternImage(240, 200);
+    Pattern.setDevicePixelRatio(2);
+    for (const bool Smooth : {false, true}) {
+        QImage Img = Pattern.copy();
+        TCanvas C(&Img);
+        ASSERT_EQ(C.PixelRatio(), 2);
+        C.SetAntialiased(Smooth);
+        C.Pen().SetMode(TPenMode::pmNotXor);
+        C.Brush().SetStyle(TBrushStyle::bsClear);
+        DrawFeedback(C);
+        C.Release();
+        EXPECT_NE(Img, Pattern);
+        DrawFeedback(C);
+        C.Release();
+        EXPECT_EQ(Img, Pattern) << (Smooth ? "smooth" : "exact");
+    }
+}

@@ -132,16 +132,17 @@ TEST(ControlPaint, DrawingIsClippedToTheInvalidAreaAndReachesTheWindow) {
     };
     // The window's paint event runs the pending Paint() before it copies the image.
     const QImage Window = C.grab().toImage();
+    const int R = C.PixelRatio(); // the window's pixels are the image's
     EXPECT_EQ(C.PaintClips.size(), 2u);
     EXPECT_EQ(test::CountScreenPixels(C, C.ClientRect(), clRed), 10 * 5);
     EXPECT_TRUE(test::ScreenAreaIs(C, Rect(10, 10, 20, 15), clRed));
-    EXPECT_EQ(FromQRgb(Window.pixel(10, 10)), clRed);
-    EXPECT_EQ(FromQRgb(Window.pixel(9, 10)), clWhite);
+    EXPECT_EQ(FromQRgb(Window.pixel(10 * R, 10 * R)), clRed);
+    EXPECT_EQ(FromQRgb(Window.pixel(9 * R + R - 1, 10 * R)), clWhite);
 
     // Drawing outside Paint() (XOR feedback) goes straight to the image and the window.
     C.Canvas().SetPixel(30, 25, clBlue);
     EXPECT_EQ(test::ScreenPixel(C, 30, 25), clBlue);
-    EXPECT_EQ(FromQRgb(C.grab().toImage().pixel(30, 25)), clBlue);
+    EXPECT_EQ(FromQRgb(C.grab().toImage().pixel(30 * R, 25 * R)), clBlue);
 }
 
 TEST(ControlImage, ResizeKeepsTheOverlapAndInvalidatesOnlyTheNewArea) {
@@ -155,7 +156,7 @@ TEST(ControlImage, ResizeKeepsTheOverlapAndInvalidatesOnlyTheNewArea) {
 
     C.SetBounds(5, 5, 60, 20);
     EXPECT_EQ(C.Resizes, ResizesBefore + 1);
-    EXPECT_EQ(C.ScreenImage().size(), QSize(60, 20));
+    EXPECT_EQ(C.ScreenImage().size(), QSize(60, 20) * C.PixelRatio());
     EXPECT_TRUE(test::ScreenAreaIs(C, Rect(0, 0, 40, 20), clRed));
     EXPECT_TRUE(test::ScreenAreaIs(C, Rect(40, 0, 60, 20), clYellow));
     EXPECT_EQ(C.InvalidRect(), Rect(40, 0, 60, 20));
@@ -168,7 +169,7 @@ TEST(ControlImage, ResizeKeepsTheOverlapAndInvalidatesOnlyTheNewArea) {
     // Qt's own resizing of a shown widget takes the same path.
     C.show();
     C.resize(70, 25);
-    EXPECT_EQ(C.ScreenImage().size(), QSize(70, 25));
+    EXPECT_EQ(C.ScreenImage().size(), QSize(70, 25) * C.PixelRatio());
     EXPECT_EQ(test::ScreenPixel(C, 59, 19), clBlue);
 }
 

@@ -176,3 +176,44 @@ TEST(SurfacePainting, SmoothShapesLeaveMarksExact) {
     EXPECT_EQ(S.ShapeByNumber(No)->Info(), Measured) << "measures do not depend on the mode";
     EXPECT_EQ(HotPixels(), ExactHot) << "the selection's marks are drawn exactly over the smooth shape";
 }
+
+TEST(SurfacePainting, SmoothFillsAndGradientsHaveSmoothEdges) {
+    // A turned box without an outline: its fill's own edge is all there is.
+    // One colour throughout, so any grey is an edge pixel.
+    for (const bool Gradient : {false, true}) {
+        TMyDraxa S;
+        Prepare(S, 200, 150);
+        S.SetShowHotLink(false);
+        S.Brush().SetColor(clBlack);
+        const int No = S.AddShapeByTool(&S, TDrawTool::SpRectangle, QStringLiteral("R"),
+                                        {{50, 40}, {150, 40}, {150, 110}, {50, 110}}, 0, {});
+        TMyShape* Box = S.ShapeByNumber(No);
+        Box->Pen().SetStyle(TPenStyle::psClear);
+        if (Gradient) {
+            Box->Brush().SetStyle(TBrushStyle::bsClear);
+            Box->SetColorBegin(clBlack);
+            Box->SetColorEnd(clBlack);
+            Box->SetGradientStyle(TGradientStyle::gsLinearH);
+        }
+        Box->Rotate(Box->GetRotateCenter(), 0.5);
+        S.UnselectAll();
+        const auto Count = [&S](bool Greys) {
+            const QImage Img = S.ScreenImage();
+            int N = 0;
+            for (int Y = 0; Y < Img.height(); ++Y)
+                for (int X = 0; X < Img.width(); ++X) {
+                    const int G = qGray(Img.pixel(X, Y));
+                    N += Greys ? G > 20 && G < 235 : G <= 20;
+                }
+            return N;
+        };
+        S.Repaint();
+        const int ExactInk = Count(false);
+        EXPECT_GT(ExactInk, 5000);
+        EXPECT_EQ(Count(true), 0) << (Gradient ? "gradient" : "fill") << ": exact edges";
+        S.SetAntialiased(true);
+        S.Repaint();
+        EXPECT_GT(Count(true), 100) << (Gradient ? "gradient" : "fill") << ": smooth edges";
+        EXPECT_NEAR(Count(false), ExactInk, ExactInk / 20) << "the same figure, give or take its edge";
+    }
+}
