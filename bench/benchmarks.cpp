@@ -247,12 +247,13 @@ void SetShapes(benchmark::State& St, int N) {
 
 // ---- repaint ------------------------------------------------------------------------
 
-// Smooth: both sides draw with smooth edges.
-void FullRepaintDraxa(benchmark::State& St, int N, bool Smooth = false) {
+// Smooth: both sides draw with smooth edges. Ratio: device pixels per
+// pixel (a high-density screen has 2).
+void FullRepaintDraxa(benchmark::State& St, int N, bool Smooth = false, int Ratio = 1) {
     TMyDraxa& Surface = *SceneOf(N).Surface;
     const TRect All = Surface.ClientRect();
     Surface.SetAntialiased(Smooth);
-    for (auto _ : St) Surface.RenderToBitmap(All);
+    for (auto _ : St) Surface.RenderToBitmap(All, Ratio);
     Surface.SetAntialiased(false);
     SetShapes(St, N);
 }
@@ -267,13 +268,15 @@ void FullRepaintQPainter(benchmark::State& St, int N) {
     SetShapes(St, N);
 }
 
-void FullRepaintScene(benchmark::State& St, int N, bool Smooth = false) {
+void FullRepaintScene(benchmark::State& St, int N, bool Smooth = false, int Ratio = 1) {
     TScene& S = SceneOf(N);
-    QImage Image(S.Data.Width, S.Data.Height, QImage::Format_RGB32);
+    QImage Image(S.Data.Width * Ratio, S.Data.Height * Ratio, QImage::Format_RGB32);
+    Image.setDevicePixelRatio(Ratio);
+    const QRectF All(0, 0, S.Data.Width, S.Data.Height);
     for (auto _ : St) {
         QPainter P(&Image);
         P.setRenderHint(QPainter::Antialiasing, Smooth);
-        S.Peer->render(&P, QRectF(Image.rect()), QRectF(Image.rect()));
+        S.Peer->render(&P, All, All);
     }
     SetShapes(St, N);
 }
@@ -594,6 +597,8 @@ void RegisterBenchmarks() {
         }
         Add("FullRepaintSmooth/draxa" + S, [N](auto& St) { FullRepaintDraxa(St, N, true); });
         Add("FullRepaintSmooth/qgraphicsscene" + S, [N](auto& St) { FullRepaintScene(St, N, true); });
+        Add("FullRepaintRatio2/draxa" + S, [N](auto& St) { FullRepaintDraxa(St, N, true, 2); });
+        Add("FullRepaintRatio2/qgraphicsscene" + S, [N](auto& St) { FullRepaintScene(St, N, true, 2); });
         Add(
             "PartialRepaintSmooth200/draxa" + S, [N](auto& St) { PartialRepaintDraxa(St, N, 200, true); },
             kMicrosecond);

@@ -95,6 +95,9 @@ std::vector<TRow> Rows() {
                         "PartialRepaintSmooth200/qgraphicsscene" + S, "QGraphicsScene::render, antialiased"};
         if (Ten || Hundred) SmoothPart.MaxRatio = 1.0, SmoothPart.Target = "<= 1.0 x QGraphicsScene";
         Rows.push_back(SmoothPart);
+        Rows.push_back({"full repaint antialiased at device pixel ratio 2, " + C,
+                        "FullRepaintRatio2/draxa" + S, "FullRepaintRatio2/qgraphicsscene" + S,
+                        "QGraphicsScene::render, antialiased"});
         TRow Hover{"hover per mouse move, " + C, "Hover/draxa" + S, "Hover/itemAt" + S,
                    "QGraphicsScene::itemAt"};
         if (Ten) Hover.MaxRatio = 0.25, Hover.MaxSeconds = 50e-6, Hover.Target = "<= 0.25 x itemAt, <= 50 us";

@@ -842,7 +842,10 @@ void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap) {
     if (Bitmap.Empty() || FInPath || !Begin()) return;
     PrepareDevice();
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // Scaled only on a device with several pixels to a pixel.
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, FAntialiased);
     FPainter->drawImage(QPoint(X, Y), Bitmap.ImageForDraw());
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     Changed();
 }
 
@@ -1143,6 +1146,7 @@ void TCanvas::FillSmooth(const TPoint* Points, int Count, const QBrush& Brush, c
     FPainter->save();
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     FPainter->setRenderHint(QPainter::Antialiasing, true);
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     FPainter->setBackgroundMode(FBkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     FPainter->setBackground(ToQColor(FBkColor));
     if (Within) FPainter->setClipRect(*Within, Qt::IntersectClip);
