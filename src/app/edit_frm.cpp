@@ -690,7 +690,7 @@ void TEditForm::setVisible(bool Visible) {
         // The drawing may have been replaced while the window was hidden.
         FLayersPanel->Update();
         FStatusBar->Update();
-        FQuantitiesPanel->Refresh();
+        if (!FQuantitiesPanel->isHidden()) FQuantitiesPanel->Refresh();
         TakeBaseline();
         FAutosaveTimer->start();
     }

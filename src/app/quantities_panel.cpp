@@ -17,9 +17,11 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -92,8 +94,11 @@ TQuantitiesPanel::TQuantitiesPanel(TMyDraxa& Surface, QWidget* Parent)
     FTable->setColumnCount(ColumnCount);
     FTable->setHeaderLabels(
         {tr("Layer / class / shape"), tr("Caption"), tr("Count"), tr("Length"), tr("Area")});
+    // Layers in the drawing's order and classes by name until a column's
+    // header is clicked.
+    FTable->header()->setSortIndicator(-1, Qt::AscendingOrder);
     FTable->setSortingEnabled(true);
-    FTable->sortByColumn(colItem, Qt::AscendingOrder);
+    FTable->setMinimumHeight(190);
     FTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FTable->setUniformRowHeights(true);
     FTable->header()->setStretchLastSection(false);
@@ -135,6 +140,8 @@ TQuantitiesPanel::TQuantitiesPanel(TMyDraxa& Surface, QWidget* Parent)
 }
 
 void TQuantitiesPanel::RefreshLater() {
+    // A panel put away measures nothing; it is refreshed when it is shown.
+    if (isHidden()) return;
     if (!FLater->isActive()) FLater->start();
 }
 
@@ -144,7 +151,10 @@ void TQuantitiesPanel::Refresh() {
     const QString Unit = UnitSymbol(Q.Unit);
     // Everything the table shows, in one text.
     const QString Now = Unit + QString::number(Q.Ratio, 'g', 17) + QuantityShapesCsv(Q);
-    if (Now == FShown) return;
+    if (Now == FShown) {
+        ShowSelection();
+        return;
+    }
     FShown = Now;
 
     FUnits->setText(tr("Lengths in %1, areas in %1\u00B2, at scale 1 : %2")
@@ -222,6 +232,25 @@ void TQuantitiesPanel::Refresh() {
     FFilling = false;
     FCopy->setEnabled(!Q.Rows.empty());
     FExport->setEnabled(!Q.Rows.empty());
+    ShowSelection();
+}
+
+void TQuantitiesPanel::ShowSelection() {
+    QSet<int> Chosen;
+    std::function<void(TMyShape*)> Add = [&](TMyShape* S) {
+        if (!S || Chosen.contains(S->ShapeNo())) return;
+        Chosen << S->ShapeNo();
+        for (int M : S->Members()) Add(FSurface.ShapeByIndex(M));
+    };
+    for (TMyShape* S : FSurface.Selected()) Add(S);
+    FFilling = true;
+    const QSignalBlocker Quiet(FTable);
+    for (QTreeWidgetItemIterator It(FTable); *It; ++It) {
+        const int Number = (*It)->data(colItem, NumberRole).toInt();
+        (*It)->setSelected(Number >= 0 && Chosen.contains(Number));
+    }
+    FTable->viewport()->update();
+    FFilling = false;
 }
 
 void TQuantitiesPanel::RowChosen() {

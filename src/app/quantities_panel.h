@@ -2,7 +2,8 @@
 // layer is a row with its totals (a hidden layer says so), its shape classes
 // rows below it with theirs, and each class its shapes, with name, caption,
 // length and area in the drawing's unit at its scale. Every column sorts;
-// choosing a shape's row selects the shape on the surface. The table
+// choosing a shape's row selects the shape on the surface, and the rows of
+// the shapes selected on the surface are the chosen ones. The table
 // follows the drawing: the surface's change signals (and the editor, after
 // a change of units, scale or layers) ask for a refresh, which runs once
 // the burst of changes is over. "Copy as CSV" puts the totals on the
@@ -31,7 +32,8 @@ public:
 
     // Fills the table again when the quantities differ from what it shows.
     void Refresh();
-    // Refresh once the events being handled now are done (coalesced).
+    // Refresh once the events being handled now are done (coalesced);
+    // nothing while the panel is hidden.
     void RefreshLater();
     // The totals as CSV on the clipboard.
     void CopyCsv();
@@ -46,6 +48,9 @@ public:
 
 private:
     void RowChosen();
+    // Chooses the rows of the surface's selected shapes (with the members of
+    // selected groups).
+    void ShowSelection();
 
     TMyDraxa& FSurface;
     QLabel* FUnits;

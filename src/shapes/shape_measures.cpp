@@ -9,6 +9,7 @@
 #include "shapes/polyline.h"
 #include "shapes/rectangle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 

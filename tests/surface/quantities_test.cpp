@@ -118,8 +118,12 @@ TEST(Quantities, EachClassOnTwoLayersAtTwoScalesAndUnits) {
             EXPECT_EQ(R->LayerHidden, QLatin1String(E.Layer) == QLatin1String("Survey"));
             EXPECT_EQ(R->HasLength, !std::isnan(E.Length));
             EXPECT_EQ(R->HasArea, !std::isnan(E.Area));
-            if (R->HasLength) EXPECT_NEAR(R->Length, E.Length, 1e-3 * K);
-            if (R->HasArea) EXPECT_NEAR(R->Area, E.Area, 1e-4 * K2);
+            if (R->HasLength) {
+                EXPECT_NEAR(R->Length, E.Length, 1e-3 * K);
+            }
+            if (R->HasArea) {
+                EXPECT_NEAR(R->Area, E.Area, 1e-4 * K2);
+            }
         }
         EXPECT_EQ(Q.Rows.front().Layer, QStringLiteral("Plan")) << "rows follow the layers' order";
         ASSERT_EQ(Q.Shapes.size(), 11u);
@@ -130,6 +134,7 @@ TEST(Quantities, EachClassOnTwoLayersAtTwoScalesAndUnits) {
 
 TEST(Quantities, ClosedFiguresOtherThanBoxesAndTheirOpenCounterparts) {
     TMyDraxa S;
+    S.SetTheUNIT(TUnits::pixel); // at 1 : 1, logical units themselves
     // A square polyline whose ends meet encloses 1 in2 besides its 4 in.
     Add(S, TDrawTool::SpPolyLine, "Ring", {{0, 0}, {96, 0}, {96, 96}, {0, 96}, {0, 0}});
     // A chord arc over a half circle of radius 48: the half disc.
@@ -154,6 +159,7 @@ TEST(Quantities, ClosedFiguresOtherThanBoxesAndTheirOpenCounterparts) {
 
 TEST(Quantities, AGroupCountsItsMembersNotItself) {
     TMyDraxa S;
+    S.SetTheUNIT(TUnits::pixel);
     Add(S, TDrawTool::SpRectangle, "A", {{0, 0}, {96, 0}, {96, 96}, {0, 96}});
     Add(S, TDrawTool::SpRectangle, "B", {{200, 0}, {296, 0}, {296, 48}, {200, 48}});
     S.SelectAll();
@@ -218,6 +224,7 @@ TEST(CalibrateScale, ALineOf200PixelsDeclaredFiveMetresReadsFiveMetresInEveryUni
         S.SetTheUNIT(C.Unit);
         const int N = Add(S, TDrawTool::SpLine, "Known", {{10, 10}, {210, 10}});
         TMyShape* Line = S.ShapeByNumber(N);
+        S.ClearUndo();
         S.SetModified(false);
         EXPECT_EQ(S.CalibrateScale(Line, C.FiveMetres), QString());
         EXPECT_NEAR(S.Ratio(), Ratio, 1e-9 * Ratio);
