@@ -37,14 +37,17 @@ QVariant Measure(bool Has, double Value) {
 
 } // namespace
 
-bool MeasureDrawing(const QByteArray& Draw, TQuantities& Out) {
+bool TDrawingsStore::MeasureDrawing(const QByteArray& Draw, TQuantities& Out) {
     Out = TQuantities();
     if (Draw.isEmpty()) return true;
     try {
-        TMyDraxa Surface;
+        // A surface is a widget with pictures of the page's size: made once
+        // (when the store opens), not for every save. A load that fails
+        // leaves it as it was; one that succeeds replaces all it held.
+        if (!FMeasuring) FMeasuring = std::make_unique<TMyDraxa>();
         TMemoryStream Stream(Draw);
-        if (!Surface.LoadFromStream(Stream)) return false;
-        Out = Surface.Quantities();
+        if (!FMeasuring->LoadFromStream(Stream)) return false;
+        Out = FMeasuring->Quantities();
         return true;
     } catch (const std::exception&) {
         return false;

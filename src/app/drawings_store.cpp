@@ -1,6 +1,7 @@
 #include "app/drawings_store.h"
 
 #include "app/drawings_store_p.h"
+#include "surface/draxa.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -357,10 +358,14 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
         return false;
     }
     FCurrent = FKeys.empty() ? -1 : 0;
+    // The surface that reads drawings for their quantities is made now, so
+    // that the first save does not wait for it.
+    FMeasuring = std::make_unique<TMyDraxa>();
     return true;
 }
 
 void TDrawingsStore::Close() {
+    FMeasuring.reset();
     FKeys.clear();
     FCurrent = -1;
     FFileName.clear();

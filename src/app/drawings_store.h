@@ -60,6 +60,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QSqlDatabase;
@@ -68,11 +69,8 @@ class QSqlQuery;
 
 namespace draxa {
 
+class TMyDraxa;
 struct TQuantities;
-
-// The quantities of a drawing stream as the store keeps them (nothing for an
-// empty stream); false when the stream cannot be read as a drawing.
-bool MeasureDrawing(const QByteArray& Draw, TQuantities& Out);
 
 // One record of the table.
 struct TDrawingRecord {
@@ -318,6 +316,10 @@ private:
     // those of Draw (WriteQuantities), or go (DropQuantities).
     bool WriteQuantities(QSqlDatabase& Db, int64_t Key, const QByteArray& Draw, const QString& What);
     bool DropQuantities(QSqlDatabase& Db, int64_t Key, const QString& What);
+    // The quantities of a drawing stream (nothing for an empty one); false
+    // when the stream cannot be read as a drawing. One hidden surface,
+    // made when the store opens, reads every drawing the store measures.
+    bool MeasureDrawing(const QByteArray& Draw, TQuantities& Out);
     // Inside a rewrite's transaction: keeps the record Key as it is now (in
     // revision Revision) as a version, then lets the oldest beyond
     // VersionsKept go.
@@ -363,6 +365,7 @@ private:
     int FVersionsKept = DefaultVersionsKept;
     QString FDraftOwner;
     int64_t FDraftPid;
+    std::unique_ptr<TMyDraxa> FMeasuring;
 };
 
 } // namespace draxa

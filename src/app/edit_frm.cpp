@@ -126,10 +126,6 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FactShowQuantities->setObjectName(QStringLiteral("actShowQuantities"));
     FactShowQuantities->setCheckable(true);
     FactShowQuantities->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
-    connect(FactShowQuantities, &QAction::toggled, this, [this](bool Show) {
-        FQuantitiesPanel->setVisible(Show);
-        if (Show) FQuantitiesPanel->Refresh();
-    });
 
     FMenuBar->setObjectName(QStringLiteral("MenuBar"));
     // The keys of the menus work wherever the focus is in the window.
@@ -214,6 +210,19 @@ void TEditForm::CreateLayout() {
     Body->addWidget(FQuantitiesPanel, 4, 1, 1, 2);
     Body->addLayout(Buttons, 5, 1, 1, 2);
     Body->setRowStretch(3, 1);
+    // Shown, the quantities take a share of the height from the drawing:
+    // the window keeps its size (Qt would grow it by the panel's, past the
+    // bottom of the screen) unless it is below its new minimum.
+    connect(FactShowQuantities, &QAction::toggled, this, [this, Body](bool Show) {
+        const QSize Before = size();
+        Body->setRowStretch(4, Show ? 1 : 0);
+        FQuantitiesPanel->setVisible(Show);
+        if (Show) FQuantitiesPanel->Refresh();
+        if (isVisible()) {
+            layout()->activate();
+            resize(Before.expandedTo(minimumSize()));
+        }
+    });
     Body->setColumnStretch(1, 1);
 
     auto* Window = new QVBoxLayout(this);

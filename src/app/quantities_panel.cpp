@@ -98,7 +98,7 @@ TQuantitiesPanel::TQuantitiesPanel(TMyDraxa& Surface, QWidget* Parent)
     // header is clicked.
     FTable->header()->setSortIndicator(-1, Qt::AscendingOrder);
     FTable->setSortingEnabled(true);
-    FTable->setMinimumHeight(190);
+    FTable->setMinimumHeight(100);
     FTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FTable->setUniformRowHeights(true);
     FTable->header()->setStretchLastSection(false);
