@@ -2,6 +2,7 @@
 // its unit at its scale, their CSV form, and the scale set from a distance.
 #include "surface/quantities.h"
 
+#include "shapes/ellipse_group.h"
 #include "surface/draxa.h"
 
 #include <QLocale>
@@ -120,7 +121,9 @@ TQuantities TMyDraxa::Quantities() const {
     for (size_t I = 0; I < FLayers.size(); ++I) Place[FLayers[I].Id] = int(I);
     std::map<std::pair<int, QString>, TQuantityRow> Rows; // (layer place, class)
     for (TMyShape* S : FShapes) {
-        if (!S || S->HasMembers()) continue;
+        // A group is its members, which are listed on their own (an empty
+        // one, left from a damaged document, is nothing).
+        if (!S || S->HasMembers() || dynamic_cast<const TMyGroup*>(S)) continue;
         TQuantityShape Item;
         Item.Number = S->ShapeNo();
         Item.Name = S->Name();
