@@ -47,7 +47,8 @@ set(DRAXA_PUBLIC_HEADERS
   shapes/shape_types.h
   shapes/text.h
   surface/draxa.h
-  surface/draxa_types.h)
+  surface/draxa_types.h
+  surface/quantities.h)
 set(DRAXA_STATE_HEADERS
   surface/draxa_p.h
   surface/number_index.h

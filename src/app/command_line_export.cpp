@@ -92,19 +92,31 @@ bool LoadDrawing(TMyDraxa& Surface, const TExportRequest& Request, TDrawingsStor
 
 bool ArgumentsAskForExport(int argc, char** argv) {
     for (int I = 1; I < argc; ++I)
-        if (std::strcmp(argv[I], "--export") == 0 || std::strncmp(argv[I], "--export=", 9) == 0) return true;
+        if (std::strcmp(argv[I], "--export") == 0 || std::strncmp(argv[I], "--export=", 9) == 0 ||
+            std::strcmp(argv[I], "--quantities") == 0)
+            return true;
     return false;
 }
 
 int RunExport(const TExportRequest& Request, TDrawingsStore* Store) {
+    const QString Option = Request.Quantities ? QStringLiteral("--quantities") : QStringLiteral("--export");
     if (Request.Drawing.isEmpty() == Request.Document.isEmpty()) {
-        Say(QStringLiteral("--export needs either --drawing NAME or --document FILE."));
+        Say(QStringLiteral("%1 needs either --drawing NAME or --document FILE.").arg(Option));
         return 1;
     }
     TConsoleDialogs Console;
     TScopedDialogs UseConsole(Console);
     TMyDraxa Surface;
     if (!LoadDrawing(Surface, Request, Store)) return 1;
+    if (Request.Quantities) {
+        const QByteArray Csv = QuantitiesCsv(Surface.Quantities()).toUtf8();
+        if (std::fwrite(Csv.constData(), 1, size_t(Csv.size()), stdout) != size_t(Csv.size()) ||
+            std::fflush(stdout) != 0) {
+            Say(QStringLiteral("The quantities could not be written to standard output."));
+            return 1;
+        }
+        return 0;
+    }
 
     const QString Kind = QFileInfo(Request.Output).suffix().toLower();
     QString Error;

@@ -9,6 +9,7 @@
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QDir>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStandardPaths>
@@ -43,6 +44,12 @@ TDrawingMenu::TDrawingMenu(TMyDraxa& Surface, TLayersPanel& Layers, QMenuBar& Ba
     actScale->setObjectName(QStringLiteral("actScale"));
     connect(actScale, &QAction::triggered, this,
             [this] { Run(tr("Setting the scale"), [this] { AskScale(); }); });
+    actScaleFromDistance = mnuDrawing->addAction(tr("Set Scale from a &Distance..."));
+    actScaleFromDistance->setObjectName(QStringLiteral("actScaleFromDistance"));
+    actScaleFromDistance->setToolTip(
+        tr("Give a line over a known distance its real length; the scale follows"));
+    connect(actScaleFromDistance, &QAction::triggered, this,
+            [this] { Run(tr("Setting the scale"), [this] { AskScaleFromDistance(); }); });
 
     mnuDrawing->addSeparator();
     mnuPageSize = mnuDrawing->addMenu(tr("&Page Size"));
@@ -170,6 +177,46 @@ void TDrawingMenu::AskScale() {
     if (!Dialog.Ask() || Dialog.Value(0) == FSurface.Ratio()) return;
     FSurface.SetRatio(Dialog.Value(0));
     FSurface.SetModified(true);
+}
+
+TMyShape* TDrawingMenu::DistanceLine() const {
+    const auto HasLength = [](const TMyShape* S) { return S && S->MeasuredLength().has_value(); };
+    if (FSurface.SelectedCount() == 1) {
+        // A click on a member of a group picks the member.
+        TMyShape* S = FSurface.ChildShape() ? FSurface.ChildShape() : FSurface.SelectedShape(0);
+        if (HasLength(S)) return S;
+    }
+    TMyShape* Newest = nullptr;
+    for (int I = 0; I < FSurface.ShapeCount(); ++I) {
+        TMyShape* S = FSurface.ShapeByIndex(I);
+        if (HasLength(S) && (!Newest || S->ShapeNo() > Newest->ShapeNo())) Newest = S;
+    }
+    return Newest;
+}
+
+void TDrawingMenu::AskScaleFromDistance() {
+    TMyShape* Line = DistanceLine();
+    if (!Line) {
+        Dialogs().ShowMessage(
+            tr("Draw a line over a distance you know (a dimension of the background "
+               "picture, say), or select one, then choose Set Scale from a Distance again."));
+        return;
+    }
+    const QString Unit = UnitSymbol(FSurface.TheUNIT());
+    const double Now =
+        Line->MeasuredLength().value_or(0) * UnitsPerLogical(FSurface.TheUNIT(), FSurface.Ratio());
+    // The line is shown selected while its length is asked for.
+    FSurface.UnselectAll();
+    if (FSurface.IsLayerVisible(Line->LayerId())) FSurface.SelectShape(Line);
+    FSurface.Invalidate();
+    TValueDialog Dialog(tr("Set Scale from a Distance"), &FWindow);
+    Dialog.AddValue(QStringLiteral("seRealLength"),
+                    tr("The line \"%1\" measures %2 %3 now. Its real length:")
+                        .arg(Line->Name(), QLocale().toString(Now, 'f', 2), Unit),
+                    Now, 0, 1e9, 4, QLatin1Char(' ') + Unit);
+    if (!Dialog.Ask()) return;
+    const QString Why = FSurface.CalibrateScale(Line, Dialog.Value(0));
+    if (!Why.isEmpty()) Dialogs().ShowMessage(Why);
 }
 
 void TDrawingMenu::SetPageMm(double Width, double Height) {

@@ -5,7 +5,8 @@
 // whenever the menu opens.
 //
 // These are settings of the document, not edits of shapes: they are saved
-// with the drawing but are not steps of the undo history.
+// with the drawing but are not steps of the undo history, except the scale
+// set from a distance, which the surface records as one.
 #pragma once
 
 #include "surface/draxa.h"
@@ -36,6 +37,13 @@ public:
 
     void SetUnits(TUnits Units);
     void AskScale();
+    // "Set Scale from a Distance": the selected line (else the line drawn
+    // last) is given its real length in the current unit, and the scale
+    // follows. Tells the user when there is no line or it has no length.
+    void AskScaleFromDistance();
+    // The line AskScaleFromDistance measures: the one selected shape when it
+    // has a length, else the newest line of the drawing; nullptr for none.
+    TMyShape* DistanceLine() const;
     void SetPageStyle(TPageStyle Style);
     void AskCustomPage();
     void SetOrientation(TPrinterOrientation Orientation);
@@ -53,6 +61,7 @@ public:
     QMenu* mnuPicturePlacement = nullptr;
     QMenu* mnuLayers = nullptr;
     QAction* actScale = nullptr;
+    QAction* actScaleFromDistance = nullptr;
     QAction* actCustomPage = nullptr;
     QAction* actBackColor = nullptr;
     QAction* actBackPicture = nullptr;

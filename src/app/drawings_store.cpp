@@ -1,6 +1,7 @@
 #include "app/drawings_store.h"
 
 #include "app/drawings_store_p.h"
+#include "surface/draxa.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -348,7 +349,8 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
             return false;
         }
     }
-    if (!CreateTable() || !CheckTableColumns() || !UpgradeTable() || !UpgradeVersionTables() || !LoadKeys()) {
+    if (!CreateTable() || !CheckTableColumns() || !UpgradeTable() || !UpgradeVersionTables() ||
+        !UpgradeQuantitiesTable() || !LoadKeys()) {
         const QString Reason = FLastError;
         const TStoreFailure Kind = FLastFailure;
         Close();
@@ -356,10 +358,14 @@ bool TDrawingsStore::Open(const QString& Driver, const QString& DatabaseName, co
         return false;
     }
     FCurrent = FKeys.empty() ? -1 : 0;
+    // The surface that reads drawings for their quantities is made now, so
+    // that the first save does not wait for it.
+    FMeasuring = std::make_unique<TMyDraxa>();
     return true;
 }
 
 void TDrawingsStore::Close() {
+    FMeasuring.reset();
     FKeys.clear();
     FCurrent = -1;
     FFileName.clear();
@@ -615,7 +621,7 @@ bool TDrawingsStore::Insert(const QString& Name, const QDateTime& LastUpdate, co
         } else {
             NewKey = Query.lastInsertId().toLongLong();
         }
-        return FileOrphanVersions(Db, NewKey, What);
+        return FileOrphanVersions(Db, NewKey, What) && WriteQuantities(Db, NewKey, Draw, What);
     });
     if (!Done) return false;
     // The record is written whatever follows: a list of records that cannot
@@ -637,6 +643,9 @@ bool TDrawingsStore::Update(int64_t Key, int64_t& Revision, const QString& Name,
         // The drawing replaced is kept first; when the rewrite below
         // matches nothing, the rollback takes that back too.
         if (!KeepVersion(Db, Key, Revision, What)) return false;
+        // So are the drawing's quantities: written before the rewrite, they
+        // go with it when it matches nothing.
+        if (!WriteQuantities(Db, Key, Draw, What)) return false;
         // One statement rewrites the record in place, and only in the
         // revision the caller read: after someone else's save it matches
         // nothing.
@@ -690,7 +699,7 @@ bool TDrawingsStore::DeleteCurrent() {
     const int Place = FCurrent;
     const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot delete the drawing");
     const bool Done = InTransaction(What, [&](QSqlDatabase& Db) {
-        if (!KeepDeleted(Db, Key, What)) return false;
+        if (!KeepDeleted(Db, Key, What) || !DropQuantities(Db, Key, What)) return false;
         QSqlQuery Query(Db);
         Query.prepare(QStringLiteral("DELETE FROM %1 WHERE \"Id\" = ?").arg(QuotedTable(Db)));
         Query.addBindValue(qlonglong(Key));

@@ -43,6 +43,11 @@
 // program go on reading and writing it; the two extra tables are made when
 // a store is opened.
 //
+// Every write of a drawing also rewrites, in the same transaction, its rows
+// in a table of quantities ("<table>_quantities", drawings_quantities.cpp):
+// per layer and shape class the count, total length and total area in the
+// drawing's unit, for SQL queries across all drawings.
+//
 // Failures return false and leave a message for the user in LastError() and
 // its kind in LastFailure(); a failed write changes nothing in the table.
 #pragma once
@@ -55,6 +60,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QSqlDatabase;
@@ -62,6 +68,9 @@ class QSqlError;
 class QSqlQuery;
 
 namespace draxa {
+
+class TMyDraxa;
+struct TQuantities;
 
 // One record of the table.
 struct TDrawingRecord {
@@ -171,6 +180,8 @@ public:
     QString LastError() const { return FLastError; }
     TStoreFailure LastFailure() const { return FLastFailure; }
     const QString& TableName() const { return FTableName; }
+    // The table of the drawings' quantities: the table's name and "_quantities".
+    QString QuantitiesTableName() const { return FTableName + QStringLiteral("_quantities"); }
 
     // Called while an operation waits for another program's lock on the
     // SQLite file: with true after every slice of the wait (at most
@@ -297,6 +308,18 @@ private:
     // The extra tables' names, quoted for the engine.
     QString QuotedVersions(const QSqlDatabase& Db) const;
     QString QuotedDrafts(const QSqlDatabase& Db) const;
+    QString QuotedQuantities(const QSqlDatabase& Db) const;
+    // Makes the table of quantities when it is missing, filled from every
+    // drawing (drawings_quantities.cpp).
+    bool UpgradeQuantitiesTable();
+    // Inside a write's transaction: the quantities of record Key become
+    // those of Draw (WriteQuantities), or go (DropQuantities).
+    bool WriteQuantities(QSqlDatabase& Db, int64_t Key, const QByteArray& Draw, const QString& What);
+    bool DropQuantities(QSqlDatabase& Db, int64_t Key, const QString& What);
+    // The quantities of a drawing stream (nothing for an empty one); false
+    // when the stream cannot be read as a drawing. One hidden surface,
+    // made when the store opens, reads every drawing the store measures.
+    bool MeasureDrawing(const QByteArray& Draw, TQuantities& Out);
     // Inside a rewrite's transaction: keeps the record Key as it is now (in
     // revision Revision) as a version, then lets the oldest beyond
     // VersionsKept go.
@@ -342,6 +365,7 @@ private:
     int FVersionsKept = DefaultVersionsKept;
     QString FDraftOwner;
     int64_t FDraftPid;
+    std::unique_ptr<TMyDraxa> FMeasuring;
 };
 
 } // namespace draxa

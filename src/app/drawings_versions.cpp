@@ -327,7 +327,8 @@ bool TDrawingsStore::RestoreDeleted(int64_t Group) {
         } else {
             NewKey = Insert.lastInsertId().toLongLong();
         }
-        if (!FileOrphanVersions(Db, NewKey, What)) return false;
+        if (!FileOrphanVersions(Db, NewKey, What) || !WriteQuantities(Db, NewKey, Draw.toByteArray(), What))
+            return false;
         // Its earlier versions come back with it; the row that held it is
         // the record now.
         QSqlQuery Back(Db);

@@ -11,11 +11,13 @@
 #include "app/glyphs.h"
 #include "app/history_window.h"
 #include "app/layers_panel.h"
+#include "app/quantities_panel.h"
 #include "foundation/busy_wait.h"
 #include "foundation/picture_loader.h"
 #include "foundation/streams.h"
 #include "shapes/text.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -59,6 +61,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
       FActions(new TEditorActions(*FDraxaEdit, *FMenuBar, *this)),
       FStatusBar(new TEditorStatusBar(*FDraxaEdit, this)), FFormatBar(new TFormatBar(*FDraxaEdit, this)),
       FLayersPanel(new TLayersPanel(*FDraxaEdit, this)),
+      FQuantitiesPanel(new TQuantitiesPanel(*FDraxaEdit, this)),
       FView(new TEditorView(*FDraxaEdit, *FScrollBox, *FActions->mnuView)),
       FDrawingMenu(new TDrawingMenu(*FDraxaEdit, *FLayersPanel, *FMenuBar, *this)),
       FFileMenu(new TFileMenu(*FDraxaEdit, *FMenuBar, *this, [this] { return FedtName->text(); })) {
@@ -118,6 +121,12 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     // Enter anywhere in the window presses OK; Escape is Cancel (reject).
     FbbtnOK->setDefault(true);
 
+    FQuantitiesPanel->hide();
+    FactShowQuantities = FActions->mnuView->addAction(tr("&Quantities"));
+    FactShowQuantities->setObjectName(QStringLiteral("actShowQuantities"));
+    FactShowQuantities->setCheckable(true);
+    FactShowQuantities->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+
     FMenuBar->setObjectName(QStringLiteral("MenuBar"));
     // The keys of the menus work wherever the focus is in the window.
     for (QAction* Menu : FMenuBar->actions()) addActions(Menu->menu()->actions());
@@ -131,10 +140,12 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
         FFormatBar->Update();
         FLayersPanel->Update();
         FStatusBar->Update();
+        FQuantitiesPanel->RefreshLater();
     };
     FLayersPanel->OnChanged = [this] {
         FStatusBar->Update();
         FActions->Update();
+        FQuantitiesPanel->RefreshLater();
     };
     FFormatBar->OnChanged = [this] { FActions->Update(); };
     FView->OnChanged = [this] {
@@ -144,6 +155,7 @@ TEditForm::TEditForm(TDrawingsStore& Store, QWidget* Parent)
     FDrawingMenu->OnChanged = [this] {
         FActions->Update();
         FStatusBar->Update();
+        FQuantitiesPanel->RefreshLater();
     };
     CreateLayout();
 
@@ -165,6 +177,7 @@ TEditForm::~TEditForm() {
     delete FStatusBar;
     delete FFormatBar;
     delete FLayersPanel;
+    delete FQuantitiesPanel;
     delete FView;
     delete FDrawingMenu;
     delete FFileMenu;
@@ -194,8 +207,22 @@ void TEditForm::CreateLayout() {
     Body->addWidget(FFormatBar, 2, 1, 1, 2);
     Body->addWidget(FPanel1, 3, 1);
     Body->addWidget(FLayersPanel, 3, 2);
-    Body->addLayout(Buttons, 4, 1, 1, 2);
+    Body->addWidget(FQuantitiesPanel, 4, 1, 1, 2);
+    Body->addLayout(Buttons, 5, 1, 1, 2);
     Body->setRowStretch(3, 1);
+    // Shown, the quantities take a share of the height from the drawing:
+    // the window keeps its size (Qt would grow it by the panel's, past the
+    // bottom of the screen) unless it is below its new minimum.
+    connect(FactShowQuantities, &QAction::toggled, this, [this, Body](bool Show) {
+        const QSize Before = size();
+        Body->setRowStretch(4, Show ? 1 : 0);
+        FQuantitiesPanel->setVisible(Show);
+        if (Show) FQuantitiesPanel->Refresh();
+        if (isVisible()) {
+            layout()->activate();
+            resize(Before.expandedTo(minimumSize()));
+        }
+    });
     Body->setColumnStretch(1, 1);
 
     auto* Window = new QVBoxLayout(this);
@@ -443,6 +470,7 @@ void TEditForm::LoadDocumentFile() {
     }
     RestoreMode();
     FLayersPanel->Update();
+    FQuantitiesPanel->RefreshLater();
     if (!Problem.isEmpty()) Dialogs().ShowMessage(Problem);
 }
 
@@ -671,6 +699,7 @@ void TEditForm::setVisible(bool Visible) {
         // The drawing may have been replaced while the window was hidden.
         FLayersPanel->Update();
         FStatusBar->Update();
+        if (!FQuantitiesPanel->isHidden()) FQuantitiesPanel->Refresh();
         TakeBaseline();
         FAutosaveTimer->start();
     }

@@ -41,6 +41,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QButtonGroup;
 class QFrame;
 class QLabel;
@@ -61,6 +62,7 @@ class TEditorView;
 class TEditorStatusBar;
 class TFormatBar;
 class TLayersPanel;
+class TQuantitiesPanel;
 struct TDrawingRecord;
 struct TDrawingDraft;
 enum class TStoreFailure : uint8_t;
@@ -151,6 +153,9 @@ public:
     TEditorStatusBar* StatusBar() const { return FStatusBar; }
     TFormatBar* FormatBar() const { return FFormatBar; }
     TLayersPanel* LayersPanel() const { return FLayersPanel; }
+    // Below the drawing; View > Quantities shows and hides it.
+    TQuantitiesPanel* QuantitiesPanel() const { return FQuantitiesPanel; }
+    QAction* actShowQuantities() const { return FactShowQuantities; }
     TEditorView* View() const { return FView; }
     TDrawingMenu* DrawingMenu() const { return FDrawingMenu; }
     TFileMenu* FileMenu() const { return FFileMenu; }
@@ -250,6 +255,8 @@ private:
     TEditorStatusBar* FStatusBar;
     TFormatBar* FFormatBar;
     TLayersPanel* FLayersPanel;
+    TQuantitiesPanel* FQuantitiesPanel;
+    QAction* FactShowQuantities;
     TEditorView* FView;
     TDrawingMenu* FDrawingMenu;
     TFileMenu* FFileMenu;

@@ -13,7 +13,8 @@
 //
 // --export OUT with --drawing NAME or --document FILE (and --dpi N for
 // pictures) writes a drawing as a PNG, SVG, PDF or other picture file and
-// ends, without a window (see command_line_export.h).
+// ends, without a window (see command_line_export.h); --quantities with
+// --drawing NAME or --document FILE prints the drawing's quantities as CSV.
 //
 // The default folder is created private to the user (0700) and the SQLite
 // file in it 0600. Once a day, on start, the program keeps a backup of the
@@ -99,6 +100,11 @@ int main(int argc, char** argv) {
             "Write the drawing named by --drawing or --document to file (.png, .svg, .pdf or another "
             "picture type) and end, without a window."),
         QStringLiteral("file"));
+    const QCommandLineOption Quantities(
+        QStringLiteral("quantities"),
+        QStringLiteral(
+            "Print the counts, lengths and areas per layer and shape class of the drawing named by "
+            "--drawing or --document as CSV, and end, without a window."));
     const QCommandLineOption Drawing(QStringLiteral("drawing"),
                                      QStringLiteral("The name of the drawing of the store to export."),
                                      QStringLiteral("name"));
@@ -111,14 +117,20 @@ int main(int argc, char** argv) {
     Options.addOption(Postgres);
     Options.addOption(Versions);
     Options.addOption(Export);
+    Options.addOption(Quantities);
     Options.addOption(Drawing);
     Options.addOption(Document);
     Options.addOption(Dpi);
     Options.process(App);
 
-    const bool Exporting = Options.isSet(Export);
+    if (Options.isSet(Export) && Options.isSet(Quantities)) {
+        std::fprintf(stderr, "tdraxa: --export and --quantities cannot be used together.\n");
+        return 1;
+    }
+    const bool Exporting = Options.isSet(Export) || Options.isSet(Quantities);
     draxa::TExportRequest Request;
     if (Exporting) {
+        Request.Quantities = Options.isSet(Quantities);
         Request.Output = Options.value(Export);
         Request.Drawing = Options.value(Drawing);
         Request.Document = Options.value(Document);

@@ -37,6 +37,11 @@ public:
     using TMyShape::TMyShape;
     QString ClassName() const override { return QStringLiteral("TMyPolyBezier"); }
 
+    // The length of the whole segments, each sampled finely; a curve whose
+    // two ends meet also encloses an area.
+    std::optional<double> MeasuredLength() const override;
+    std::optional<double> MeasuredArea() const override;
+
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
 
     // The curve of the screen points displaced by ToPt - FromPt, rounded.
@@ -100,6 +105,11 @@ public:
 
     explicit TMyBLine(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyBLine"); }
+
+    // The curve through the logical vertices, sampled finely; a curve whose
+    // two ends meet also encloses an area.
+    std::optional<double> MeasuredLength() const override;
+    std::optional<double> MeasuredArea() const override;
 
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
 

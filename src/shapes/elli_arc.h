@@ -37,6 +37,12 @@ public:
     explicit TMyElliArc(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyElliArc"); }
 
+    // The length of the arc itself (amCircle: radius times the angle swept,
+    // the straight segment for points in a line; amEllipse: the curve
+    // sampled finely), and for a chord or sector figure the area it closes.
+    std::optional<double> MeasuredLength() const override;
+    std::optional<double> MeasuredArea() const override;
+
     // ---- outline previews (screen; pen and mode as the caller prepared them) ----
 
     // The arc of the screen points displaced by ToPt - FromPt, rounded; no fill.

@@ -30,6 +30,8 @@ public:
     // "Area=" and Pi x (W / 2) x (H / 2) in the surface's unit and scale,
     // e.g. "Area=  3926.99pixel(s)2"; stored in Info and returned in Text.
     void UpdateMeasureInfo(QString& Text) override;
+    // Pi x (W / 2) x (H / 2).
+    std::optional<double> MeasuredArea() const override;
 
     // The outline in screen pixels around the screen rotate centre: point 0
     // lies at the end of the height axis towards growing y before turning,
@@ -52,6 +54,8 @@ public:
 
     // The info texts only.
     void Paint(TCanvas& Canvas) override;
+    // The members measure themselves.
+    std::optional<double> MeasuredArea() const override { return std::nullopt; }
 };
 
 // A group that connector lines route around and may attach to; it behaves

@@ -27,6 +27,8 @@ public:
     explicit TMyImage(TShapeHost* AHost);
     ~TMyImage() override;
     QString ClassName() const override { return QStringLiteral("TMyImage"); }
+    // A picture is counted, not measured.
+    std::optional<double> MeasuredArea() const override { return std::nullopt; }
 
     // The inherited copy, then (from another TMyImage only) the picture and
     // every image property, the stored transparent colour included.

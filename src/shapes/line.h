@@ -70,6 +70,8 @@ public:
     // Plain TMyLine only: the length of the first segment in the surface's
     // unit (GetLengthText), stored in Info. Other classes: nothing.
     void UpdateMeasureInfo(QString& Text) override;
+    // The sum of the segments through every vertex.
+    std::optional<double> MeasuredLength() const override;
     // True when screen point P lies within 8 pixels of a segment (see SegmentAt).
     bool PointInShape(TCanvas& Canvas, const TPoint& P) override;
     // The common record, then the tail: Int32 ArrowAngle, Byte ArrowLength,

@@ -20,6 +20,8 @@ public:
 
     explicit TMyLinkPoint(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyLinkPoint"); }
+    // A link point (or junction) is counted, not measured.
+    std::optional<double> MeasuredArea() const override { return std::nullopt; }
 
     // A circle of Size screen pixels with its top-left at P1 (P2 is not used).
     void DrawCreating(TCanvas& Canvas, const TPoint& P1, const TPoint& P2) override;

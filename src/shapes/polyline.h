@@ -47,6 +47,9 @@ public:
     // Removes vertex Index when VertexRemovalResult allows it (a polygon that
     // loses vertex 0 closes on its new vertex 0) and returns that result.
     virtual int RemoveVertex(int Index);
+
+    // A polyline whose two ends meet encloses the area of its ring, besides its length.
+    std::optional<double> MeasuredArea() const override;
 };
 
 class DRAXA_EXPORT TMyFreeLine : public TMyPolyLine {
@@ -107,6 +110,10 @@ public:
 
     // Pixels covered by the ring and its one-pixel outline at Zoom 1.
     int CoveredPixels() const;
+    // The area of the ring (the shoelace sum, so a ring that crosses itself
+    // counts its loops against each other); a polygon has no length of its own.
+    std::optional<double> MeasuredLength() const override { return std::nullopt; }
+    std::optional<double> MeasuredArea() const override;
 
 private:
     // The rounded screen vertices.

@@ -71,6 +71,8 @@ public:
     // surface's unit, as "m=" width and "n=" height on two lines joined by a
     // carriage return (character 13).
     QString GetLengthText(const TPoint& P1, const TPoint& P2) override;
+    // Unrotated width times height.
+    std::optional<double> MeasuredArea() const override;
     // True when screen point P lies inside the polygon of the rounded screen
     // corners (even-odd rule); the canvas is not used.
     bool PointInShape(TCanvas& Canvas, const TPoint& P) override;

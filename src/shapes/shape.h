@@ -117,6 +117,12 @@ public:
     virtual TMyPoint GetScreenRotateCenter() const;
     // Builds the measurement text and stores it in Info.
     virtual void UpdateMeasureInfo(QString& Text);
+    // What the shape measures, in logical units (shape_measures.cpp): the
+    // length of its line or curve and the area it encloses. Empty where the
+    // class has no such measure: a box of text has neither, and a group
+    // leaves both to its members.
+    virtual std::optional<double> MeasuredLength() const { return std::nullopt; }
+    virtual std::optional<double> MeasuredArea() const { return std::nullopt; }
     // Point Index (logical); (0, 0) when out of range.
     virtual TMyPoint GetPoint(int Index) const;
     // Index of the hot point under screen point P, -1 for none.

@@ -35,6 +35,8 @@ public:
     // A box without lines: centred, solid glyphs, no border, no wrapping.
     explicit TMyText(TShapeHost* AHost);
     QString ClassName() const override { return QStringLiteral("TMyText"); }
+    // A box of text is counted, not measured.
+    std::optional<double> MeasuredArea() const override { return std::nullopt; }
 
     // The inherited copy, then (from another text) every text property.
     void Assign(const TMyShape& Source) override;

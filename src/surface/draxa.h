@@ -22,6 +22,7 @@
 #include "shapes/shape_host.h"
 #include "surface/draxa_p.h"
 #include "surface/draxa_types.h"
+#include "surface/quantities.h"
 
 #include <QColor>
 #include <QImage>
@@ -431,6 +432,20 @@ public:
     // The top-most shape whose shown caption (info text) covers screen
     // point P, or nullptr. A text box's text is the box itself.
     TMyShape* CaptionAt(const TPoint& P);
+
+    // ================= quantities (quantities.cpp) =================
+
+    // Counts, lengths and areas per layer and shape class, and every shape's
+    // own, in TheUNIT at Ratio (see surface/quantities.h). Every layer is
+    // counted, hidden ones too (marked as such); a group counts its members,
+    // not itself.
+    TQuantities Quantities() const;
+    // Sets Ratio so that Shape, a shape of this drawing that has a length,
+    // measures RealLength (in TheUNIT) as one undo step: undo gives the old
+    // ratio back. Returns an empty text when done, else why not (no such
+    // shape here, a shape without length, a length that is not a positive
+    // number), with nothing changed.
+    QString CalibrateScale(TMyShape* Shape, double RealLength);
 
     // ================= units, zoom and page =================
 

@@ -71,6 +71,8 @@ using TActionToolToSelecting = std::function<void()>;
 using TWholeDragOperation = std::function<void()>;
 
 // Undo action names.
+// The undo action of a scale set from a measured distance (CalibrateScale).
+extern DRAXA_EXPORT const QString ACT_SET_SCALE;
 extern DRAXA_EXPORT const QString ACT_ADD, ACT_CHANGE, ACT_DELETE, ACT_GROUP, ACT_UNGROUP, ACT_BRINGTOFRONT,
     ACT_BRINGTOFRONTBYSTEP, ACT_SENDTOBACK, ACT_SENDTOBACKBYSTEP;
 

@@ -17,6 +17,7 @@ const QString ACT_BRINGTOFRONT = QStringLiteral("ACT_BRINGTOFRONT");
 const QString ACT_BRINGTOFRONTBYSTEP = QStringLiteral("ACT_BRINGTOFRONTBYSTEP");
 const QString ACT_SENDTOBACK = QStringLiteral("ACT_SENDTOBACK");
 const QString ACT_SENDTOBACKBYSTEP = QStringLiteral("ACT_SENDTOBACKBYSTEP");
+const QString ACT_SET_SCALE = QStringLiteral("ACT_SET_SCALE");
 
 // ---- the history ----
 

@@ -385,6 +385,7 @@ bool TMyDraxa::Undo() {
         }
     }
     U->Records = FUndo.TakeLastSteps(U->Steps);
+    if (U->ScaleChanged) FRatio = U->RatioBefore;
     FReplay.Replaying = false;
     FReplay.Undone.push_back(std::move(U));
     AfterReplay(*FReplay.Undone.back());
@@ -417,6 +418,7 @@ bool TMyDraxa::Redo() {
     U->After.clear();
     FUndo.PutBackSteps(std::move(U->Records));
     U->Records.clear();
+    if (U->ScaleChanged) FRatio = U->RatioAfter;
     FReplay.Replaying = false;
     FReplay.Done.push_back(std::move(U));
     AfterReplay(*FReplay.Done.back());

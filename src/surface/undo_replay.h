@@ -70,6 +70,11 @@ struct TReplayUnit {
     // While undone: the state the operation left, and its history records.
     std::vector<std::pair<int, TShapeImage>> After;
     std::vector<TSavedShape> Records;
+    // A change of the drawing scale the operation made (CalibrateScale):
+    // undo gives RatioBefore back, redo RatioAfter.
+    bool ScaleChanged = false;
+    double RatioBefore = 1;
+    double RatioAfter = 1;
 
     bool ChangesStructure() const {
         for (const TJournalEntry& E : Journal)

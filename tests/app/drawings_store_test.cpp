@@ -610,7 +610,8 @@ TEST(DrawingsStorePostgres, SharedStore) {
         Db.setConnectOptions(Info);
         ASSERT_TRUE(Db.open());
         // The table, and those of its versions and drafts.
-        for (const QString& Suffix : {QString(), QStringLiteral("_versions"), QStringLiteral("_drafts")})
+        for (const QString& Suffix : {QString(), QStringLiteral("_versions"), QStringLiteral("_drafts"),
+                                      QStringLiteral("_quantities")})
             QSqlQuery(Db).exec(QStringLiteral("DROP TABLE \"%1%2\"").arg(Table, Suffix));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("store-test-drop"));

@@ -403,7 +403,8 @@ TEST(DrawingsVersionsPostgres, SameOnTheSharedStore) {
             QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("versions-test-drop"));
         Db.setConnectOptions(Info);
         ASSERT_TRUE(Db.open());
-        for (const QString& Suffix : {QString(), QStringLiteral("_versions"), QStringLiteral("_drafts")})
+        for (const QString& Suffix : {QString(), QStringLiteral("_versions"), QStringLiteral("_drafts"),
+                                      QStringLiteral("_quantities")})
             QSqlQuery(Db).exec(QStringLiteral("DROP TABLE \"%1%2\"").arg(Table, Suffix));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("versions-test-drop"));

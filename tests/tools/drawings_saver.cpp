@@ -11,7 +11,7 @@
 #include "app/drawings_store.h"
 #include "tools/saved_drawing.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -28,7 +28,11 @@ void Say(const QString& Line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication App(argc, argv);
+    // The store reads each drawing it saves for its quantities, on a
+    // surface that needs the application object of a program with windows;
+    // it shows none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication App(argc, argv);
     const QStringList Args = App.arguments();
     if (Args.size() != 7) {
         Say(QStringLiteral("usage: drawings_saver FILE KEY COUNT SIZE FIRST TAG"));
