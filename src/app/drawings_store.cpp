@@ -524,13 +524,18 @@ bool TDrawingsStore::ReadCurrent(TDrawingRecord& Record) {
     return Read(CurrentKey(), Record);
 }
 
-bool TDrawingsStore::Read(int64_t Key, TDrawingRecord& Record) {
-    const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot read the drawing");
+bool TDrawingsStore::StartRead(const QString& What) {
     if (!IsOpen()) {
         Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
         return false;
     }
     FLastFailure = TStoreFailure::sfNone;
+    return true;
+}
+
+bool TDrawingsStore::Read(int64_t Key, TDrawingRecord& Record) {
+    const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot read the drawing");
+    if (!StartRead(What)) return false;
     QSqlDatabase Db = Database();
     QSqlQuery Query(Db);
     Query.setForwardOnly(true);
@@ -564,11 +569,7 @@ bool TDrawingsStore::ListDrawings(const QString& NameContains, TDrawingsOrder Or
                                   std::vector<TDrawingSummary>& Out) {
     const QString What = QCoreApplication::translate("TDrawingsStore", "Cannot read the list of drawings");
     Out.clear();
-    if (!IsOpen()) {
-        Fail(What, QCoreApplication::translate("TDrawingsStore", "the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
+    if (!StartRead(What)) return false;
     QSqlDatabase Db = Database();
     QSqlQuery Query(Db);
     Query.setForwardOnly(true);

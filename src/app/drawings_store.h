@@ -348,6 +348,9 @@ private:
     bool ExecWaiting(QSqlQuery& Query, const QString& Sql = QString());
     // Runs our own schema statements one after the other; false at the first that fails.
     bool RunStatements(QSqlDatabase& Db, const QStringList& Steps, const QString& What);
+    // Before a read: false (with the failure recorded) when the store is
+    // not open; otherwise the last failure is cleared.
+    bool StartRead(const QString& What);
     // Records a failure; an engine error also gives the kind.
     void Fail(const QString& What, const QString& Reason, TStoreFailure Kind = TStoreFailure::sfOther);
     void Fail(const QString& What, const QSqlError& Error);

@@ -230,11 +230,7 @@ bool TDrawingsStore::FileOrphanVersions(QSqlDatabase& Db, int64_t NewKey, const 
 bool TDrawingsStore::ReadVersions(const QString& What, const QString& Condition, const QVariant& Bound,
                                   std::vector<TDrawingVersion>& Out) {
     Out.clear();
-    if (!IsOpen()) {
-        Fail(What, Tr("the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
+    if (!StartRead(What)) return false;
     QSqlDatabase Db = Database();
     QSqlQuery Query(Db);
     Query.setForwardOnly(true);
@@ -418,11 +414,7 @@ bool TDrawingsStore::RemoveDraft(int64_t DraftId) {
 bool TDrawingsStore::ListLeftDrafts(std::vector<TDrawingDraft>& Out) {
     const QString What = Tr("Cannot read the drafts of drawings");
     Out.clear();
-    if (!IsOpen()) {
-        Fail(What, Tr("the database is not open"));
-        return false;
-    }
-    FLastFailure = TStoreFailure::sfNone;
+    if (!StartRead(What)) return false;
     QSqlDatabase Db = Database();
     QSqlQuery Query(Db);
     Query.setForwardOnly(true);

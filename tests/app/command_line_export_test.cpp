@@ -1,13 +1,13 @@
 // The program's export from the command line, run as a user runs it: a
 // separate process, no window, a status and a message for every failure.
 #include "app/drawings_store.h"
+#include "common/program_run.h"
 #include "foundation/streams.h"
 #include "surface/draxa.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,25 +18,10 @@ using namespace draxa;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    QString Errors;
-};
+using TRun = test::TProgramRun;
 
 TRun RunProgram(const QStringList& Arguments) {
-    QProcess P;
-    // No display at all: the export must not need one.
-    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
-    Env.remove(QStringLiteral("DISPLAY"));
-    Env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    Env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    P.setProcessEnvironment(Env);
-    P.start(QStringLiteral(DRAXA_PROGRAM), Arguments);
-    TRun Run;
-    if (!P.waitForFinished(120000) || P.exitStatus() != QProcess::NormalExit) return Run;
-    Run.Status = P.exitCode();
-    Run.Errors = QString::fromLocal8Bit(P.readAllStandardError());
-    return Run;
+    return test::RunWithoutDisplay(QStringLiteral(DRAXA_PROGRAM), Arguments);
 }
 
 QByteArray DocumentWithABox() {

@@ -2,12 +2,12 @@
 // process without a display, the CSV on standard output, a status and a
 // message for every failure.
 #include "app/drawings_store.h"
+#include "common/program_run.h"
 #include "foundation/streams.h"
 #include "surface/draxa.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,26 +16,10 @@ using namespace draxa;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    QString Output;
-    QString Errors;
-};
+using TRun = test::TProgramRun;
 
 TRun RunProgram(const QStringList& Arguments) {
-    QProcess P;
-    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
-    Env.remove(QStringLiteral("DISPLAY"));
-    Env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    Env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    P.setProcessEnvironment(Env);
-    P.start(QStringLiteral(DRAXA_PROGRAM), Arguments);
-    TRun Run;
-    if (!P.waitForFinished(120000) || P.exitStatus() != QProcess::NormalExit) return Run;
-    Run.Status = P.exitCode();
-    Run.Output = QString::fromUtf8(P.readAllStandardOutput());
-    Run.Errors = QString::fromLocal8Bit(P.readAllStandardError());
-    return Run;
+    return test::RunWithoutDisplay(QStringLiteral(DRAXA_PROGRAM), Arguments);
 }
 
 // A 30 x 40 mm box at 1 : 100 in metres (12 m2) on a layer whose name needs

@@ -15,6 +15,7 @@
 #include "app/print_setup.h"
 #include "app/tool_bar.h"
 #include "common/control_helpers.h"
+#include "common/editor_session.h"
 #include "common/scripted_dialogs.h"
 #include "shapes/line.h"
 #include "shapes/text.h"
@@ -93,36 +94,7 @@ std::function<TModalResult(QDialog&)> Values(std::vector<std::pair<const char*, 
     };
 }
 
-class EditorTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // Remembered window places go to a throwaway settings file.
-        QStandardPaths::setTestModeEnabled(true);
-        AppSettings().remove(TEditForm::GeometryKey);
-        ASSERT_TRUE(Dir.isValid());
-        ASSERT_TRUE(Store.OpenSQLite(Dir.filePath(QStringLiteral("tdraxadb.db"))));
-    }
-    void TearDown() override { AppSettings().remove(TEditForm::GeometryKey); }
-
-    // Runs a new-drawing session: the window appears, Steps act in it.
-    TModalResult Session(const std::function<void(TEditForm&)>& Steps) {
-        Script.QueueModal([Steps](QDialog& D) {
-            auto& Edit = dynamic_cast<TEditForm&>(D);
-            Edit.show();
-            QApplication::processEvents();
-            Steps(Edit);
-            Edit.hide();
-            return D.result();
-        });
-        return Edit.NewDrawing();
-    }
-
-    QTemporaryDir Dir;
-    TScriptedDialogs Script;
-    TScopedDialogs UseScript{Script};
-    TDrawingsStore Store;
-    TEditForm Edit{Store};
-};
+class EditorTest : public test::TEditorSessionTest {};
 
 TEST_F(EditorTest, EveryToolHasAButtonWithATipAndAKey) {
     TMyDraxa& D = *Edit.DraxaEdit();

@@ -7,6 +7,7 @@
 #include "app/editor_actions.h"
 #include "app/form_support.h"
 #include "app/quantities_panel.h"
+#include "common/editor_session.h"
 #include "common/scripted_dialogs.h"
 
 #include <QAction>
@@ -58,34 +59,7 @@ QStringList Shown(QTreeWidget* Table) {
     return Rows;
 }
 
-class QuantitiesEditorTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        AppSettings().remove(TEditForm::GeometryKey);
-        ASSERT_TRUE(Dir.isValid());
-        ASSERT_TRUE(Store.OpenSQLite(Dir.filePath(QStringLiteral("tdraxadb.db"))));
-    }
-    void TearDown() override { AppSettings().remove(TEditForm::GeometryKey); }
-
-    void Session(const std::function<void(TEditForm&)>& Steps) {
-        Script.QueueModal([Steps](QDialog& D) {
-            auto& Edit = dynamic_cast<TEditForm&>(D);
-            Edit.show();
-            QApplication::processEvents();
-            Steps(Edit);
-            Edit.hide();
-            return D.result();
-        });
-        Edit.NewDrawing();
-    }
-
-    QTemporaryDir Dir;
-    TScriptedDialogs Script;
-    TScopedDialogs UseScript{Script};
-    TDrawingsStore Store;
-    TEditForm Edit{Store};
-};
+class QuantitiesEditorTest : public test::TEditorSessionTest {};
 
 TEST_F(QuantitiesEditorTest, ThePanelFollowsTheDrawingPicksShapesAndGivesItsTableAsCsv) {
     const QString File = Dir.filePath(QStringLiteral("rooms.csv"));

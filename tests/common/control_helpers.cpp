@@ -83,6 +83,16 @@ int CountScreenPixels(const TGraphicControl& Control, const TRect& R, TColor Col
     return Count;
 }
 
+int GreyPixels(const QImage& Image) {
+    int N = 0;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X) {
+            const int G = qGray(Image.pixel(X, Y));
+            N += G > 20 && G < 235;
+        }
+    return N;
+}
+
 bool ScreenAreaIs(const TGraphicControl& Control, const TRect& R, TColor Color) {
     const TRect Client = Control.ClientRect();
     const int Width = std::min(Client.Right, R.Right) - std::max(0, R.Left);

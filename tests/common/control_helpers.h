@@ -14,6 +14,7 @@
 #include "foundation/graphics.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QPoint>
 #include <Qt>
 
@@ -57,6 +58,9 @@ private:
 TColor ScreenPixel(const TGraphicControl& Control, int X, int Y);
 // Number of the control's pixels of colour Color within R (clipped to the image).
 int CountScreenPixels(const TGraphicControl& Control, const TRect& R, TColor Color);
+// Pixels of Image that are neither near white nor near black: the edge
+// pixels of smooth drawing in black on white.
+int GreyPixels(const QImage& Image);
 // True when R (clipped to the image) holds at least one pixel and all of them have colour Color.
 bool ScreenAreaIs(const TGraphicControl& Control, const TRect& R, TColor Color);
 

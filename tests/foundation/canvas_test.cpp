@@ -1,5 +1,6 @@
 // The canvas layer: raster pen modes, pixel coverage, paths, regions,
 // clipping, transforms and text placement.
+#include "common/control_helpers.h"
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
 
@@ -146,17 +147,8 @@ TEST(CanvasSmoothing, SmoothEdgesKeepCoverageAndSharpLines) {
         return Img;
     };
     const QImage Exact = Draw(false), Smooth = Draw(true);
-    const auto Greys = [](const QImage& Img) {
-        int N = 0;
-        for (int Y = 0; Y < Img.height(); ++Y)
-            for (int X = 0; X < Img.width(); ++X) {
-                const int G = qGray(Img.pixel(X, Y));
-                N += G > 20 && G < 235;
-            }
-        return N;
-    };
-    EXPECT_EQ(Greys(Exact), 0);
-    EXPECT_GT(Greys(Smooth), 50) << "the ellipse's edge is smoothed";
+    EXPECT_EQ(test::GreyPixels(Exact), 0);
+    EXPECT_GT(test::GreyPixels(Smooth), 50) << "the ellipse's edge is smoothed";
     for (const QPoint P : {QPoint(2, 3), QPoint(5, 7), QPoint(10, 20), QPoint(99, 20)})
         EXPECT_LT(qGray(Smooth.pixel(P)), 64) << P.x() << "," << P.y();
     for (const QPoint P : {QPoint(6, 7), QPoint(5, 8), QPoint(50, 19), QPoint(50, 21)})

@@ -20,17 +20,6 @@ int ScreenRatio() {
     return std::max(1, int(std::ceil(qApp->devicePixelRatio() - 0.01)));
 }
 
-// Device pixels of the screen image that are neither white nor black.
-int Greys(const QImage& Image) {
-    int N = 0;
-    for (int Y = 0; Y < Image.height(); ++Y)
-        for (int X = 0; X < Image.width(); ++X) {
-            const int G = qGray(Image.pixel(X, Y));
-            N += G > 20 && G < 235;
-        }
-    return N;
-}
-
 } // namespace
 
 TEST(SurfaceHighDensity, ShapesUseDevicePixelsWhileTheMouseWorksInPixels) {
@@ -88,7 +77,8 @@ TEST(SurfaceHighDensity, SmoothEdgesAndMeasuredTextsAtAnyDensity) {
     for (const bool Smooth : {false, true}) {
         T.S.SetAntialiased(Smooth);
         T.S.Repaint();
-        const int N = Greys(T.S.ScreenImage().copy(0, 0, 220 * T.S.PixelRatio(), 100 * T.S.PixelRatio()));
+        const int N =
+            GreyPixels(T.S.ScreenImage().copy(0, 0, 220 * T.S.PixelRatio(), 100 * T.S.PixelRatio()));
         if (Smooth)
             EXPECT_GT(N, 50) << "the diagonal's edges are smooth";
         else

@@ -1,5 +1,6 @@
 // Surface painting: background picture modes, the grid across partial
 // repaints, paint order and visibility, and the paint event.
+#include "common/control_helpers.h"
 #include "foundation/bitmap.h"
 #include "surface/draxa.h"
 
@@ -145,16 +146,7 @@ TEST(SurfacePainting, SmoothShapesLeaveMarksExact) {
     const int No = S.AddShapeByTool(&S, TDrawTool::SpEllipse, QStringLiteral("E"),
                                     {{20, 20}, {180, 20}, {180, 130}, {20, 130}}, 0, {});
     ASSERT_GE(No, 0);
-    const auto Greys = [&S] {
-        const QImage Img = S.ScreenImage();
-        int N = 0;
-        for (int Y = 0; Y < Img.height(); ++Y)
-            for (int X = 0; X < Img.width(); ++X) {
-                const int G = qGray(Img.pixel(X, Y));
-                N += G > 20 && G < 235;
-            }
-        return N;
-    };
+    const auto Greys = [&S] { return test::GreyPixels(S.ScreenImage()); };
     // The shape's area text is smooth in both modes; the outline only when asked.
     const auto HotPixels = [&S] {
         const QImage Img = S.ScreenImage();
@@ -197,23 +189,23 @@ TEST(SurfacePainting, SmoothFillsAndGradientsHaveSmoothEdges) {
         }
         Box->Rotate(Box->GetRotateCenter(), 0.5);
         S.UnselectAll();
-        const auto Count = [&S](bool Greys) {
+        // Ink: the pixels near black.
+        const auto Ink = [&S] {
             const QImage Img = S.ScreenImage();
             int N = 0;
             for (int Y = 0; Y < Img.height(); ++Y)
-                for (int X = 0; X < Img.width(); ++X) {
-                    const int G = qGray(Img.pixel(X, Y));
-                    N += Greys ? G > 20 && G < 235 : G <= 20;
-                }
+                for (int X = 0; X < Img.width(); ++X) N += qGray(Img.pixel(X, Y)) <= 20;
             return N;
         };
         S.Repaint();
-        const int ExactInk = Count(false);
+        const int ExactInk = Ink();
         EXPECT_GT(ExactInk, 5000);
-        EXPECT_EQ(Count(true), 0) << (Gradient ? "gradient" : "fill") << ": exact edges";
+        EXPECT_EQ(test::GreyPixels(S.ScreenImage()), 0)
+            << (Gradient ? "gradient" : "fill") << ": exact edges";
         S.SetAntialiased(true);
         S.Repaint();
-        EXPECT_GT(Count(true), 100) << (Gradient ? "gradient" : "fill") << ": smooth edges";
-        EXPECT_NEAR(Count(false), ExactInk, ExactInk / 20) << "the same figure, give or take its edge";
+        EXPECT_GT(test::GreyPixels(S.ScreenImage()), 100)
+            << (Gradient ? "gradient" : "fill") << ": smooth edges";
+        EXPECT_NEAR(Ink(), ExactInk, ExactInk / 20) << "the same figure, give or take its edge";
     }
 }
