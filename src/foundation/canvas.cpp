@@ -216,9 +216,13 @@ std::vector<TScanEdge> ScanEdges(const std::vector<QPoint>& Points) {
     return Edges;
 }
 
-// The spans of scanline Y, from the edges that cross it.
-template <typename TEdges> void RowSpans(const TEdges& Active, int64_t Y, Qt::FillRule Rule, TSpans& Spans) {
-    std::vector<std::pair<int64_t, int>> Crossings; // x, direction
+using TCrossings = std::vector<std::pair<int64_t, int>>; // x, direction
+
+// The spans of scanline Y, from the edges that cross it. Crossings is the
+// caller's buffer, kept from row to row so that a shape's rows allocate nothing.
+template <typename TEdges>
+void RowSpans(const TEdges& Active, int64_t Y, Qt::FillRule Rule, TSpans& Spans, TCrossings& Crossings) {
+    Crossings.clear();
     for (const TScanEdge* E : Active) {
         if (Y < E->Y1 || Y >= E->Y2) continue;
         // X1 + ceil((Y - Y1) * Dx / Dy), with a division that rounds towards minus infinity.
@@ -261,11 +265,12 @@ QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
     size_t RowStart = 0; // first rectangle of the band that may grow downwards
     size_t Next = 0;     // next edge to become active
     std::vector<const TScanEdge*> Active;
+    TCrossings Crossings;
     for (int64_t Y = Edges.front().Y1; Y < Bottom; ++Y) {
         while (Next < Edges.size() && Edges[Next].Y1 <= Y) Active.push_back(&Edges[Next++]);
         const auto Ended = [Y](const TScanEdge* E) { return E->Y2 <= Y; };
         Active.erase(std::remove_if(Active.begin(), Active.end(), Ended), Active.end());
-        RowSpans(Active, Y, Rule, Spans);
+        RowSpans(Active, Y, Rule, Spans, Crossings);
         // A row like the one above it makes that band taller.
         if (!Spans.empty() && Spans == Previous && RowStart < Rects.size() &&
             Rects.back().bottom() == Y - 1) {
@@ -335,7 +340,8 @@ bool TRegion::Contains(const TPoint& P) const {
     std::vector<const TScanEdge*> All;
     for (const TScanEdge& E : Edges) All.push_back(&E);
     TSpans Spans;
-    RowSpans(All, P.Y, FRule, Spans);
+    TCrossings Crossings;
+    RowSpans(All, P.Y, FRule, Spans, Crossings);
     return std::any_of(Spans.begin(), Spans.end(),
                        [&P](const std::pair<int, int>& S) { return P.X >= S.first && P.X < S.second; });
 }
@@ -738,12 +744,30 @@ void TCanvas::Polygon(const TArrPoint& Points) {
     Polygon(Points.data(), int(Points.size()));
 }
 
-void TCanvas::Polygon(const TPoint* Points, int Count) {
-    if (!Points || Count < 2) return;
+namespace {
+
+QPainterPath ClosedPath(const TPoint* Points, int Count) {
     QPainterPath P(ToQ(Points[0]));
+    P.reserve(Count + 1); // the closing line included
     for (int I = 1; I < Count; ++I) P.lineTo(ToQ(Points[I]));
     P.closeSubpath();
-    DrawFigure(P, true, true);
+    return P;
+}
+
+} // namespace
+
+void TCanvas::Polygon(const TPoint* Points, int Count) {
+    if (!Points || Count < 2) return;
+    DrawFigure(ClosedPath(Points, Count), true, true);
+}
+
+void TCanvas::StrokePolygon(const TArrPoint& Points) {
+    // A recorded closed figure gives back the very path it was recorded
+    // from (its closing point dropped and added again), so going straight
+    // to the stroke draws the same pixels.
+    // Inside a bracket the figure is recorded closed, as Polygon records it.
+    if (Points.size() < 2) return;
+    DrawFigure(ClosedPath(Points.data(), int(Points.size())), true, FInPath);
 }
 
 void TCanvas::PolyBezier(const TArrPoint& Points) {

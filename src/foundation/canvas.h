@@ -178,6 +178,10 @@ public:
     // polygon fill mode.
     void Polygon(const TArrPoint& Points);
     void Polygon(const TPoint* Points, int Count);
+    // The closed outline alone, exactly as a path bracket holding only
+    // Polygon(Points) draws it with StrokePath, without recording the path
+    // (inside a path bracket it records the polygon as Polygon does).
+    void StrokePolygon(const TArrPoint& Points);
     // Cubic Bezier segments: 3k + 1 points (extra points are ignored).
     void PolyBezier(const TArrPoint& Points);
     void PolyBezier(const TPoint* Points, int Count);

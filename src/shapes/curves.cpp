@@ -463,7 +463,8 @@ void TMyBLine::Paint(TCanvas& Canvas) {
         const std::optional<TGeometricPen> Previous =
             SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
         Canvas.BeginPath();
-        DrawPointChain(Canvas, CurveThrough(ScreenVertices()));
+        // The curve hover keeps is solved from the same screen vertices.
+        DrawPointChain(Canvas, HitCurve());
         Canvas.EndPath();
         Canvas.StrokePath();
         Canvas.SelectGeometricPen(Previous);

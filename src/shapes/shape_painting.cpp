@@ -309,10 +309,7 @@ void TMyShape::PaintPolygon(TCanvas& Canvas, const TArrPoint& Points, bool Fill,
     }
     const std::optional<TGeometricPen> Previous =
         SelectGeometricPen(Canvas, FPen.Style(), FPen.Width(), FPen.Color());
-    Canvas.BeginPath();
-    Canvas.Polygon(Points);
-    Canvas.EndPath();
-    Canvas.StrokePath();
+    Canvas.StrokePolygon(Points);
     Canvas.SelectGeometricPen(Previous);
 }
 
