@@ -744,13 +744,17 @@ public:
     void RenderToBitmap(const TRect& R, int Ratio = 0);
     // The off-screen bitmap the last paint rendered into.
     TBitmap& OffscreenBitmap() { return *FOffscreen; }
+    // What a paint of the control area R draws: the same as RenderToBitmap
+    // gives for R, drawn at R into an off-screen bitmap of the control's size.
+    void RenderArea(const TRect& R);
     // The top-level shapes on visible layers whose painting may reach R
     // (screen pixels), bottom-most first: what a paint of R draws.
     void ShapesPaintedIn(const TRect& R, TArrMyShape& Shapes);
     void FillBackground(TBitmap& Bitmap);
     // Places the background picture on Bitmap, shifted by (DX, DY).
     void DrawBackgroundBitmap(TBitmap& Bitmap, int DX, int DY, bool UseBitmapSize);
-    // The grid of the control area R, drawn on Bitmap (which shows R).
+    // The grid of the control area R, drawn on Bitmap in R's own
+    // coordinates (its pixel (0, 0) is R's corner).
     void DrawGrid(TBitmap& Bitmap, const TRect& R);
     // Paints every visible top-level shape that may touch R, members first,
     // then the link-point crosses; Canvas draws in control coordinates.
@@ -768,6 +772,11 @@ public:
     // when the shape has none.
     bool PointsPaintBox(TMyShape* S, QRectF& Box) const;
     bool InfoPaintBox(TMyShape* S, QRectF& Box) const;
+    // A closer box than PointsPaintBox for the classes whose painting is
+    // known to stay within their outline, pen and link-point crosses (plain
+    // boxes and ellipses): what painting files in its index, so that a small
+    // repaint visits fewer shapes. False for every other class.
+    bool OutlinePaintBox(TMyShape* S, QRectF& Box) const;
     // Adds to Area (screen pixels) both boxes of every shape that moving
     // Shapes may repaint: the shapes, their members and the connectors
     // attached to any of them.

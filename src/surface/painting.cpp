@@ -5,7 +5,9 @@
 
 #include "foundation/bitmap.h"
 #include "foundation/canvas.h"
+#include "shapes/ellipse_group.h"
 #include "shapes/link_line.h"
+#include "shapes/rectangle.h"
 #include "surface/interaction_p.h"
 
 #include <QRectF>
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace draxa {
 
@@ -27,8 +30,8 @@ void TMyDraxa::Paint() {
     } Busy{FPaintBusy};
     const TRect R = Canvas().ClipRect();
     if (R.Right > R.Left && R.Bottom > R.Top) {
-        RenderToBitmap(R);
-        Canvas().CopyRect(R, FOffscreen->Canvas(), TRect{0, 0, FOffscreen->Width(), FOffscreen->Height()});
+        RenderArea(R);
+        Canvas().CopyRect(R, FOffscreen->Canvas(), R);
         DrawSelectionHotPoints(Canvas());
         // A paint of the whole control covers the mark of a hovered line end
         // or link point; forget it, so the next search does not "erase" a
@@ -58,6 +61,30 @@ void TMyDraxa::RenderToBitmap(const TRect& R, int Ratio) {
     DrawShapes(C, R);
     C.SetAntialiased(false);
     C.SetOrigin(TPoint{0, 0});
+}
+
+void TMyDraxa::RenderArea(const TRect& R) {
+    // The picture has the control's size and only R is drawn, clipped: Qt
+    // cuts a thin line at the picture's edges and steps it on from where it
+    // cut it, so a picture of R alone would step a slanted line crossing an
+    // edge of R differently from a paint of the whole control.
+    FOffscreen->SetPixelFormat(TPixelFormat::pf32bit);
+    FOffscreen->SetPixelRatio(PixelRatio());
+    FOffscreen->SetSize(Width(), Height());
+    if (FOffscreen->Empty()) return;
+    TCanvas& C = FOffscreen->Canvas();
+    C.SetBaseClip(R);
+    // Background and grid in the area's own coordinates, as RenderToBitmap
+    // draws them: the canvas origin puts the area's pixel (0, 0) at R's corner.
+    C.SetOrigin(TPoint{-R.Left, -R.Top});
+    FillBackground(*FOffscreen);
+    DrawBackgroundBitmap(*FOffscreen, -R.Left, -R.Top, false);
+    DrawGrid(*FOffscreen, R);
+    C.SetOrigin(TPoint{0, 0});
+    C.SetAntialiased(FAntialiased);
+    DrawShapes(C, R);
+    C.SetAntialiased(false);
+    C.SetBaseClip(std::nullopt);
 }
 
 void TMyDraxa::SetAntialiased(bool V) {
@@ -113,7 +140,7 @@ void TMyDraxa::DrawGrid(TBitmap& Bitmap, const TRect& R) {
     const double OY = R.Top - SY * RoundHalfEven(R.Top / SY);
     if (!G.GridShow) return;
     TCanvas& C = Bitmap.Canvas();
-    const int BW = Bitmap.Width(), BH = Bitmap.Height();
+    const int BW = R.Right - R.Left, BH = R.Bottom - R.Top;
     C.Pen().SetColor(G.GridColor);
     C.Pen().SetStyle(TPenStyle::psSolid);
     C.Pen().SetWidth(G.GridPenSize);
@@ -200,7 +227,8 @@ void TMyDraxa::RefreshShapeIndex() {
         B.Shown = !S->IsGrouped() && IsLayerVisible(S->LayerId());
         if (!B.Shown) return;
         QRectF Box;
-        if (PointsPaintBox(S, Box)) B.Points = {Box.left(), Box.top(), Box.right(), Box.bottom(), true};
+        if (OutlinePaintBox(S, Box) || PointsPaintBox(S, Box))
+            B.Points = {Box.left(), Box.top(), Box.right(), Box.bottom(), true};
         if (InfoPaintBox(S, Box)) B.Info = {Box.left(), Box.top(), Box.right(), Box.bottom(), true};
         const interaction::THitBox H = interaction::HitBoxOf(S);
         B.Hit = {H.Left, H.Top, H.Right, H.Bottom, H.Any};
@@ -226,6 +254,37 @@ bool TMyDraxa::PointsPaintBox(TMyShape* S, QRectF& Box) const {
         std::max(1, S->Pen().Width()) * FZoom + FArrowLength * std::max(1.0, FZoom) + 2 * FHotSize + 8;
     const TMyRect Scaled{L.Left * Z, L.Top * Z, L.Right * Z, L.Bottom * Z};
     Box.setCoords(Scaled.Left - Margin, Scaled.Top - Margin, Scaled.Right + Margin, Scaled.Bottom + Margin);
+    return true;
+}
+
+bool TMyDraxa::OutlinePaintBox(TMyShape* S, QRectF& Box) const {
+    const std::type_info& Class = typeid(*S);
+    const bool Ellipse = Class == typeid(TMyEllipse);
+    if (!(Ellipse || Class == typeid(TMyRectangle)) || S->PointCount() < 4) return false;
+    // The outline lies within the screen points (rounded to pixels); an
+    // ellipse's within its half diagonal of its turning centre, wherever
+    // that lies. A wide pen reaches half its width beyond, a mitred corner
+    // its width; the link-point crosses 2.5 pixels around each link point.
+    const TMyRect L = S->PointsBounds();
+    const double Z = FZoom;
+    double Left = L.Left * Z, Top = L.Top * Z, Right = L.Right * Z, Bottom = L.Bottom * Z;
+    if (Ellipse) {
+        const TMyPoint C = S->GetScreenRotateCenter();
+        const double Reach = std::hypot(double(S->UnrotatedWidth()), double(S->UnrotatedHeight())) * Z / 2;
+        Left = std::min(Left, C.X - Reach);
+        Top = std::min(Top, C.Y - Reach);
+        Right = std::max(Right, C.X + Reach);
+        Bottom = std::max(Bottom, C.Y + Reach);
+    }
+    for (int I = 0; I < S->LinkPointCount(); ++I) {
+        const TMyPoint P = S->GetScreenLinkPoint(I);
+        Left = std::min(Left, double(P.X));
+        Top = std::min(Top, double(P.Y));
+        Right = std::max(Right, double(P.X));
+        Bottom = std::max(Bottom, double(P.Y));
+    }
+    const double Margin = std::max(1, S->Pen().Width()) * std::max(1.0, Z) + 4;
+    Box.setCoords(Left - Margin, Top - Margin, Right + Margin, Bottom + Margin);
     return true;
 }
 
