@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -254,6 +255,23 @@ void RowSpans(const TEdges& Active, int64_t Y, Qt::FillRule Rule, TSpans& Spans,
     }
 }
 
+// The box a polygon of four corners (a fifth repeating the first allowed)
+// with upright sides encloses, as the scan conversion fills it under either
+// rule: the pixels from the left side up to, not including, the right one,
+// and from the top down to, not including, the bottom. Nothing for any
+// other polygon.
+std::optional<QRect> UprightBox(const std::vector<QPoint>& P) {
+    if (!(P.size() == 4 || (P.size() == 5 && P[4] == P[0]))) return std::nullopt;
+    const bool AcrossFirst =
+        P[0].y() == P[1].y() && P[1].x() == P[2].x() && P[2].y() == P[3].y() && P[3].x() == P[0].x();
+    const bool DownFirst =
+        P[0].x() == P[1].x() && P[1].y() == P[2].y() && P[2].x() == P[3].x() && P[3].y() == P[0].y();
+    if (!AcrossFirst && !DownFirst) return std::nullopt;
+    const int Left = std::min(P[0].x(), P[2].x()), Right = std::max(P[0].x(), P[2].x());
+    const int Top = std::min(P[0].y(), P[2].y()), Bottom = std::max(P[0].y(), P[2].y());
+    return QRect(QPoint(Left, Top), QPoint(Right - 1, Bottom - 1));
+}
+
 QRegion PolygonToRegion(const std::vector<QPoint>& Points, Qt::FillRule Rule) {
     const std::vector<TScanEdge> Edges = ScanEdges(Points);
     if (Edges.empty()) return QRegion();
@@ -312,6 +330,11 @@ TRegion TRegion::FromPolygon(const TPoint* Points, int Count, TPolyFillMode Mode
     }
     TRegion Result;
     if (Poly.size() < 3) return Result;
+    if (const std::optional<QRect> Box = UprightBox(Poly)) {
+        // An upright box scan-converts to itself; its rows need no walk.
+        if (!Box->isEmpty()) Result.FRegion = QRegion(*Box);
+        return Result;
+    }
     Result.FPolygon = std::move(Poly);
     Result.FRule = Rule;
     return Result;
@@ -488,6 +511,20 @@ bool TCanvas::PrepareMode(bool ForText) {
 }
 
 QPen TCanvas::MakeQPen() const {
+    const TQtPenKey Key{FPen.Color(),
+                        FPen.Width(),
+                        FPen.Style(),
+                        FPen.Mode(),
+                        FGeoPen.has_value(),
+                        FGeoPen ? FGeoPen->Style : 0u,
+                        FGeoPen ? FGeoPen->Width : 0,
+                        FGeoPen ? FGeoPen->Color : clBlack,
+                        PixelRatio()};
+    if (!FQtPen || !(FQtPen->first == Key)) FQtPen.emplace(Key, BuildQPen());
+    return FQtPen->second;
+}
+
+QPen TCanvas::BuildQPen() const {
     const TPenMode Mode = FPen.Mode();
     if (FGeoPen) {
         const TGeometricPen& G = *FGeoPen;
@@ -586,6 +623,13 @@ QBrush TCanvas::MakeQBrush(const TBrush& Brush) const {
 }
 
 QFont TCanvas::QtFont() const {
+    TQtFontKey Key{FFont.Name(),  FFont.Height(), FFont.PixelsPerInch(), FCharExtra,
+                   FFont.Style(), FFont.Pitch(),  FFontAntialias};
+    if (!FQtFont || !(FQtFont->first == Key)) FQtFont.emplace(std::move(Key), BuildQtFont());
+    return FQtFont->second;
+}
+
+QFont TCanvas::BuildQtFont() const {
     QFont F(FFont.Name());
     int H = FFont.Height();
     if (H == 0) H = -MulDiv(8, FFont.PixelsPerInch(), 72);

@@ -22,13 +22,16 @@
 #include "foundation/geometry.h"
 #include "foundation/graphics.h"
 
+#include <QFont>
 #include <QPainterPath>
+#include <QPen>
 #include <QRegion>
 #include <QTransform>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QPaintDevice;
@@ -329,7 +332,11 @@ private:
     void PrepareDevice();
     bool PrepareMode(bool ForText);
     bool RasterCapable() const;
+    // The Qt pen for the current pen (or geometric pen) on this device, kept
+    // from one figure to the next while nothing it is made from changes: a
+    // QPen costs an allocation, and a shape draws most figures with one pen.
     QPen MakeQPen() const;
+    QPen BuildQPen() const;
     QBrush MakeQBrush(const TBrush& Brush) const;
     // Draws (or, inside a path bracket, records) a figure with the pen, the brush or both.
     void DrawFigure(const QPainterPath& Path, bool Stroke, bool Fill);
@@ -344,6 +351,38 @@ private:
         int Width, Height, Ascent;
     };
     TTextMetrics MeasureText(const QFont& Font, const QString& Text) const;
+
+    struct TQtPenKey {
+        TColor Color;
+        int Width;
+        TPenStyle Style;
+        TPenMode Mode;
+        bool Geometric;
+        uint32_t GeoStyle;
+        int GeoWidth;
+        TColor GeoColor;
+        int Ratio;
+        bool operator==(const TQtPenKey& O) const {
+            return Color == O.Color && Width == O.Width && Style == O.Style && Mode == O.Mode &&
+                   Geometric == O.Geometric && GeoStyle == O.GeoStyle && GeoWidth == O.GeoWidth &&
+                   GeoColor == O.GeoColor && Ratio == O.Ratio;
+        }
+    };
+    mutable std::optional<std::pair<TQtPenKey, QPen>> FQtPen;
+    // The same for the font: a QFont made afresh looks its face up again.
+    struct TQtFontKey {
+        QString Name;
+        int Height, PixelsPerInch, CharExtra;
+        TFontStyles Style;
+        TFontPitch Pitch;
+        bool Antialias;
+        bool operator==(const TQtFontKey& O) const {
+            return Height == O.Height && PixelsPerInch == O.PixelsPerInch && CharExtra == O.CharExtra &&
+                   Style == O.Style && Pitch == O.Pitch && Antialias == O.Antialias && Name == O.Name;
+        }
+    };
+    mutable std::optional<std::pair<TQtFontKey, QFont>> FQtFont;
+    QFont BuildQtFont() const;
 
     QPaintDevice* FDevice = nullptr;
     std::unique_ptr<QPainter> FPainter;

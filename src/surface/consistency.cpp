@@ -5,6 +5,7 @@
 #include "shapes/link_line.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace draxa {
 
@@ -15,11 +16,19 @@ QString CrossReferenceFault(const std::vector<const TMyShape*>& Shapes) {
     auto Fault = [](int I, const char* What) {
         return QStringLiteral("Shape %1 of the document: %2").arg(I).arg(QLatin1String(What));
     };
+    // Numbers rising along the list (as a surface writes them) are distinct
+    // without sorting them.
     std::vector<int> Numbers;
+    Numbers.reserve(size_t(N));
     for (const TMyShape* S : Shapes) Numbers.push_back(S->ShapeNo());
-    std::sort(Numbers.begin(), Numbers.end());
-    if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
-        return QStringLiteral("Two shapes of the document have the same number");
+    if (std::adjacent_find(Numbers.begin(), Numbers.end(), std::greater_equal<int>()) != Numbers.end()) {
+        std::sort(Numbers.begin(), Numbers.end());
+        if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
+            return QStringLiteral("Two shapes of the document have the same number");
+    }
+    // Which shapes are connectors, asked once per shape.
+    std::vector<const TMyLinkLine*> Connectors(size_t(N), nullptr);
+    for (int I = 0; I < N; ++I) Connectors[size_t(I)] = dynamic_cast<const TMyLinkLine*>(Shapes[size_t(I)]);
     for (int I = 0; I < N; ++I) {
         const TMyShape& S = *Shapes[size_t(I)];
         const int G = S.GroupIndex();
@@ -29,12 +38,12 @@ QString CrossReferenceFault(const std::vector<const TMyShape*>& Shapes) {
             if (!InRange(M) || Shapes[size_t(M)]->GroupIndex() != I || Lists(S.Members(), M) != 1)
                 return Fault(I, "a member does not name it as its group");
         for (int L : S.LinkLines()) {
-            const auto* Line = InRange(L) ? dynamic_cast<const TMyLinkLine*>(Shapes[size_t(L)]) : nullptr;
+            const TMyLinkLine* Line = InRange(L) ? Connectors[size_t(L)] : nullptr;
             if (!Line || (Line->StartShapeIndex() != I && Line->EndShapeIndex() != I) ||
                 Lists(S.LinkLines(), L) != 1)
                 return Fault(I, "a listed connector is not attached to it");
         }
-        if (const auto* Line = dynamic_cast<const TMyLinkLine*>(&S)) {
+        if (const TMyLinkLine* Line = Connectors[size_t(I)]) {
             for (int End : {Line->StartShapeIndex(), Line->EndShapeIndex()})
                 if (End != -1 &&
                     (!InRange(End) || End == I || Lists(Shapes[size_t(End)]->LinkLines(), I) != 1))

@@ -17,7 +17,18 @@ TEST(PolygonRegion, SamePixelsAsQtsScanConversion) {
         const int N = 3 + int(Rng() % 6);
         TArrPoint Points;
         QPolygon Poly;
-        for (int I = 0; I < N; ++I) {
+        if (Case % 3 == 0) {
+            // An upright box, which takes a shorter way: either corner order,
+            // the first corner repeated or not, now and then no width or height.
+            const int L = int(Rng() % 81) - 20, T = int(Rng() % 81) - 20;
+            const int R = Rng() % 6 == 0 ? L : int(Rng() % 81) - 20,
+                      B = Rng() % 6 == 0 ? T : int(Rng() % 81) - 20;
+            Points = Case % 2 ? TArrPoint{{L, T}, {R, T}, {R, B}, {L, B}}
+                              : TArrPoint{{L, T}, {L, B}, {R, B}, {R, T}};
+            if (Rng() % 2) Points.push_back(Points.front());
+            for (const TPoint& P : Points) Poly << QPoint(P.X, P.Y);
+        }
+        for (int I = 0; I < N && Case % 3 != 0; ++I) {
             // Now and then an axis-parallel or repeated vertex, which scan conversion treats specially.
             TPoint P{int(Rng() % 81) - 20, int(Rng() % 81) - 20};
             if (I > 0 && Rng() % 5 == 0) P.Y = Points.back().Y;

@@ -197,6 +197,23 @@ TEST(DocumentFormat, HostileDocumentsFailWithoutHarm) {
     EXPECT_EQ(S.ShapeCount(), 0);
 }
 
+TEST(DocumentFormat, ShapeNumbersMustBeDistinctWhateverTheirOrder) {
+    TMyDraxa Source;
+    AddSampleShapes(Source);
+    const int N = Source.ShapeCount();
+    ASSERT_GE(N, 3);
+    // Falling numbers are as good as rising ones.
+    for (int I = 0; I < N; ++I) Source.ShapeByIndex(I)->SetShapeNo(100 - I);
+    TMyDraxa Falling;
+    ASSERT_TRUE(Load(Falling, Save(Source)));
+    EXPECT_EQ(Falling.ShapeByIndex(N - 1)->ShapeNo(), 100 - (N - 1));
+    // The same number on two shapes far apart in the list is refused.
+    Source.ShapeByIndex(N - 1)->SetShapeNo(100);
+    TMyDraxa Twice;
+    EXPECT_FALSE(Load(Twice, Save(Source)));
+    EXPECT_EQ(Twice.ShapeCount(), 0);
+}
+
 TEST(DocumentFormat, FilesAreRecognisedByTheirSignature) {
     QTemporaryDir Dir;
     TMyDraxa Source;
