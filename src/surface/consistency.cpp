@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <typeinfo>
+#include <utility>
 
 namespace draxa {
 
@@ -26,9 +28,18 @@ QString CrossReferenceFault(const std::vector<const TMyShape*>& Shapes) {
         if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
             return QStringLiteral("Two shapes of the document have the same number");
     }
-    // Which shapes are connectors, asked once per shape.
+    // Which shapes are connectors: the answer depends on the class alone, so
+    // a cast (a walk of the class tree) is made once per class.
     std::vector<const TMyLinkLine*> Connectors(size_t(N), nullptr);
-    for (int I = 0; I < N; ++I) Connectors[size_t(I)] = dynamic_cast<const TMyLinkLine*>(Shapes[size_t(I)]);
+    std::vector<std::pair<const std::type_info*, bool>> Known;
+    for (int I = 0; I < N; ++I) {
+        const TMyShape* S = Shapes[size_t(I)];
+        const std::type_info* Class = &typeid(*S);
+        auto K =
+            std::find_if(Known.begin(), Known.end(), [Class](const auto& E) { return E.first == Class; });
+        if (K == Known.end()) K = Known.insert(K, {Class, dynamic_cast<const TMyLinkLine*>(S) != nullptr});
+        if (K->second) Connectors[size_t(I)] = static_cast<const TMyLinkLine*>(S);
+    }
     for (int I = 0; I < N; ++I) {
         const TMyShape& S = *Shapes[size_t(I)];
         const int G = S.GroupIndex();
