@@ -73,6 +73,15 @@ void TMyDraxa::RenderArea(const TRect& R) {
     FOffscreen->SetSize(Width(), Height());
     if (FOffscreen->Empty()) return;
     TCanvas& C = FOffscreen->Canvas();
+    // However the paint ends, the picture is left as RenderToBitmap expects it.
+    struct TRestore {
+        TCanvas& C;
+        ~TRestore() {
+            C.SetOrigin(TPoint{0, 0});
+            C.SetAntialiased(false);
+            C.SetBaseClip(std::nullopt);
+        }
+    } Restore{C};
     C.SetBaseClip(R);
     // Background and grid in the area's own coordinates, as RenderToBitmap
     // draws them: the canvas origin puts the area's pixel (0, 0) at R's corner.
@@ -83,8 +92,6 @@ void TMyDraxa::RenderArea(const TRect& R) {
     C.SetOrigin(TPoint{0, 0});
     C.SetAntialiased(FAntialiased);
     DrawShapes(C, R);
-    C.SetAntialiased(false);
-    C.SetBaseClip(std::nullopt);
 }
 
 void TMyDraxa::SetAntialiased(bool V) {
