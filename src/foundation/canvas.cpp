@@ -808,8 +808,8 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
 void TCanvas::StrokePolygon(const TArrPoint& Points) {
     // A recorded closed figure gives back the very path it was recorded
     // from (its closing point dropped and added again), so going straight
-    // to the stroke draws the same pixels.
-    // Inside a bracket the figure is recorded closed, as Polygon records it.
+    // to the stroke draws the same pixels. Inside a bracket the figure is
+    // recorded closed, as Polygon records it.
     if (Points.size() < 2) return;
     DrawFigure(ClosedPath(Points.data(), int(Points.size())), true, FInPath);
 }

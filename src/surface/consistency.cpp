@@ -3,11 +3,10 @@
 #include "surface/draxa.h"
 
 #include "shapes/link_line.h"
+#include "surface/interaction_p.h"
 
 #include <algorithm>
 #include <functional>
-#include <typeinfo>
-#include <utility>
 
 namespace draxa {
 
@@ -28,18 +27,12 @@ QString CrossReferenceFault(const std::vector<const TMyShape*>& Shapes) {
         if (std::adjacent_find(Numbers.begin(), Numbers.end()) != Numbers.end())
             return QStringLiteral("Two shapes of the document have the same number");
     }
-    // Which shapes are connectors: the answer depends on the class alone, so
-    // a cast (a walk of the class tree) is made once per class.
+    // Which shapes are connectors, asked once per shape (and the class test
+    // remembers its answer per class).
     std::vector<const TMyLinkLine*> Connectors(size_t(N), nullptr);
-    std::vector<std::pair<const std::type_info*, bool>> Known;
-    for (int I = 0; I < N; ++I) {
-        const TMyShape* S = Shapes[size_t(I)];
-        const std::type_info* Class = &typeid(*S);
-        auto K =
-            std::find_if(Known.begin(), Known.end(), [Class](const auto& E) { return E.first == Class; });
-        if (K == Known.end()) K = Known.insert(K, {Class, dynamic_cast<const TMyLinkLine*>(S) != nullptr});
-        if (K->second) Connectors[size_t(I)] = static_cast<const TMyLinkLine*>(S);
-    }
+    for (int I = 0; I < N; ++I)
+        if (interaction::Is<TMyLinkLine>(Shapes[size_t(I)]))
+            Connectors[size_t(I)] = static_cast<const TMyLinkLine*>(Shapes[size_t(I)]);
     for (int I = 0; I < N; ++I) {
         const TMyShape& S = *Shapes[size_t(I)];
         const int G = S.GroupIndex();

@@ -744,9 +744,6 @@ public:
     void RenderToBitmap(const TRect& R, int Ratio = 0);
     // The off-screen bitmap the last paint rendered into.
     TBitmap& OffscreenBitmap() { return *FOffscreen; }
-    // What a paint of the control area R draws: the same as RenderToBitmap
-    // gives for R, drawn at R into an off-screen bitmap of the control's size.
-    void RenderArea(const TRect& R);
     // The top-level shapes on visible layers whose painting may reach R
     // (screen pixels), bottom-most first: what a paint of R draws.
     void ShapesPaintedIn(const TRect& R, TArrMyShape& Shapes);
@@ -875,6 +872,14 @@ private:
 
     // Reads a document into the emptied surface (doc_stream.cpp).
     bool ReadDocument(TStream& Stream);
+    // Painting helpers (painting.cpp). RenderArea draws what a paint of the
+    // control area R shows: what RenderToBitmap gives for R, drawn at R into
+    // an off-screen bitmap of the control's size. DrawLayers draws R's
+    // background, grid and shapes on the off-screen bitmap; AreaOrigin is
+    // the point of the area's own coordinates (R's corner is (0, 0)) that
+    // lands on the bitmap's pixel (0, 0), as TCanvas::SetOrigin takes it.
+    void RenderArea(const TRect& R);
+    void DrawLayers(const TRect& R, const TPoint& AreaOrigin);
     // Document helpers (document.cpp).
     void CollectVictims(TMyShape* S, std::vector<int>& Numbers);
     void DetachShape(TMyShape* S);

@@ -49,18 +49,7 @@ void TMyDraxa::RenderToBitmap(const TRect& R, int Ratio) {
     FOffscreen->SetPixelRatio(Ratio > 0 ? Ratio : PixelRatio());
     FOffscreen->SetSize(R.Right - R.Left, R.Bottom - R.Top);
     if (FOffscreen->Empty()) return;
-    FillBackground(*FOffscreen);
-    DrawBackgroundBitmap(*FOffscreen, -R.Left, -R.Top, false);
-    DrawGrid(*FOffscreen, R);
-    // Shapes paint in control coordinates; the canvas origin puts control
-    // pixel (R.Left, R.Top) at bitmap pixel (0, 0), so the shapes themselves
-    // are never moved for a paint.
-    TCanvas& C = FOffscreen->Canvas();
-    C.SetOrigin(TPoint{R.Left, R.Top});
-    C.SetAntialiased(FAntialiased);
-    DrawShapes(C, R);
-    C.SetAntialiased(false);
-    C.SetOrigin(TPoint{0, 0});
+    DrawLayers(R, TPoint{0, 0});
 }
 
 void TMyDraxa::RenderArea(const TRect& R) {
@@ -72,8 +61,14 @@ void TMyDraxa::RenderArea(const TRect& R) {
     FOffscreen->SetPixelRatio(PixelRatio());
     FOffscreen->SetSize(Width(), Height());
     if (FOffscreen->Empty()) return;
+    FOffscreen->Canvas().SetBaseClip(R);
+    DrawLayers(R, TPoint{-R.Left, -R.Top});
+}
+
+void TMyDraxa::DrawLayers(const TRect& R, const TPoint& AreaOrigin) {
     TCanvas& C = FOffscreen->Canvas();
-    // However the paint ends, the picture is left as RenderToBitmap expects it.
+    // However the paint ends, the picture is left with no origin, clip or
+    // smoothing of its own.
     struct TRestore {
         TCanvas& C;
         ~TRestore() {
@@ -82,14 +77,15 @@ void TMyDraxa::RenderArea(const TRect& R) {
             C.SetBaseClip(std::nullopt);
         }
     } Restore{C};
-    C.SetBaseClip(R);
-    // Background and grid in the area's own coordinates, as RenderToBitmap
-    // draws them: the canvas origin puts the area's pixel (0, 0) at R's corner.
-    C.SetOrigin(TPoint{-R.Left, -R.Top});
+    // Background and grid in the area's own coordinates.
+    C.SetOrigin(AreaOrigin);
     FillBackground(*FOffscreen);
     DrawBackgroundBitmap(*FOffscreen, -R.Left, -R.Top, false);
     DrawGrid(*FOffscreen, R);
-    C.SetOrigin(TPoint{0, 0});
+    // Shapes paint in control coordinates: the origin puts control pixel
+    // (R.Left, R.Top) where the area's pixel (0, 0) is, so the shapes
+    // themselves are never moved for a paint.
+    C.SetOrigin(TPoint{AreaOrigin.X + R.Left, AreaOrigin.Y + R.Top});
     C.SetAntialiased(FAntialiased);
     DrawShapes(C, R);
 }
