@@ -59,21 +59,25 @@ QString TDrawingsStore::QuotedQuantities(const QSqlDatabase& Db) const {
 }
 
 bool TDrawingsStore::UpgradeQuantitiesTable() {
-    QSqlDatabase Db = Database();
-    if (Db.tables().contains(QuantitiesTableName())) return true;
+    QStringList Tables;
+    if (!ReadTableNames(Tables)) return false;
+    if (Tables.contains(QuantitiesTableName())) return true;
     const QString What = Tr("Cannot add the table of quantities to the drawings database");
     return InTransaction(What, [&](QSqlDatabase& Db) {
         const QString Table = QuotedQuantities(Db);
         QStringList Steps;
+        // Two programs opening the store at once: the second waits here
+        // (SQLite's write lock, a lock of our own on the server) and then
+        // finds the table made and filled.
         if (FPostgres) {
-            // Two programs opening the store at once: the second waits here
-            // and then finds the table made and filled.
             QSqlQuery Lock(Db);
             Lock.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"));
             Lock.addBindValue(QuantitiesTableName());
             if (!Exec(Lock, What)) return false;
-            if (Db.tables().contains(QuantitiesTableName())) return true;
         }
+        QStringList Now;
+        if (!ReadTableNames(Now)) return false;
+        if (Now.contains(QuantitiesTableName())) return true;
         Steps << QStringLiteral(
                      "CREATE TABLE IF NOT EXISTS %1 (\"RecordId\" %2 NOT NULL, \"Layer\" VARCHAR(%3), "
                      "\"Hidden\" INTEGER NOT NULL DEFAULT 0, \"Class\" VARCHAR(64), \"Count\" "

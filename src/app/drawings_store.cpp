@@ -156,6 +156,44 @@ QString TDrawingsStore::QuotedTable(const QSqlDatabase& Db) const {
     return Db.driver()->escapeIdentifier(FTableName, QSqlDriver::TableName);
 }
 
+bool TDrawingsStore::ReadColumns(const QString& Table, QSqlRecord& Fields) {
+    QSqlDatabase Db = Database();
+    if (FPostgres) {
+        // The server's catalogue is never locked by a writer; its record
+        // also carries the declared widths.
+        Fields = Db.record(Table);
+        return true;
+    }
+    QSqlQuery Query(Db);
+    if (!ExecWaiting(Query, QStringLiteral("SELECT * FROM %1 LIMIT 0")
+                                .arg(Db.driver()->escapeIdentifier(Table, QSqlDriver::TableName)))) {
+        Fail(QCoreApplication::translate("TDrawingsStore", "Cannot read the columns of the table %1")
+                 .arg(Table),
+             Query.lastError());
+        return false;
+    }
+    Fields = Query.record();
+    return true;
+}
+
+bool TDrawingsStore::ReadTableNames(QStringList& Tables) {
+    QSqlDatabase Db = Database();
+    if (FPostgres) {
+        Tables = Db.tables();
+        return true;
+    }
+    QSqlQuery Query(Db);
+    Query.setForwardOnly(true);
+    if (!ExecWaiting(Query, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        Fail(QCoreApplication::translate("TDrawingsStore", "Cannot read the tables of the drawings database"),
+             Query.lastError());
+        return false;
+    }
+    Tables.clear();
+    while (Query.next()) Tables << Query.value(0).toString();
+    return true;
+}
+
 void TDrawingsStore::Fail(const QString& What, const QString& Reason, TStoreFailure Kind) {
     FLastError = Reason.isEmpty() ? What : What + QStringLiteral(": ") + Reason;
     FLastFailure = Kind;
@@ -406,7 +444,8 @@ bool TDrawingsStore::CreateTable() {
 }
 
 bool TDrawingsStore::CheckTableColumns() {
-    const QSqlRecord Fields = Database().record(FTableName);
+    QSqlRecord Fields;
+    if (!ReadColumns(FTableName, Fields)) return false;
     QStringList Missing;
     for (const char* Column : {"Name", "LastUpdate", "Draw", "Id"})
         if (!Fields.contains(QLatin1String(Column)))
@@ -423,7 +462,8 @@ bool TDrawingsStore::CheckTableColumns() {
 bool TDrawingsStore::UpgradeTable() {
     const QString What =
         QCoreApplication::translate("TDrawingsStore", "Cannot bring the table %1 up to date").arg(FTableName);
-    const QSqlRecord Fields = Database().record(FTableName);
+    QSqlRecord Fields;
+    if (!ReadColumns(FTableName, Fields)) return false;
     const QSqlField NameField = Fields.field(QStringLiteral("Name"));
     // PostgreSQL keeps names to the width the table was made with; earlier
     // versions made it narrower. (SQLite does not limit the text.)
@@ -443,9 +483,14 @@ bool TDrawingsStore::UpgradeTable() {
                 Steps << QStringLiteral("ALTER TABLE %1 ALTER COLUMN \"Name\" TYPE VARCHAR(%2)")
                              .arg(Table)
                              .arg(NameMaxLength);
-        } else if (!Db.record(FTableName).contains(KRevision)) {
-            Steps << QStringLiteral("ALTER TABLE %1 ADD COLUMN \"Revision\" INTEGER NOT NULL DEFAULT 0")
-                         .arg(Table);
+        } else {
+            // Looked at again inside the write lock: another program may
+            // have added it since.
+            QSqlRecord Now;
+            if (!ReadColumns(FTableName, Now)) return false;
+            if (!Now.contains(KRevision))
+                Steps << QStringLiteral("ALTER TABLE %1 ADD COLUMN \"Revision\" INTEGER NOT NULL DEFAULT 0")
+                             .arg(Table);
         }
         return RunStatements(Db, Steps, What);
     });

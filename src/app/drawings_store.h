@@ -66,6 +66,7 @@
 class QSqlDatabase;
 class QSqlError;
 class QSqlQuery;
+class QSqlRecord;
 
 namespace draxa {
 
@@ -340,6 +341,13 @@ private:
     QSqlDatabase Database() const;
     // The table's name as SQL text, quoted for the engine.
     QString QuotedTable(const QSqlDatabase& Db) const;
+    // The columns of Table, and the names of the database's tables, read
+    // as every statement here is: waiting out another program's commit.
+    // Qt's own catalogue reads give up after the engine's first slice and
+    // then report no columns or no tables, which would make a store that
+    // is merely busy look like a foreign or an empty one.
+    bool ReadColumns(const QString& Table, QSqlRecord& Fields);
+    bool ReadTableNames(QStringList& Tables);
     // Runs Body inside one write transaction; commits when Body returns true.
     template <typename TBody> bool InTransaction(const QString& What, TBody Body);
     bool Exec(QSqlQuery& Query, const QString& What);

@@ -74,7 +74,8 @@ QString TDrawingsStore::ThisDraftOwner() {
 bool TDrawingsStore::UpgradeVersionTables() {
     const QString What = Tr("Cannot add the tables of versions and drafts to the drawings database");
     QSqlDatabase Db = Database();
-    const QStringList Tables = Db.tables();
+    QStringList Tables;
+    if (!ReadTableNames(Tables)) return false;
     const bool Present = Tables.contains(FTableName + QStringLiteral("_versions")) &&
                          Tables.contains(FTableName + QStringLiteral("_drafts"));
     if (!Present) {

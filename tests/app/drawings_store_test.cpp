@@ -435,8 +435,10 @@ public:
             FProcess.waitForFinished();
         }
     }
-    bool WaitUntilReady() {
-        while (!FOut.contains("ready\n")) {
+    bool WaitUntilReady() { return WaitFor("ready\n"); }
+    bool WaitForFirstSave() { return WaitFor("saved "); }
+    bool WaitFor(const QByteArray& Text) {
+        while (!FOut.contains(Text)) {
             if (!FProcess.waitForReadyRead(10000)) return false;
             FOut += FProcess.readAllStandardOutput();
         }
@@ -447,7 +449,19 @@ public:
         FProcess.kill();
         FProcess.waitForFinished();
     }
-    bool Finish() { return FProcess.waitForFinished(120000) && FProcess.exitCode() == 0; }
+    bool Finish() {
+        const bool Ended = FProcess.waitForFinished(120000);
+        FOut += FProcess.readAllStandardOutput();
+        const bool Clean = Ended && FProcess.exitStatus() == QProcess::NormalExit && FProcess.exitCode() == 0;
+        // The program's own words say why it failed; say how it ended too.
+        if (!Clean)
+            FOut += QStringLiteral("[%1, exit code %2, %3]")
+                        .arg(Ended ? QStringLiteral("ended") : QStringLiteral("not ended"))
+                        .arg(FProcess.exitCode())
+                        .arg(FProcess.errorString())
+                        .toUtf8();
+        return Clean;
+    }
     // The saves the program reported committed, in order.
     std::vector<int64_t> Acknowledged() {
         FOut += FProcess.readAllStandardOutput();
@@ -565,6 +579,26 @@ TEST(DrawingsStoreCrash, TwoProgramsSavingAtOnceLoseNothing) {
     }
     Names.removeDuplicates();
     EXPECT_EQ(Names.size(), 2 * KSaves);
+}
+
+TEST(DrawingsStoreCrash, OpeningWhileAnotherProgramSavesWaitsForItsCommits) {
+    // Opening reads the tables' names and columns; a commit of the other
+    // program locks them for a moment, and the open must wait it out like
+    // any other statement, not take the store for a foreign one.
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath(QStringLiteral("tdraxadb.db"));
+    {
+        TDrawingsStore Store;
+        ASSERT_TRUE(Store.OpenSQLite(File));
+    }
+    TSaver Saving(File, QStringLiteral("new"), 1000000, 256 * 1024, 1, QStringLiteral("other"));
+    ASSERT_TRUE(Saving.WaitForFirstSave()) << Saving.Output().toStdString();
+    for (int Open = 0; Open < 60; ++Open) {
+        TDrawingsStore Store;
+        ASSERT_TRUE(Store.OpenSQLite(File)) << "open " << Open << ": " << S(Store.LastError());
+    }
+    Saving.Kill();
+    EXPECT_GT(Saving.Acknowledged().size(), 1u) << "the other program saved nothing meanwhile";
 }
 
 // Runs against the server named by DRAXA_TEST_POSTGRES (a libpq connection
