@@ -84,10 +84,10 @@ public:
     void Operate() {
         const TPoint P = SomePoint();
         const int Kind = Int(0, 19);
-        static const char* const Names[] = {"box",    "box",       "connector", "connector", "junction",
-                                            "line",   "drag",      "drag",      "resize",    "rotate",
-                                            "delete", "duplicate", "group",     "ungroup",   "stacking",
-                                            "align",  "nudge",     "flip",      "route",     "click"};
+        static const char* const Names[] = {"box",    "box",   "connector", "connector", "junction",
+                                            "line",   "drag",  "drag",      "resize",    "rotate",
+                                            "delete", "copy",  "group",     "ungroup",   "stacking",
+                                            "align",  "nudge", "flip",      "route",     "click/paste"};
         Kinds.push_back(Names[Kind]);
         switch (Kind) {
         case 0:
@@ -143,9 +143,19 @@ public:
             SelectSome(Int(1, 2));
             S.DeleteSelection();
             break;
-        case 11:
+        case 11: // copies: a duplicate, or through the clipboard (a cut takes the originals)
             SelectSome(Int(1, 3));
-            S.DuplicateSelection();
+            switch (Int(0, 2)) {
+            case 0:
+                S.DuplicateSelection();
+                break;
+            case 1:
+                S.CopySelection();
+                S.Paste();
+                break;
+            default: // pasted back by a later operation
+                S.CutSelection();
+            }
             break;
         case 12:
             SelectSome(Int(2, 3));
@@ -202,8 +212,11 @@ public:
                 Mouse.Drag(From, Point(From.X + Int(-20, 20), From.Y + Int(-20, 20)));
             }
             break;
-        default: // a click that selects, with nothing to record
-            Mouse.Click(P.X, P.Y);
+        default: // a click that selects, with nothing to record, or a paste of what was cut or copied
+            if (Int(0, 1))
+                Mouse.Click(P.X, P.Y);
+            else
+                S.Paste();
             break;
         }
     }
@@ -307,14 +320,14 @@ void RunSession(unsigned Seed, int Steps, uint8_t Bound) {
 } // namespace
 
 TEST(UndoReplay, RandomSessionsUndoToTheStartAndRedoToTheEndByteForByte) {
-    for (unsigned Seed = 1; Seed <= 20; ++Seed) {
-        RunSession(Seed, 25, 255);
+    for (unsigned Seed = 1; Seed <= 60; ++Seed) {
+        RunSession(Seed, 30, 255);
         if (HasFailure()) return;
     }
 }
 
 TEST(UndoReplay, ABoundedHistoryUndoesAsFarAsItKeepsSteps) {
-    for (unsigned Seed = 100; Seed <= 112; ++Seed) {
+    for (unsigned Seed = 100; Seed <= 130; ++Seed) {
         RunSession(Seed, 20, uint8_t(2 + Seed % 4));
         if (HasFailure()) return;
     }
