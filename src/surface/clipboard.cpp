@@ -234,6 +234,13 @@ bool TMyDraxa::PasteDocument(const QByteArray& Document, double DX, double DY) {
     RecordUndo(Top, ACT_ADD);
     UnselectAll();
     for (TMyShape* S : Top) SelectShape(S);
+    // A combined shape pasted onto the drawing's connectors has them go
+    // around it, as one combined there would; the pasted connectors keep
+    // the routes they were copied with.
+    std::vector<const TMyLinkLine*> Pasted;
+    for (TMyShape* S : Added)
+        if (auto* Line = dynamic_cast<TMyLinkLine*>(S)) Pasted.push_back(Line);
+    RouteAroundCombines(Top, Pasted);
     SetModified(true);
     Invalidate();
     return true;

@@ -778,6 +778,10 @@ public:
     // Shapes may repaint: the shapes, their members and the connectors
     // attached to any of them.
     void AddMoveDamage(const TArrMyShape& Shapes, QRegion& Area);
+    // Every automatic connector whose route meets a combined shape among
+    // Shapes (or their members), with the routing margin, goes around it;
+    // the connectors in Keep stay as they are (link_routing.cpp).
+    void RouteAroundCombines(const TArrMyShape& Shapes, const std::vector<const TMyLinkLine*>& Keep);
 
     // ================= events =================
 

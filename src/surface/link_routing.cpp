@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace draxa {
 
@@ -156,6 +157,25 @@ private:
 
 // The obstacles of the re-route in progress, shared by the routes it makes.
 TObstacles* ReroutingObstacles = nullptr;
+
+// Shares one gathering of D's obstacles among the routes made while it
+// lives: the re-route in progress's, or a new one.
+class TSharedObstacles {
+public:
+    explicit TSharedObstacles(const TMyDraxa& D) : FBefore(ReroutingObstacles) {
+        if (!FBefore || &FBefore->Surface() != &D) {
+            FOwn.emplace(D);
+            ReroutingObstacles = &*FOwn;
+        }
+    }
+    ~TSharedObstacles() { ReroutingObstacles = FBefore; }
+    TSharedObstacles(const TSharedObstacles&) = delete;
+    TSharedObstacles& operator=(const TSharedObstacles&) = delete;
+
+private:
+    TObstacles* FBefore;
+    std::optional<TObstacles> FOwn;
+};
 
 // The box that the move from C to T runs into first and how far along the
 // move; the combined shapes first, in list order, then the route's own end
@@ -447,23 +467,14 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
     if (!AShape) return;
     const double Z = FZoom;
     // The routes made here share one gathering of the obstacles.
-    TObstacles Obstacles(*this);
-    struct TShare {
-        TObstacles* Before;
-        explicit TShare(TObstacles* O) : Before(ReroutingObstacles) { ReroutingObstacles = O; }
-        ~TShare() { ReroutingObstacles = Before; }
-    } Share(&Obstacles);
+    const TSharedObstacles Share(*this);
     auto RouteAnew = [this](TMyLinkLine* L) {
         RouteLinkLine(nullptr, L, 4, L->GetEndPoint(), L->EndAttachedShape(), L->GetStartPoint(),
                       L->StartAttachedShape());
     };
     std::vector<const TMyLinkLine*> Routed;
-    // Combined shapes among them, with the margin routes keep from them.
-    std::vector<TRect> Placed;
     // Members first: a group's members carry the link points.
     ForEachDepthFirst(AShape, [&](TMyShape* S) {
-        if (Is<TMyCombine>(S) && S->Visible() && IsLayerVisible(S->LayerId()) && S->PointCount() > 0)
-            Placed.push_back(InflateRectSafe(ScreenBox(*this, S), ObstacleMargin));
         const TMyShapeNo Lines = S->LinkLines();
         for (const int Index : Lines) {
             auto* L = dynamic_cast<TMyLinkLine*>(ShapeByIndex(Index));
@@ -503,16 +514,29 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
         }
     });
 
+    RouteAroundCombines(TArrMyShape{AShape}, Routed);
+}
+
+void TMyDraxa::RouteAroundCombines(const TArrMyShape& Shapes, const std::vector<const TMyLinkLine*>& Keep) {
+    if (!FLinklineAroundShape) return;
+    // The combined shapes among Shapes, with the margin routes keep from them.
+    std::vector<TRect> Placed;
+    for (TMyShape* Top : Shapes)
+        ForEachDepthFirst(Top, [&](TMyShape* S) {
+            if (Is<TMyCombine>(S) && S->Visible() && IsLayerVisible(S->LayerId()) && S->PointCount() > 0)
+                Placed.push_back(InflateRectSafe(ScreenBox(*this, S), ObstacleMargin));
+        });
+    if (Placed.empty()) return;
     // A combined shape that now stands on another connector's automatic
     // route (or within the margin routes keep from it) has that connector
     // go around it. The connectors are found by their routes' boxes, so
     // only those are routed again; a route the user edited stays his.
-    if (Placed.empty() || !FLinklineAroundShape) return;
+    const TSharedObstacles Share(*this);
     for (TMyShape* S : FShapes) {
         auto* L = dynamic_cast<TMyLinkLine*>(S);
         if (!L || L->LinkLineDrawStyle() != TLinkLineDrawStyle::lldsHV || L->PointCount() < 2 ||
             (!L->AutoRoute() && L->PointCount() > 3) || !RouteMeets(*L, Placed) ||
-            std::find(Routed.begin(), Routed.end(), L) != Routed.end())
+            std::find(Keep.begin(), Keep.end(), L) != Keep.end())
             continue;
         // A repaint of what moved does not know of this connector: it is
         // repainted where it ran and where it runs now.
@@ -520,7 +544,8 @@ void TMyDraxa::RerouteLinkLines(TMyShape* AShape) {
         AddMoveDamage(TArrMyShape{L}, Damage);
         Touch(L);
         L->SetAutoRoute(true);
-        RouteAnew(L);
+        RouteLinkLine(nullptr, L, 4, L->GetEndPoint(), L->EndAttachedShape(), L->GetStartPoint(),
+                      L->StartAttachedShape());
         AddMoveDamage(TArrMyShape{L}, Damage);
         for (const QRect& R : Damage) InvalidateRect(TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1});
     }

@@ -125,6 +125,65 @@ TEST(Clipboard, BytesThatAreNoDocumentAreRefusedAndAPictureBecomesAnImage) {
     EXPECT_TRUE(Save(T.S) == Before);
 }
 
+// A combined shape pasted across a connector's route has the connector go
+// around it in the paste's undo step, as one combined there would; a
+// connector pasted with it keeps the route it was copied with.
+TEST(Clipboard, APastedCombinedShapeIsGoneAroundByTheRoutesItLandsOn) {
+    TMouseSurface Source;
+    Source.S.SetAutoLinkPoints(true);
+    TMyShape* P = Source.Box("P", 20, 20, 40, 50);
+    TMyShape* Q = Source.Box("Q", 45, 20, 65, 50);
+    Source.S.SelectShape(P);
+    Source.S.SelectShape(Q);
+    TMyShape* Combine = Source.S.ShapeByNumber(Source.S.CombineSelection());
+    ASSERT_TRUE(Combine);
+    TMyShape* R = Source.Box("R", 20, 120, 50, 150);
+    Source.S.SetShapeTool(TDrawTool::SpLinkLine);
+    Source.Mouse.Drag(RoundMyPoint(Combine->GetScreenLinkPoint(0)), RoundMyPoint(R->GetScreenLinkPoint(0)));
+    auto* Along = dynamic_cast<TMyLinkLine*>(Source.S.ShapeByIndex(Source.S.ShapeCount() - 1));
+    ASSERT_TRUE(Along);
+    Source.S.UnselectAll();
+    for (TMyShape* X : TArrMyShape{Combine, R, Along}) Source.S.SelectShape(X);
+    const QByteArray Copied = Source.S.SelectionDocument();
+    const TArrMyPoint CopiedRoute = Along->Points();
+
+    TJoined T; // A-B runs straight along y = 60 from x 100 to 240
+    const TArrMyPoint Straight = T.AB->Points();
+    const TArrMyPoint Other = T.AC->Points();
+    const QByteArray Before = Save(T.S);
+    // The combine lands on x 150..195, y 45..75.
+    ASSERT_TRUE(T.S.PasteDocument(Copied, 130, 25));
+    ExpectConsistent(T.S);
+    TMyShape* Pasted = nullptr;
+    for (int I = 0; I < T.S.ShapeCount() && !Pasted; ++I)
+        if (dynamic_cast<TMyCombine*>(T.S.ShapeByIndex(I))) Pasted = T.S.ShapeByIndex(I);
+    ASSERT_TRUE(Pasted);
+    const TMyRect Box = T.S.ShapesBounds(TArrMyShape{Pasted});
+    ASSERT_LT(Box.Top, 60);
+    ASSERT_GT(Box.Bottom, 60);
+    EXPECT_NE(T.AB->Points(), Straight) << "the route it landed on goes around it";
+    const TArrMyPoint& Route = T.AB->Points();
+    for (size_t I = 0; I + 1 < Route.size(); ++I) {
+        const TMyPoint P = Route[I], Q = Route[I + 1];
+        const bool Misses = std::max(P.X, Q.X) < Box.Left || std::min(P.X, Q.X) > Box.Right ||
+                            std::max(P.Y, Q.Y) < Box.Top || std::min(P.Y, Q.Y) > Box.Bottom;
+        EXPECT_TRUE(Misses) << "segment " << I << " crosses the pasted combine";
+    }
+    EXPECT_EQ(T.AC->Points(), Other) << "a route it does not meet stays";
+    auto* PastedAlong = dynamic_cast<TMyLinkLine*>(T.S.ShapeByIndex(T.S.ShapeCount() - 1));
+    ASSERT_TRUE(PastedAlong);
+    ASSERT_EQ(PastedAlong->PointCount(), int(CopiedRoute.size()));
+    for (int I = 0; I < PastedAlong->PointCount(); ++I)
+        EXPECT_EQ(PastedAlong->GetPoint(I).X, CopiedRoute[size_t(I)].X + 130)
+            << "the pasted connector's route";
+
+    ASSERT_TRUE(T.S.Undo());
+    EXPECT_TRUE(Save(T.S) == Before) << "one step takes the paste and the detour back";
+    ASSERT_TRUE(T.S.Redo());
+    EXPECT_NE(T.AB->Points(), Straight);
+    ExpectConsistent(T.S);
+}
+
 // Each operation on an empty selection, a locked shape and a shape on a
 // hidden layer changes nothing and records nothing.
 TEST(EditingOperations, NothingHappensWithoutShapesTheyMayChange) {
