@@ -36,11 +36,12 @@ std::string S(const QString& Text) {
     return Text.toStdString();
 }
 
-// Lets the events run until Done holds (at most two seconds).
+// Lets the events run until Done holds (at most ten seconds: the panel
+// follows changes after a short pause, and a loaded machine is slow).
 bool Until(const std::function<bool()>& Done) {
     QElapsedTimer Clock;
     Clock.start();
-    while (!Done() && Clock.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!Done() && Clock.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
     return Done();
 }
 
