@@ -778,10 +778,6 @@ public:
     // Shapes may repaint: the shapes, their members and the connectors
     // attached to any of them.
     void AddMoveDamage(const TArrMyShape& Shapes, QRegion& Area);
-    // Every automatic connector whose route meets a combined shape among
-    // Shapes (or their members), with the routing margin, goes around it;
-    // the connectors in Keep stay as they are (link_routing.cpp).
-    void RouteAroundCombines(const TArrMyShape& Shapes, const std::vector<const TMyLinkLine*>& Keep);
 
     // ================= events =================
 
@@ -1017,6 +1013,10 @@ private:
     // box-shaped shape of the document, when AutoLinkPoints asks for them
     // and the shape has none.
     void AddSideLinkPoints(TMyShape* AShape);
+    // Every automatic connector whose route meets a combined shape among
+    // Shapes (or their members), with the routing margin, goes around it;
+    // the connectors in Keep stay as they are.
+    void RouteAroundCombines(const TArrMyShape& Shapes, const std::vector<const TMyLinkLine*>& Keep);
 
     // Brings the index of shown shapes up to date with the view and with
     // what changed since the last question (painting.cpp).
